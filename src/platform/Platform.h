@@ -1,0 +1,211 @@
+// The platform seam: every operating-system operation Nivora uses, grouped as Windows groups
+// them. The real implementation lives in src/platform/win32; the tests use an in-memory desktop.
+// Methods carry the Windows names so the logic reads like the Windows code it is.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Types.h"
+
+namespace nv {
+
+// user32: the window manager, messages, hotkeys, keyboard names, message boxes, cursor.
+class IWindowManager {
+public:
+    virtual ~IWindowManager() = default;
+
+    // Z-order walk of the top-level windows (GetTopWindow(nullptr), GetWindow(GW_HWNDNEXT)).
+    virtual WindowHandle GetTopWindow() = 0;
+    virtual WindowHandle GetNextWindow(WindowHandle window) = 0;
+    // Texts are read through a buffer of maxChars characters (terminator included); a failure
+    // reads as empty text.
+    virtual std::wstring GetWindowTextW(WindowHandle window, int maxChars = 10000) = 0;
+    virtual std::wstring GetClassNameW(WindowHandle window, int maxChars = 10000) = 0;
+    virtual bool GetWindowInfo(WindowHandle window, WindowInfo& info) = 0;
+    virtual ProcessId GetWindowThreadProcessId(WindowHandle window) = 0;
+    // GetWindowLongW / SetWindowLongW with GWL_EXSTYLE.
+    virtual std::uint32_t GetWindowExStyle(WindowHandle window) = 0;
+    virtual void SetWindowExStyle(WindowHandle window, std::uint32_t exStyle) = 0;
+    virtual bool PostMessageW(WindowHandle window, std::uint32_t msg, std::uintptr_t wParam,
+                              std::intptr_t lParam) = 0;
+    virtual bool ShowWindow(WindowHandle window, int showCmd) = 0;
+    virtual bool ShowWindowAsync(WindowHandle window, int showCmd) = 0;
+    // SendMessageTimeoutW with SMTO_ABORTIFHUNG; true when the window processed the message
+    // within timeoutMs.
+    virtual bool SendMessageTimeoutW(WindowHandle window, std::uint32_t msg, std::uintptr_t wParam,
+                                     std::intptr_t lParam, std::uint32_t timeoutMs) = 0;
+    // FindWindowW; an empty string stands for "any".
+    virtual WindowHandle FindWindowW(const std::wstring& className, const std::wstring& title) = 0;
+    virtual WindowHandle GetForegroundWindow() = 0;
+    virtual bool SetForegroundWindow(WindowHandle window) = 0;
+    virtual bool IsWindow(WindowHandle window) = 0;
+    virtual bool IsIconic(WindowHandle window) = 0;
+    virtual bool IsWindowVisible(WindowHandle window) = 0;
+    // SystemParametersInfoW(SPI_SETFOREGROUNDLOCKTIMEOUT, 0, value, SPIF_SENDCHANGE).
+    virtual void SetForegroundLockTimeout(std::uint32_t milliseconds) = 0;
+
+    // Global hotkeys. LastError() after a failure tells why (1409: already registered).
+    virtual bool RegisterHotKey(WindowHandle window, int id, std::uint32_t modifiers,
+                                std::uint32_t virtualKey) = 0;
+    virtual bool UnregisterHotKey(WindowHandle window, int id) = 0;
+    // MapVirtualKeyW(vk, MAPVK_VK_TO_VSC).
+    virtual std::uint32_t MapVirtualKeyW(std::uint32_t virtualKey) = 0;
+    // GetKeyNameTextW with a 256-character buffer; empty when the key has no name.
+    virtual std::wstring GetKeyNameTextW(std::int32_t lParam) = 0;
+
+    // The one place every message box of the program goes through.
+    virtual MessageBoxResult MessageBoxW(WindowHandle owner, const std::wstring& text,
+                                         const std::wstring& caption, MessageBoxKind kind,
+                                         MessageBoxButtons buttons) = 0;
+
+    virtual Point GetCursorPos() = 0;
+    // Size of the primary screen and its work area.
+    virtual Rect GetPrimaryScreenRect() = 0;
+    virtual Rect GetWorkArea() = 0;
+};
+
+// kernel32, PSAPI: processes, the mutex, files, code pages, the clock, the version.
+class IKernel {
+public:
+    virtual ~IKernel() = default;
+
+    virtual std::uint32_t GetLastError() = 0;
+    virtual std::uint32_t GetTickCount() = 0;
+    virtual OsVersion GetVersionExW() = 0;
+    virtual ProcessId GetCurrentProcessId() = 0;
+    // Full path of the running executable.
+    virtual std::wstring GetModuleFileNameW() = 0;
+    // The command-line arguments after the program name.
+    virtual std::vector<std::wstring> GetCommandLineArgs() = 0;
+
+    // CreateMutexW(nullptr, TRUE, name); the handle lives until the process ends. Returns
+    // whether a handle was obtained; GetLastError() right after is 183 when the mutex existed.
+    virtual bool CreateMutexW(const std::wstring& name) = 0;
+
+    // Image path of a process in device form (\Device\HarddiskVolume2\...), opened by its id;
+    // empty when the process cannot be opened or read.
+    virtual std::wstring GetProcessImageFileNameW(ProcessId pid) = 0;
+    // The first device name mapped to a drive ("C:"), empty when unmapped.
+    virtual std::wstring QueryDosDeviceW(const std::wstring& drive) = 0;
+    // OpenProcess(PROCESS_TERMINATE) + TerminateProcess(exit code 0); failures are ignored.
+    virtual void TerminateProcess(ProcessId pid) = 0;
+
+    // Files. Errors raise OsError with the platform's code.
+    virtual bool FileExists(const std::wstring& path) = 0;
+    virtual std::vector<std::uint8_t> ReadWholeFile(const std::wstring& path) = 0;
+    // Writes the bytes to a temporary file beside the target and replaces the target with it in
+    // one step, so the target never holds half a write.
+    virtual void ReplaceFileContents(const std::wstring& path,
+                                     const std::vector<std::uint8_t>& bytes) = 0;
+    // Creates the folder and all missing parents; false on failure.
+    virtual bool CreateDirectoryTree(const std::wstring& path) = 0;
+
+    // lstrcmpW: the locale-aware, case-sensitive comparison the sorted lists use.
+    virtual int lstrcmpW(const std::wstring& a, const std::wstring& b) = 0;
+
+    // The system's ANSI code page (Windows-1252 where the platform has none).
+    virtual std::string WideToAnsi(const std::wstring& text) = 0;
+    virtual std::wstring AnsiToWide(const std::string& bytes) = 0;
+};
+
+// shell32 and comdlg32.
+class IShell {
+public:
+    virtual ~IShell() = default;
+
+    // SHGetSpecialFolderPathW(nullptr, buf[260], csidl, FALSE) with a trailing backslash added;
+    // empty when the folder is not available.
+    virtual std::wstring SHGetSpecialFolderPathW(int csidl) = 0;
+    // Fire and forget.
+    virtual void ShellExecuteW(const std::wstring& verb, const std::wstring& file,
+                               const std::wstring& parameters, const std::wstring& directory,
+                               int showCmd) = 0;
+    // SHGetFileInfoW with SHGFI_USEFILEATTRIBUTES: the shell's icon for the name; the caller
+    // owns the handle and releases it with DestroyIcon.
+    virtual IconHandle GetFileIcon(const std::wstring& path, bool small) = 0;
+    virtual void DestroyIcon(IconHandle icon) = 0;
+    // The open-file dialog; nullopt when cancelled.
+    virtual std::optional<std::wstring> GetOpenFileNameW(WindowHandle owner,
+                                                         const std::wstring& filter,
+                                                         const std::wstring& defaultExt) = 0;
+};
+
+// advapi32: the registry. Keys are opened in the registry view of the running process.
+class IRegistry {
+public:
+    virtual ~IRegistry() = default;
+
+    virtual bool KeyExists(RegistryHive hive, const std::wstring& key) = 0;
+    virtual bool ValueExists(RegistryHive hive, const std::wstring& key,
+                             const std::wstring& name) = 0;
+    // nullopt when the key or the value is missing, or the value is of another type.
+    virtual std::optional<std::wstring> ReadString(RegistryHive hive, const std::wstring& key,
+                                                   const std::wstring& name) = 0;
+    virtual std::optional<std::uint32_t> ReadDword(RegistryHive hive, const std::wstring& key,
+                                                   const std::wstring& name) = 0;
+    // Writes a REG_SZ value. With createKey false a missing key makes the write fail.
+    // Returns the platform's error code, 0 on success.
+    virtual std::uint32_t WriteString(RegistryHive hive, const std::wstring& key,
+                                      const std::wstring& name, const std::wstring& value,
+                                      bool createKey) = 0;
+    // Returns the platform's error code, 0 on success.
+    virtual std::uint32_t DeleteValue(RegistryHive hive, const std::wstring& key,
+                                      const std::wstring& name) = 0;
+};
+
+// The private-profile (INI) functions.
+class IProfile {
+public:
+    virtual ~IProfile() = default;
+
+    // GetPrivateProfileStringW with a 2048-character buffer.
+    virtual std::wstring GetPrivateProfileStringW(const std::wstring& section,
+                                                  const std::wstring& key,
+                                                  const std::wstring& defaultValue,
+                                                  const std::wstring& file) = 0;
+    virtual bool WritePrivateProfileStringW(const std::wstring& section, const std::wstring& key,
+                                            const std::wstring& value,
+                                            const std::wstring& file) = 0;
+};
+
+// COM on the calling thread and the WMI query of the operating-system version.
+class IWmi {
+public:
+    virtual ~IWmi() = default;
+
+    virtual bool CoInitialize() = 0;
+    virtual void CoUninitialize() = 0;
+    // "SELECT Version FROM Win32_OperatingSystem" on root\CIMV2: the first element's Version,
+    // empty when the query returns no element. Raises std::runtime_error when the locator,
+    // the connection or the query fails.
+    virtual std::wstring QueryOperatingSystemVersion() = 0;
+};
+
+// bcrypt: hashing and random bytes, for the application password.
+class ICrypto {
+public:
+    virtual ~ICrypto() = default;
+
+    virtual std::vector<std::uint8_t> GenRandom(std::size_t count) = 0;
+    // PBKDF2 with HMAC-SHA-256.
+    virtual std::vector<std::uint8_t> Pbkdf2Sha256(const std::vector<std::uint8_t>& password,
+                                                   const std::vector<std::uint8_t>& salt,
+                                                   std::uint32_t iterations,
+                                                   std::size_t keyLength) = 0;
+};
+
+// Everything the program is given of the operating system.
+struct Platform {
+    IWindowManager& windows;
+    IKernel& kernel;
+    IShell& shell;
+    IRegistry& registry;
+    IProfile& profile;
+    IWmi& wmi;
+    ICrypto& crypto;
+};
+
+}  // namespace nv

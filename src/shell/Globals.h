@@ -1,0 +1,47 @@
+// Program-wide state built before the main block runs: the paths, the application title, the
+// application password, the two mouse corner shortcuts and the ready flag.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/Platform.h"
+
+namespace nv {
+
+// One mouse corner shortcut: zone size in pixels, hover time in milliseconds, the corner
+// (0 top left, 1 top right, 2 bottom left, 3 bottom right) and the tick the hover began.
+struct TMouseShortcutInfo {
+    std::int32_t ZoneSize = 20;
+    std::int32_t HoverInterval = 500;
+    std::uint8_t Corner = 0;
+    std::uint32_t HoverStart = 0;
+};
+
+class TGlobals {
+public:
+    // Builds the paths and creates the data folder (a failure is ignored).
+    explicit TGlobals(Platform& platform);
+
+    std::wstring dataFolder;        // ...\AppData\Roaming\Talvern\NVA\ (trailing backslash)
+    std::wstring programFolder;     // folder of the executable, no trailing backslash
+    std::wstring helpFilePath;      // programFolder + "\Help.chm"
+    std::wstring excludeListFile;   // dataFolder + "ExList.Dat"
+    std::wstring bringToTopFile;    // dataFolder + "BttList.Dat"
+    std::wstring settingsFile;      // dataFolder + "nva.dat"
+    std::wstring applicationTitle = L"NV";
+    std::wstring applicationPassword;
+    TMouseShortcutInfo hideCornerShortcut;
+    TMouseShortcutInfo screenSaverCornerShortcut{20, 500, 1, 0};
+    bool ready = false;
+};
+
+// GetSpecialFolderPath: the folder with a trailing backslash, or empty when not available.
+std::wstring GetSpecialFolderPath(IShell& shell, int csidl);
+
+// Text of a path after its last "\" or ":" (the whole text when it has neither).
+std::wstring ExtractFileName(const std::wstring& path);
+// Text of a path before its last "\" (empty when it has none).
+std::wstring ExtractFileDir(const std::wstring& path);
+
+}  // namespace nv

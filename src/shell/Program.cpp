@@ -1,0 +1,91 @@
+#include "shell/Program.h"
+
+#include "shell/Globals.h"
+#include "shell/WindowsVersion.h"
+#include "ui/Links.h"
+#include "ui/MainForm.h"
+
+namespace nv {
+
+TProgram::TProgram(Platform& platform, IWidgetBackend& backend)
+    : m_platform(platform), m_backend(backend) {
+    m_globals = std::make_unique<TGlobals>(platform);
+    m_app = std::make_unique<TApplication>(platform.windows, backend);
+    m_app->title = m_globals->applicationTitle;
+}
+
+TProgram::~TProgram() { Finish(); }
+
+bool TProgram::IsQuietSwitch(const std::wstring& firstArgument) {
+    if (firstArgument.size() != 2) return false;
+    wchar_t q = firstArgument[1];
+    return firstArgument[0] == L'/' && (q == L'q' || q == L'Q');
+}
+
+bool TProgram::Start() {
+    // 1. The version gate, before anything else exists.
+    TWindowsVersion gate(m_platform);
+    if (gate.IsWindowsVersionUnsupported()) {
+        m_platform.windows.MessageBoxW(0, gate.RefusalMessage(), m_app->title,
+                                       MessageBoxKind::Plain, MessageBoxButtons::Ok);
+        OpenHomePage(m_platform.shell);
+        m_app->Terminate();
+        return false;
+    }
+
+    // 2. One instance per session.
+    m_platform.kernel.CreateMutexW(L"NivoraMutex");
+    if (m_platform.kernel.GetLastError() == kErrorAlreadyExists) {
+        m_platform.windows.MessageBoxW(0, L"This application is already started!", m_app->title,
+                                       MessageBoxKind::Warning, MessageBoxButtons::Ok);
+        m_app->Terminate();
+        return false;
+    }
+
+    // 3. COM for the user-interface thread; the ready flag stays down until the loop.
+    m_comInitialized = m_platform.wmi.CoInitialize();
+    m_globals->ready = false;
+
+    // 4. The windows. The main window's creation step runs here.
+    m_mainForm = std::make_unique<TMainForm>(m_platform, *m_app, *m_globals);
+    m_app->CreateForm(*m_mainForm);
+
+    // 5. "/Q" keeps the window hidden.
+    std::vector<std::wstring> args = m_platform.kernel.GetCommandLineArgs();
+    m_showMainWindow = !(args.size() >= 1 && IsQuietSwitch(args[0]));
+
+    // 6. The start-up password check comes with the application password.
+
+    // 7. The hotkeys; a failure shows the window on the Shortcuts page.
+    if (!m_mainForm->AssignAllShortcuts()) {
+        m_showMainWindow = true;
+        m_mainForm->Show();
+        m_mainForm->ShowShortcutsPage();
+    }
+
+    // 8. Ready.
+    if (m_showMainWindow) m_mainForm->Show();
+    m_globals->ready = true;
+    return true;
+}
+
+void TProgram::Loop() { m_app->Run(); }
+
+void TProgram::Finish() {
+    if (m_finished) return;
+    m_finished = true;
+    if (m_mainForm) {
+        m_app->Dispatch([&] { m_mainForm->Destroying(); });
+        m_mainForm.reset();
+    }
+    if (m_comInitialized) m_platform.wmi.CoUninitialize();
+    m_comInitialized = false;
+}
+
+int TProgram::Run() {
+    if (Start()) Loop();
+    Finish();
+    return 0;
+}
+
+}  // namespace nv

@@ -1,0 +1,51 @@
+// The program's main block, portable so a test can run start-up, events and shut-down against
+// the in-memory desktop.
+#pragma once
+
+#include <memory>
+
+#include "platform/Platform.h"
+#include "widgets/Application.h"
+
+namespace nv {
+
+class TGlobals;
+class TMainForm;
+class TWindowsVersion;
+
+class TProgram {
+public:
+    TProgram(Platform& platform, IWidgetBackend& backend);
+    ~TProgram();
+
+    // Steps 1 to 8 of the main block. Returns false when the program ends before the message
+    // loop (refused version, second instance).
+    bool Start();
+    // Runs the message loop until the application terminates.
+    void Loop();
+    // Destroys the windows (running the main window's destroy step). Safe to call twice.
+    void Finish();
+    // Start, Loop, Finish.
+    int Run();
+
+    TApplication& App() { return *m_app; }
+    TGlobals& Globals() { return *m_globals; }
+    TMainForm* MainForm() { return m_mainForm.get(); }
+    // The main window is to be shown when the loop starts (no "/Q").
+    bool ShowMainWindow() const { return m_showMainWindow; }
+
+    // Whether the first argument asks for a silent start: "/Q" in any letter case, exactly.
+    static bool IsQuietSwitch(const std::wstring& firstArgument);
+
+private:
+    Platform& m_platform;
+    IWidgetBackend& m_backend;
+    std::unique_ptr<TGlobals> m_globals;
+    std::unique_ptr<TApplication> m_app;
+    std::unique_ptr<TMainForm> m_mainForm;
+    bool m_showMainWindow = true;
+    bool m_finished = false;
+    bool m_comInitialized = false;
+};
+
+}  // namespace nv

@@ -1,0 +1,14 @@
+// The Windows entry point: the real platform, the native widget backend, the main block.
+#include <windows.h>
+
+#include "platform/win32/Win32Platform.h"
+#include "shell/Program.h"
+#include "widgets/win32/Win32Backend.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    nv::Win32Platform os;
+    nv::Platform platform = os.AsPlatform();
+    nv::Win32WidgetBackend backend(platform);
+    nv::TProgram program(platform, backend);
+    return program.Run();
+}

@@ -1,0 +1,117 @@
+#include "shell/WindowsVersion.h"
+
+#include <cwctype>
+#include <exception>
+
+#include "ui/Links.h"
+
+namespace nv {
+
+namespace {
+const wchar_t kCurrentVersionKey[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
+
+bool EqualsNoCase(const std::wstring& a, const std::wstring& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::towupper(a[i]) != std::towupper(b[i])) return false;
+    return true;
+}
+
+// The leading two characters as a number, or -1 when they are not digits.
+int LeadingTwoDigits(const std::wstring& text) {
+    if (text.size() < 2 || !std::iswdigit(text[0]) || !std::iswdigit(text[1])) return -1;
+    return (text[0] - L'0') * 10 + (text[1] - L'0');
+}
+
+// A decimal number as the whole text, or -1.
+long long ParseDecimal(const std::wstring& text) {
+    if (text.empty() || text.size() > 10) return -1;
+    long long value = 0;
+    for (wchar_t c : text) {
+        if (c < L'0' || c > L'9') return -1;
+        value = value * 10 + (c - L'0');
+    }
+    return value;
+}
+}  // namespace
+
+std::wstring TWindowsVersion::GetDisplayVersion() {
+    auto& reg = m_platform.registry;
+    if (auto v = reg.ReadString(RegistryHive::LocalMachine, kCurrentVersionKey, L"DisplayVersion"))
+        return *v;
+    if (auto v = reg.ReadString(RegistryHive::LocalMachine, kCurrentVersionKey, L"ReleaseId"))
+        return *v;
+    return {};
+}
+
+void TWindowsVersion::GetVersionNumbers(std::uint32_t& major, std::uint32_t& minor,
+                                        std::uint32_t& build) {
+    OsVersion os = m_platform.kernel.GetVersionExW();
+    major = os.major;
+    minor = os.minor;
+    build = os.build;
+    auto& reg = m_platform.registry;
+    if (auto v = reg.ReadDword(RegistryHive::LocalMachine, kCurrentVersionKey,
+                               L"CurrentMajorVersionNumber"))
+        major = *v;
+    if (auto v = reg.ReadDword(RegistryHive::LocalMachine, kCurrentVersionKey,
+                               L"CurrentMinorVersionNumber"))
+        minor = *v;
+    if (auto v = reg.ReadString(RegistryHive::LocalMachine, kCurrentVersionKey,
+                                L"CurrentBuildNumber")) {
+        long long parsed = ParseDecimal(*v);
+        if (parsed >= 0) build = static_cast<std::uint32_t>(parsed);
+    }
+}
+
+std::wstring TWindowsVersion::GetApiVersion() {
+    OsVersion os = m_platform.kernel.GetVersionExW();
+    return std::to_wstring(os.major) + L"." + std::to_wstring(os.minor) + L"." +
+           std::to_wstring(os.build);
+}
+
+std::wstring TWindowsVersion::GetWmiVersion() {
+    // A broken WMI (locator not registered, connection or query failing) must not stop the
+    // program from starting: it counts as "no answer", that is, no compatibility mode.
+    try {
+        return m_platform.wmi.QueryOperatingSystemVersion();
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
+bool TWindowsVersion::IsCompatibilityMode() {
+    bool initialized = m_platform.wmi.CoInitialize();
+    std::wstring wmiVersion = GetWmiVersion();
+    bool result = !wmiVersion.empty() && wmiVersion != GetApiVersion();
+    if (initialized) m_platform.wmi.CoUninitialize();
+    return result;
+}
+
+bool TWindowsVersion::IsWindowsVersionUnsupported() {
+    m_versionText.clear();
+    std::wstring display = GetDisplayVersion();
+    std::uint32_t major = 0, minor = 0, build = 0;
+    GetVersionNumbers(major, minor, build);
+    m_versionText = display + L" - " + std::to_wstring(major) + L"." + std::to_wstring(minor) +
+                    L"." + std::to_wstring(build);
+    if (IsCompatibilityMode()) {
+        m_versionText += L" [COMPATIBILITY MODE]";
+        return true;
+    }
+    if (LeadingTwoDigits(display) > 26) return true;
+    if (EqualsNoCase(display, L"26H1")) return build > 28000;
+    if (EqualsNoCase(display, L"26H2")) return build > 26340;
+    return false;
+}
+
+std::wstring TWindowsVersion::RefusalMessage() const {
+    return L"This Windows version (" + m_versionText +
+           L") is not supported by this version of the application.\n\n"
+           L"A newer version of Nivora that supports this Windows release may be available.\n"
+           L"Your settings and lists are kept and will be used by the new version.\n\n"
+           L"Visit " +
+           std::wstring(kHomePageUrl) + L" to download the latest version.";
+}
+
+}  // namespace nv

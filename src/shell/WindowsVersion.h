@@ -1,0 +1,33 @@
+// The Windows version gate: refuses Windows releases newer than this version of the program
+// knows, and a start in a compatibility mode.
+#pragma once
+
+#include <string>
+
+#include "platform/Platform.h"
+
+namespace nv {
+
+class TWindowsVersion {
+public:
+    explicit TWindowsVersion(Platform& platform) : m_platform(platform) {}
+
+    // True to refuse. Fills VersionText() whatever the verdict.
+    bool IsWindowsVersionUnsupported();
+    const std::wstring& VersionText() const { return m_versionText; }
+    // The whole message shown on refusal.
+    std::wstring RefusalMessage() const;
+
+    std::wstring GetDisplayVersion();
+    void GetVersionNumbers(std::uint32_t& major, std::uint32_t& minor, std::uint32_t& build);
+    std::wstring GetApiVersion();
+    // Empty when WMI answers nothing, or fails.
+    std::wstring GetWmiVersion();
+    bool IsCompatibilityMode();
+
+private:
+    Platform& m_platform;
+    std::wstring m_versionText;
+};
+
+}  // namespace nv

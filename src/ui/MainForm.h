@@ -1,0 +1,192 @@
+// The main window: every option, the three window lists, the pages and the button bar.
+// Controls carry the names the program is described with; handlers are member functions named
+// after their control and event. The behaviour of each area lives with its subsystem; this
+// class wires it together.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/Platform.h"
+#include "widgets/Application.h"
+#include "widgets/Controls.h"
+
+namespace nv {
+
+class TGlobals;
+
+class TMainForm : public TForm {
+public:
+    TMainForm(Platform& platform, TApplication& app, TGlobals& globals);
+    ~TMainForm() override;
+
+    Platform& platform;
+    TApplication& app;
+    TGlobals& globals;
+
+    // --- Header -------------------------------------------------------------------------------
+    TPanel HeaderPanel{this, "HeaderPanel"};
+    TImage HeaderImage{&HeaderPanel, "HeaderImage"};
+    TLabel stVersioninfo{&HeaderPanel, "stVersioninfo"};
+    TLabel stHeaderLink{&HeaderPanel, "stHeaderLink"};
+
+    // --- Button bar ---------------------------------------------------------------------------
+    TPanel ButtonsPanel{this, "ButtonsPanel"};
+    TSpeedButton btnWindows{&ButtonsPanel, "btnWindows"};
+    TSpeedButton btnOptions{&ButtonsPanel, "btnOptions"};
+    TSpeedButton btnAbout{&ButtonsPanel, "btnAbout"};
+    TButton btnHelp{&ButtonsPanel, "btnHelp"};
+    TButton btnTerminate{&ButtonsPanel, "btnTerminate"};
+    TPanel pnlButtonGap{&ButtonsPanel, "pnlButtonGap"};
+    TButton btnHide{&ButtonsPanel, "btnHide"};
+
+    // --- Pages --------------------------------------------------------------------------------
+    TPageControl MainPageControl{this, "MainPageControl"};
+    TTabSheet SheetWindows{&MainPageControl, "SheetWindows"};
+    TTabSheet SheetOptions{&MainPageControl, "SheetOptions"};
+    TTabSheet SheetAbout{&MainPageControl, "SheetAbout"};
+
+    // Windows page
+    TPanel pnlLeft{&SheetWindows, "pnlLeft"};
+    TGradientHeading MCDGradientPanel1{&pnlLeft, "MCDGradientPanel1"};
+    TImage ArrowRightImage{&MCDGradientPanel1, "ArrowRightImage"};
+    TPanel pnlBottom{&pnlLeft, "pnlBottom"};
+    TListView AvailableWindowsList{&pnlLeft, "AvailableWindowsList"};
+    TButton btnRefreshList{&pnlBottom, "btnRefreshList"};
+    TButton btnHideAll{&pnlBottom, "btnHideAll"};
+    TGroupBox gbfSpecailWindows{&pnlBottom, "gbfSpecailWindows"};
+    TCheckBox cbHideDeskTop{&gbfSpecailWindows, "cbHideDeskTop"};
+    TCheckBox cbHideTaskBar{&gbfSpecailWindows, "cbHideTaskBar"};
+    TCheckBox cbHideTray{&gbfSpecailWindows, "cbHideTray"};
+    TSplitter FlatSplitter{&SheetWindows, "FlatSplitter"};
+    TPanel pnlRight{&SheetWindows, "pnlRight"};
+    TGradientHeading MCDGradientPanel3{&pnlRight, "MCDGradientPanel3"};
+    TListView BringToTopList{&pnlRight, "BringToTopList"};
+    TGradientHeading MCDGradientPanel2{&pnlRight, "MCDGradientPanel2"};
+    TPanel pnlArrowDown{&pnlRight, "pnlArrowDown"};
+    TImage ArrowDownImage{&pnlArrowDown, "ArrowDownImage"};
+    TListView ExcludeList{&pnlRight, "ExcludeList"};
+
+    // Extra Settings page
+    TPanel pnlButtons{&SheetOptions, "pnlButtons"};
+    TSpeedButton btnGeneral{&pnlButtons, "btnGeneral"};
+    TSpeedButton btnKeyaboard{&pnlButtons, "btnKeyaboard"};
+    TSpeedButton btnSound{&pnlButtons, "btnSound"};
+    TSpeedButton btnDisplay{&pnlButtons, "btnDisplay"};
+    TPageControl PageControlSettings{&SheetOptions, "PageControlSettings"};
+    TTabSheet SheetSetGeneral{&PageControlSettings, "SheetSetGeneral"};
+    TTabSheet SheetSetShortcuts{&PageControlSettings, "SheetSetShortcuts"};
+    TTabSheet SheetSetSound{&PageControlSettings, "SheetSetSound"};
+    TTabSheet SheetSetDisplay{&PageControlSettings, "SheetSetDisplay"};
+
+    // General sub-page
+    TPanel pnlGeneral{&SheetSetGeneral, "pnlGeneral"};
+    TCheckBox cbAutoStart{&pnlGeneral, "cbAutoStart"};
+    TCheckBox cbHideNewlyCreatedWindows{&pnlGeneral, "cbHideNewlyCreatedWindows"};
+    TCheckBox cbCloseActiveWindow{&pnlGeneral, "cbCloseActiveWindow"};
+    TCheckBox cbHideWallapaper{&pnlGeneral, "cbHideWallapaper"};
+    TCheckBox cbAppPassword{&pnlGeneral, "cbAppPassword"};
+    TButton btnSetAppPassword{&pnlGeneral, "btnSetAppPassword"};
+    TGroupBox FlatGroupBox2{&pnlGeneral, "FlatGroupBox2"};
+    TLabel stHideWindowsInfo{&FlatGroupBox2, "stHideWindowsInfo"};
+    TLabel stHideProgramInfo{&FlatGroupBox2, "stHideProgramInfo"};
+    TLabel StaticText2{&FlatGroupBox2, "StaticText2"};
+    TButton btShowLayout{&FlatGroupBox2, "btShowLayout"};
+
+    // Shortcuts sub-page
+    TPanel pnlKeyboard{&SheetSetShortcuts, "pnlKeyboard"};
+    TGroupBox FlatGroupBox8{&pnlKeyboard, "FlatGroupBox8"};
+    TEdit edHkWindowsKey{&FlatGroupBox8, "edHkWindowsKey"};
+    TSpeedButton btnMouseWinCtrl{&FlatGroupBox8, "btnMouseWinCtrl"};
+    TGroupBox FlatGroupBox3{&pnlKeyboard, "FlatGroupBox3"};
+    TEdit edHkProgramKey{&FlatGroupBox3, "edHkProgramKey"};
+    TGroupBox gbSSaverHotkey{&pnlKeyboard, "gbSSaverHotkey"};
+    TEdit edHKSSaverKey{&gbSSaverHotkey, "edHKSSaverKey"};
+    TSpeedButton btnMouseSSaverCtrl{&gbSSaverHotkey, "btnMouseSSaverCtrl"};
+    TCheckBox cbLockWorkstation{&gbSSaverHotkey, "cbLockWorkstation"};
+    TGroupBox FlatGroupBox4{&pnlKeyboard, "FlatGroupBox4"};
+    TLabel StaticText1{&FlatGroupBox4, "StaticText1"};
+
+    // Sound sub-page
+    TPanel pnlSound{&SheetSetSound, "pnlSound"};
+    TImage imSound{&pnlSound, "imSound"};
+    TCheckBox cbModifyVolume{&pnlSound, "cbModifyVolume"};
+    TGroupBox gbCurrentVolume{&pnlSound, "gbCurrentVolume"};
+    TSlider SliderGlobalVolume{&gbCurrentVolume, "SliderGlobalVolume"};
+    TCheckBox cbGlobalVolumMuted{&gbCurrentVolume, "cbGlobalVolumMuted"};
+    TGroupBox gbDesiredVolume{&pnlSound, "gbDesiredVolume"};
+    TSlider sliderSelectedVolume{&gbDesiredVolume, "sliderSelectedVolume"};
+    TCheckBox cbSelectedVolumeMuted{&gbDesiredVolume, "cbSelectedVolumeMuted"};
+    TButton btnGetVolume{&pnlSound, "btnGetVolume"};
+    TButton btnTestSound{&pnlSound, "btnTestSound"};
+
+    // Display sub-page
+    TPanel pnlDisplay{&SheetSetDisplay, "pnlDisplay"};
+    TImage imMonitor{&pnlDisplay, "imMonitor"};
+    TCheckBox cbSwitchResolution{&pnlDisplay, "cbSwitchResolution"};
+    TEdit edResolutionInfo{&pnlDisplay, "edResolutionInfo"};
+    TButton btnSelectResolution{&pnlDisplay, "btnSelectResolution"};
+    TButton btnTestResolution{&pnlDisplay, "btnTestResolution"};
+    TLabel Label1{&pnlDisplay, "Label1"};
+    TEdit edCurrentResolutionInfo{&pnlDisplay, "edCurrentResolutionInfo"};
+
+    // About page
+    TPanel pnlAbout{&SheetAbout, "pnlAbout"};
+    TPanel pnlAboutFrame{&pnlAbout, "pnlAboutFrame"};
+    TImage imgLogo{&pnlAboutFrame, "imgLogo"};
+    TLabel stAboutVersion{&pnlAboutFrame, "stAboutVersion"};
+    TLabel stCompanyInfo{&pnlAboutFrame, "stCompanyInfo"};
+    TLabel stCompanyLink{&pnlAboutFrame, "stCompanyLink"};
+
+    // --- Non-visual ---------------------------------------------------------------------------
+    TPopupMenu popMenuAvailableWindows{"popMenuAvailableWindows"};
+    TPopupMenu popMenuDoNotHideList{"popMenuDoNotHideList"};
+    TPopupMenu PopMenuBringToTopList{"PopMenuBringToTopList"};
+    TPopupMenu popMenuResolutions{"popMenuResolutions"};
+    TImageList ProgramsImageList;
+    TTimer MouseTimer;
+
+    // --- Handlers -----------------------------------------------------------------------------
+    void FormCreate();
+    void FormCloseQuery(bool& canClose);
+    void FormDestroy();
+    void btnTerminateClick();
+    void btnHideClick();
+    void btnWindowsClick();
+    void btnOptionsClick();
+    void btnAboutClick();
+    void btnHelpClick();
+    void btnGeneralClick();
+    void btnKeyaboardClick();
+    void btnSoundClick();
+    void btnDisplayClick();
+    void WMHotKey(int id);
+    // Shows the window on the Extra Settings page, Shortcuts sub-page (hotkey failures).
+    void ShowShortcutsPage();
+
+    // --- Operations of the subsystems, as the main window calls them --------------------------
+    // Each forwards to the module that owns it (MainFormOps.cpp).
+    void RefreshAvailableWindows();          // window inventory
+    void LoadExcludeList();                  // list files
+    void LoadBringToTopList();
+    void SaveExcludeList();
+    void SaveBringToTopList();
+    bool IsAutoStartSet();                   // settings store
+    void SetAutoStart(bool enabled);
+    void LoadSettings();
+    void SaveSettings();
+    bool AssignAllShortcuts();               // hotkeys
+    void UnregisterAllShortcuts();
+    bool IsHiddenMode();                     // hide/restore cycle
+    void btnHideAllClick();
+    // Restores everything still hidden, at shut-down.
+    void RestoreEverything();
+    // Shows or hides this window, asking for the password first when asked to.
+    void ToggleProgramWindow(bool ask);
+
+private:
+    void BuildLayout();
+    void WireEvents();
+};
+
+}  // namespace nv

@@ -1,0 +1,131 @@
+// Start-up and shut-down of the program against the in-memory desktop.
+#include <gtest/gtest.h>
+
+#include "support/Harness.h"
+
+namespace nv::test {
+namespace {
+
+TEST(Startup, BuildsPathsAndDataFolder) {
+    Harness h;
+    h.Make();
+    const TGlobals& g = h.Globals();
+    EXPECT_EQ(g.applicationTitle, L"NV");
+    ASSERT_GE(g.dataFolder.size(), 13u);
+    EXPECT_EQ(g.dataFolder.substr(g.dataFolder.size() - 13), L"\\Talvern\\NVA\\");
+    EXPECT_EQ(g.settingsFile, g.dataFolder + L"nva.dat");
+    EXPECT_EQ(g.excludeListFile, g.dataFolder + L"ExList.Dat");
+    EXPECT_EQ(g.bringToTopFile, g.dataFolder + L"BttList.Dat");
+    EXPECT_EQ(g.programFolder, L"C:\\Program Files\\Nivora");
+    EXPECT_EQ(g.helpFilePath, L"C:\\Program Files\\Nivora\\Help.chm");
+    EXPECT_TRUE(std::filesystem::is_directory(h.desktop.RealPath(g.dataFolder)));
+}
+
+TEST(Startup, WithoutAppDataThePathsAreRelative) {
+    Harness h;
+    h.desktop.appDataAvailable = false;
+    h.Make();
+    EXPECT_EQ(h.Globals().dataFolder, L"Talvern\\NVA\\");
+}
+
+TEST(Startup, NormalStartShowsTheMainWindowOnTheWindowsPage) {
+    Harness h;
+    ASSERT_TRUE(h.Start());
+    TMainForm& f = h.Form();
+    EXPECT_TRUE(f.Visible());
+    EXPECT_EQ(f.Caption(), L"NV");
+    EXPECT_EQ(f.MainPageControl.ActivePage(), &f.SheetWindows);
+    EXPECT_TRUE(f.btnWindows.Down());
+    EXPECT_EQ(f.stVersioninfo.Caption(), L"Version 5.9");
+    EXPECT_TRUE(h.Globals().ready);
+    EXPECT_TRUE(h.desktop.messageBoxes.empty());
+}
+
+TEST(Startup, QuietSwitchIsTheWholeFirstArgumentInAnyCase) {
+    EXPECT_TRUE(TProgram::IsQuietSwitch(L"/Q"));
+    EXPECT_TRUE(TProgram::IsQuietSwitch(L"/q"));
+    EXPECT_FALSE(TProgram::IsQuietSwitch(L"/Qx"));
+    EXPECT_FALSE(TProgram::IsQuietSwitch(L"Q"));
+    EXPECT_FALSE(TProgram::IsQuietSwitch(L"-q"));
+    EXPECT_FALSE(TProgram::IsQuietSwitch(L""));
+
+    for (auto [args, shown] : std::vector<std::pair<std::vector<std::wstring>, bool>>{
+             {{L"/q"}, false}, {{L"/Q"}, false}, {{L"/Qx"}, true}, {{L"x", L"/Q"}, true}, {{}, true}}) {
+        Harness h;
+        h.desktop.commandLine = args;
+        ASSERT_TRUE(h.Start());
+        EXPECT_EQ(h.Form().Visible(), shown) << (args.empty() ? "" : ToUtf8(args[0]));
+    }
+}
+
+TEST(Startup, SecondInstanceWarnsAndEndsWithoutAWindow) {
+    Harness h;
+    h.desktop.mutexExists = true;
+    EXPECT_FALSE(h.Start());
+    ASSERT_EQ(h.desktop.messageBoxes.size(), 1u);
+    EXPECT_EQ(h.desktop.messageBoxes[0].text, L"This application is already started!");
+    EXPECT_EQ(h.desktop.messageBoxes[0].kind, MessageBoxKind::Warning);
+    EXPECT_EQ(h.program->MainForm(), nullptr);
+    EXPECT_TRUE(h.App().Terminated());
+}
+
+TEST(Startup, TerminateAsksAndOnlyYesCloses) {
+    Harness h;
+    ASSERT_TRUE(h.Start());
+    h.desktop.messageBoxAnswers = {MessageBoxResult::Cancel};
+    h.User([&] { h.Form().btnTerminate.Click(); });
+    ASSERT_EQ(h.desktop.messageBoxes.size(), 1u);
+    EXPECT_EQ(h.desktop.messageBoxes[0].text, L"Do you really want to stop using the application?");
+    EXPECT_EQ(h.desktop.messageBoxes[0].kind, MessageBoxKind::Warning);
+    EXPECT_EQ(h.desktop.messageBoxes[0].buttons, MessageBoxButtons::YesCancel);
+    EXPECT_FALSE(h.App().Terminated());
+
+    h.desktop.messageBoxAnswers = {MessageBoxResult::Yes};
+    h.User([&] { h.Form().btnTerminate.Click(); });
+    EXPECT_TRUE(h.App().Terminated());
+    EXPECT_FALSE(h.Form().Visible());
+}
+
+TEST(Startup, PageButtonsSwitchPagesAndStayDownAsAGroup) {
+    Harness h;
+    ASSERT_TRUE(h.Start());
+    TMainForm& f = h.Form();
+    f.btnOptions.Click();
+    EXPECT_EQ(f.MainPageControl.ActivePage(), &f.SheetOptions);
+    EXPECT_TRUE(f.btnOptions.Down());
+    EXPECT_FALSE(f.btnWindows.Down());
+    f.btnAbout.Click();
+    EXPECT_EQ(f.MainPageControl.ActivePage(), &f.SheetAbout);
+    EXPECT_TRUE(f.btnAbout.Down());
+    EXPECT_FALSE(f.btnOptions.Down());
+    f.btnAbout.Click();  // pressing the down button again keeps it down
+    EXPECT_TRUE(f.btnAbout.Down());
+    f.ShowShortcutsPage();
+    EXPECT_EQ(f.MainPageControl.ActivePage(), &f.SheetOptions);
+    EXPECT_EQ(f.PageControlSettings.ActivePage(), &f.SheetSetShortcuts);
+    EXPECT_TRUE(f.btnKeyaboard.Down());
+    EXPECT_FALSE(f.btnGeneral.Down());
+}
+
+TEST(ErrorReport, AppendsAFullStopAfterCharactersAbove46) {
+    EXPECT_EQ(TApplication::ErrorReportText(L"Unable to write"), L"Unable to write.");
+    EXPECT_EQ(TApplication::ErrorReportText(L"Done."), L"Done.");   // '.' is 46
+    EXPECT_EQ(TApplication::ErrorReportText(L"Path /"), L"Path /.");  // '/' is 47
+    EXPECT_EQ(TApplication::ErrorReportText(L"Failed -"), L"Failed -");  // '-' is 45
+    EXPECT_EQ(TApplication::ErrorReportText(L"Stop!"), L"Stop!");
+    EXPECT_EQ(TApplication::ErrorReportText(L""), L"");
+}
+
+TEST(ErrorReport, AnEscapedErrorBecomesAnErrorBoxAndTheProgramGoesOn) {
+    Harness h;
+    ASSERT_TRUE(h.Start());
+    h.User([] { throw std::runtime_error("Unable to write to C:\\x\\nva.dat"); });
+    ASSERT_EQ(h.desktop.messageBoxes.size(), 1u);
+    EXPECT_EQ(h.desktop.messageBoxes[0].text, L"Unable to write to C:\\x\\nva.dat.");
+    EXPECT_EQ(h.desktop.messageBoxes[0].caption, L"NV");
+    EXPECT_EQ(h.desktop.messageBoxes[0].kind, MessageBoxKind::Error);
+    EXPECT_FALSE(h.App().Terminated());
+}
+
+}  // namespace
+}  // namespace nv::test

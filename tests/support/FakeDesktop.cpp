@@ -1,0 +1,618 @@
+#include "support/FakeDesktop.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace nv::test {
+
+namespace fs = std::filesystem;
+
+namespace {
+std::wstring Lower(std::wstring s) {
+    for (auto& c : s) c = static_cast<wchar_t>(std::towlower(c));
+    return s;
+}
+std::string Hex(WindowHandle h) {
+    std::ostringstream out;
+    out << std::hex << h;
+    return out.str();
+}
+}  // namespace
+
+FakeDesktop::FakeDesktop() {
+    std::string tmpl = (fs::temp_directory_path() / "nvfake-XXXXXX").string();
+    std::vector<char> buf(tmpl.begin(), tmpl.end());
+    buf.push_back('\0');
+    char* made = ::mkdtemp(buf.data());
+    m_root = made ? fs::path(made) : fs::temp_directory_path() / "nvfake";
+    fs::create_directories(m_root / "AppData");
+    MapDrive(L"C:", L"\\Device\\HarddiskVolume1");
+    MapDrive(L"Z:", L"\\Device\\HarddiskVolume2");
+}
+
+FakeDesktop::~FakeDesktop() {
+    std::error_code ec;
+    fs::remove_all(m_root, ec);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Set-up
+
+WindowHandle FakeDesktop::AddWindow(const std::wstring& title, const std::wstring& className,
+                                    ProcessId pid, bool visible) {
+    FakeWindow w;
+    w.handle = m_nextHandle;
+    m_nextHandle += 0x10;
+    w.title = title;
+    w.className = className;
+    w.pid = pid;
+    w.style = visible ? kWsVisible : 0;
+    m_windows[w.handle] = w;
+    m_z.insert(m_z.begin(), w.handle);
+    return w.handle;
+}
+
+void FakeDesktop::DestroyWindow(WindowHandle h) {
+    if (!m_windows.count(h)) return;
+    m_windows[h].alive = false;
+    m_z.erase(std::remove(m_z.begin(), m_z.end(), h), m_z.end());
+}
+
+void FakeDesktop::AddProcess(ProcessId pid, const std::wstring& devicePath) {
+    m_processes[pid] = devicePath;
+}
+
+fs::path FakeDesktop::RealPath(const std::wstring& path) const {
+    std::string utf8 = ToUtf8(path);
+    std::replace(utf8.begin(), utf8.end(), '\\', '/');
+    fs::path p(utf8);
+    if (p.is_absolute()) return p;
+    return m_root / "cwd" / p;  // relative paths land in a folder of their own
+}
+
+// ---------------------------------------------------------------------------------------------
+// Window manager
+
+WindowHandle FakeDesktop::GetTopWindow() { return m_z.empty() ? 0 : m_z.front(); }
+
+WindowHandle FakeDesktop::GetNextWindow(WindowHandle window) {
+    auto it = std::find(m_z.begin(), m_z.end(), window);
+    if (it == m_z.end() || ++it == m_z.end()) return 0;
+    return *it;
+}
+
+std::wstring FakeDesktop::GetWindowTextW(WindowHandle window, int maxChars) {
+    if (!Has(window)) return {};
+    return m_windows[window].title.substr(0, std::max(0, maxChars - 1));
+}
+
+std::wstring FakeDesktop::GetClassNameW(WindowHandle window, int maxChars) {
+    if (!Has(window)) return {};
+    return m_windows[window].className.substr(0, std::max(0, maxChars - 1));
+}
+
+bool FakeDesktop::GetWindowInfo(WindowHandle window, WindowInfo& info) {
+    if (!Has(window)) return false;
+    info.style = m_windows[window].style;
+    info.exStyle = m_windows[window].exStyle;
+    return true;
+}
+
+ProcessId FakeDesktop::GetWindowThreadProcessId(WindowHandle window) {
+    return Has(window) ? m_windows[window].pid : 0;
+}
+
+std::uint32_t FakeDesktop::GetWindowExStyle(WindowHandle window) {
+    return Has(window) ? m_windows[window].exStyle : 0;
+}
+
+void FakeDesktop::SetWindowExStyle(WindowHandle window, std::uint32_t exStyle) {
+    calls.push_back("SetWindowExStyle(" + Hex(window) + ")");
+    if (Has(window)) m_windows[window].exStyle = exStyle;
+}
+
+bool FakeDesktop::PostMessageW(WindowHandle window, std::uint32_t msg, std::uintptr_t,
+                               std::intptr_t) {
+    posted.push_back({window, msg});
+    return Has(window);
+}
+
+bool FakeDesktop::ShowWindow(WindowHandle window, int showCmd) {
+    calls.push_back("ShowWindow(" + Hex(window) + "," + std::to_string(showCmd) + ")");
+    if (!Has(window)) return false;
+    FakeWindow& w = m_windows[window];
+    bool wasVisible = (w.style & kWsVisible) != 0;
+    switch (showCmd) {
+        case ShowCmd::Hide:
+            w.style &= ~kWsVisible;
+            break;
+        case ShowCmd::ShowMinimized:
+            w.style |= kWsVisible;
+            w.iconic = true;
+            break;
+        case ShowCmd::Restore:
+        case ShowCmd::ShowNormal:
+            w.style |= kWsVisible;
+            w.iconic = false;
+            break;
+        default:
+            w.style |= kWsVisible;
+            break;
+    }
+    return wasVisible;
+}
+
+bool FakeDesktop::ShowWindowAsync(WindowHandle window, int showCmd) {
+    return ShowWindow(window, showCmd);
+}
+
+bool FakeDesktop::SendMessageTimeoutW(WindowHandle window, std::uint32_t msg, std::uintptr_t,
+                                      std::intptr_t, std::uint32_t) {
+    calls.push_back("SendMessageTimeout(" + Hex(window) + "," + std::to_string(msg) + ")");
+    return Has(window) && !m_windows[window].hung;
+}
+
+WindowHandle FakeDesktop::FindWindowW(const std::wstring& className, const std::wstring& title) {
+    for (WindowHandle h : m_z) {
+        const FakeWindow& w = m_windows[h];
+        if ((className.empty() || w.className == className) && (title.empty() || w.title == title))
+            return h;
+    }
+    return 0;
+}
+
+bool FakeDesktop::SetForegroundWindow(WindowHandle window) {
+    calls.push_back("SetForegroundWindow(" + Hex(window) + ")");
+    if (!Has(window)) return false;
+    foreground = window;
+    return true;
+}
+
+bool FakeDesktop::IsIconic(WindowHandle window) { return Has(window) && m_windows[window].iconic; }
+
+bool FakeDesktop::IsWindowVisible(WindowHandle window) {
+    return Has(window) && (m_windows[window].style & kWsVisible);
+}
+
+bool FakeDesktop::RegisterHotKey(WindowHandle window, int id, std::uint32_t modifiers,
+                                 std::uint32_t virtualKey) {
+    std::uint32_t mods = modifiers & ~HotKeyMod::NoRepeat;
+    bool clash = takenHotkeys.count({mods, virtualKey}) > 0;
+    for (const auto& r : hotkeys)
+        if ((r.modifiers & ~HotKeyMod::NoRepeat) == mods && r.vk == virtualKey) clash = true;
+    for (const auto& r : hotkeys)
+        if (r.window == window && r.id == id) clash = true;
+    if (clash) {
+        lastError = kErrorHotkeyAlreadyRegistered;
+        return false;
+    }
+    hotkeys.push_back({window, id, modifiers, virtualKey});
+    return true;
+}
+
+bool FakeDesktop::UnregisterHotKey(WindowHandle window, int id) {
+    auto before = hotkeys.size();
+    hotkeys.erase(std::remove_if(hotkeys.begin(), hotkeys.end(),
+                                 [&](const HotKeyRegistration& r) {
+                                     return r.window == window && r.id == id;
+                                 }),
+                  hotkeys.end());
+    return hotkeys.size() != before;
+}
+
+namespace {
+// Scan codes and key names of a US keyboard for the keys the key-name table leaves to the
+// platform.
+struct KeyName {
+    std::uint32_t vk;
+    std::uint32_t scan;
+    const wchar_t* name;
+};
+const KeyName kUsKeys[] = {
+    {16, 0x2A, L"Shift"},    {17, 0x1D, L"Ctrl"},     {18, 0x38, L"Alt"},
+    {19, 0x45, L"Pause"},    {20, 0x3A, L"Caps Lock"},{44, 0x54, L"Prnt Scrn"},
+    {106, 0x37, L"Num *"},   {107, 0x4E, L"Num +"},   {109, 0x4A, L"Num -"},
+    {110, 0x53, L"Num Del"}, {111, 0x35, L"/"},       {144, 0x45, L"Num Lock"},
+    {145, 0x46, L"Scroll Lock"},
+    {186, 0x27, L";"},       {187, 0x0D, L"="},       {188, 0x33, L","},
+    {189, 0x0C, L"-"},       {190, 0x34, L"."},       {191, 0x35, L"/"},
+    {192, 0x29, L"`"},       {219, 0x1A, L"["},       {220, 0x2B, L"\\"},
+    {221, 0x1B, L"]"},       {222, 0x28, L"'"},
+};
+}  // namespace
+
+std::uint32_t FakeDesktop::MapVirtualKeyW(std::uint32_t virtualKey) {
+    for (const KeyName& k : kUsKeys)
+        if (k.vk == virtualKey) return k.scan;
+    return 0;
+}
+
+std::wstring FakeDesktop::GetKeyNameTextW(std::int32_t lParam) {
+    std::uint32_t scan = (static_cast<std::uint32_t>(lParam) >> 16) & 0xFF;
+    if (scan == 0) return {};
+    for (const KeyName& k : kUsKeys)
+        if (k.scan == scan) return k.name;
+    return {};
+}
+
+MessageBoxResult FakeDesktop::MessageBoxW(WindowHandle, const std::wstring& text,
+                                          const std::wstring& caption, MessageBoxKind kind,
+                                          MessageBoxButtons buttons) {
+    MessageBoxRecord record{text, caption, kind, buttons};
+    messageBoxes.push_back(record);
+    if (onMessageBox) onMessageBox(record);
+    if (!messageBoxAnswers.empty()) {
+        MessageBoxResult r = messageBoxAnswers.front();
+        messageBoxAnswers.pop_front();
+        return r;
+    }
+    return buttons == MessageBoxButtons::Ok ? MessageBoxResult::Ok : MessageBoxResult::Cancel;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Kernel
+
+bool FakeDesktop::CreateMutexW(const std::wstring&) {
+    lastError = mutexExists ? kErrorAlreadyExists : 0;
+    mutexExists = true;
+    return true;
+}
+
+std::wstring FakeDesktop::GetProcessImageFileNameW(ProcessId pid) {
+    ++imageNameCalls;
+    auto it = m_processes.find(pid);
+    return it == m_processes.end() ? std::wstring() : it->second;
+}
+
+std::wstring FakeDesktop::QueryDosDeviceW(const std::wstring& drive) {
+    ++queryDosDeviceCalls;
+    auto it = m_drives.find(drive);
+    return it == m_drives.end() ? std::wstring() : it->second;
+}
+
+void FakeDesktop::TerminateProcess(ProcessId pid) {
+    terminated.push_back(pid);
+    for (auto& [h, w] : m_windows)
+        if (w.pid == pid && w.alive) DestroyWindow(h);
+}
+
+bool FakeDesktop::FileExists(const std::wstring& path) { return fs::is_regular_file(RealPath(path)); }
+
+std::vector<std::uint8_t> FakeDesktop::ReadWholeFile(const std::wstring& path) {
+    std::ifstream in(RealPath(path), std::ios::binary);
+    if (!in) throw OsError("Cannot open file \"" + ToUtf8(path) + "\". File not found", 2);
+    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+void FakeDesktop::ReplaceFileContents(const std::wstring& path,
+                                      const std::vector<std::uint8_t>& bytes) {
+    if (failingWrites.count(path))
+        throw OsError("Cannot create file \"" + ToUtf8(path) + "\". Access is denied", 5);
+    fs::path real = RealPath(path);
+    fs::path temp = real;
+    temp += ".tmp";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (!out) throw OsError("Cannot create file \"" + ToUtf8(path) + "\". Path not found", 3);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
+    fs::rename(temp, real);
+}
+
+bool FakeDesktop::CreateDirectoryTree(const std::wstring& path) {
+    std::error_code ec;
+    fs::create_directories(RealPath(path), ec);
+    return !ec;
+}
+
+int FakeDesktop::lstrcmpW(const std::wstring& a, const std::wstring& b) {
+    // Close enough to the word sort of the platform for the tests: letters compare without
+    // regard to case first, then lower case before upper case.
+    std::wstring la = Lower(a), lb = Lower(b);
+    if (la != lb) return la < lb ? -1 : 1;
+    if (a == b) return 0;
+    return a > b ? -1 : 1;
+}
+
+std::string FakeDesktop::WideToAnsi(const std::wstring& text) {
+    // Windows-1252 for the Latin-1 range; everything else becomes "?".
+    std::string out;
+    for (wchar_t c : text) {
+        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+            out += static_cast<char>(c);
+        else if (c == 0x20AC)
+            out += static_cast<char>(0x80);
+        else
+            out += '?';
+    }
+    return out;
+}
+
+std::wstring FakeDesktop::AnsiToWide(const std::string& bytes) {
+    std::wstring out;
+    for (unsigned char b : bytes) out += (b == 0x80) ? wchar_t(0x20AC) : wchar_t(b);
+    return out;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Shell
+
+std::wstring FakeDesktop::SHGetSpecialFolderPathW(int csidl) {
+    if (csidl != kCsidlAppData || !appDataAvailable) return {};
+    std::wstring p = FromUtf8((m_root / "AppData").string());
+    std::replace(p.begin(), p.end(), L'/', L'\\');
+    return p;
+}
+
+void FakeDesktop::ShellExecuteW(const std::wstring& verb, const std::wstring& file,
+                                const std::wstring& parameters, const std::wstring& directory,
+                                int showCmd) {
+    launches.push_back({verb, file, parameters, directory, showCmd});
+}
+
+IconHandle FakeDesktop::GetFileIcon(const std::wstring&, bool) { return 0x5000 + (++iconsMade); }
+
+std::optional<std::wstring> FakeDesktop::GetOpenFileNameW(WindowHandle, const std::wstring&,
+                                                          const std::wstring&) {
+    return openFileAnswer;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Registry
+
+std::wstring FakeDesktop::RegPath(RegistryHive hive, const std::wstring& key) {
+    std::wstring k = Lower(key);
+    while (!k.empty() && k.front() == L'\\') k.erase(k.begin());
+    while (!k.empty() && k.back() == L'\\') k.pop_back();
+    return (hive == RegistryHive::CurrentUser ? L"hkcu\\" : L"hklm\\") + k;
+}
+
+void FakeDesktop::CreateRegistryKey(RegistryHive hive, const std::wstring& key) {
+    m_registry[RegPath(hive, key)];
+}
+
+void FakeDesktop::SetRegistryString(RegistryHive hive, const std::wstring& key,
+                                    const std::wstring& name, const std::wstring& value) {
+    m_registry[RegPath(hive, key)][Lower(name)] = RegValue{false, value, 0};
+}
+
+void FakeDesktop::SetRegistryDword(RegistryHive hive, const std::wstring& key,
+                                   const std::wstring& name, std::uint32_t value) {
+    m_registry[RegPath(hive, key)][Lower(name)] = RegValue{true, L"", value};
+}
+
+bool FakeDesktop::KeyExists(RegistryHive hive, const std::wstring& key) {
+    return m_registry.count(RegPath(hive, key)) > 0;
+}
+
+bool FakeDesktop::ValueExists(RegistryHive hive, const std::wstring& key, const std::wstring& name) {
+    auto it = m_registry.find(RegPath(hive, key));
+    return it != m_registry.end() && it->second.count(Lower(name));
+}
+
+std::optional<std::wstring> FakeDesktop::ReadString(RegistryHive hive, const std::wstring& key,
+                                                    const std::wstring& name) {
+    auto it = m_registry.find(RegPath(hive, key));
+    if (it == m_registry.end()) return std::nullopt;
+    auto v = it->second.find(Lower(name));
+    if (v == it->second.end() || v->second.isDword) return std::nullopt;
+    return v->second.text;
+}
+
+std::optional<std::uint32_t> FakeDesktop::ReadDword(RegistryHive hive, const std::wstring& key,
+                                                    const std::wstring& name) {
+    auto it = m_registry.find(RegPath(hive, key));
+    if (it == m_registry.end()) return std::nullopt;
+    auto v = it->second.find(Lower(name));
+    if (v == it->second.end() || !v->second.isDword) return std::nullopt;
+    return v->second.number;
+}
+
+std::uint32_t FakeDesktop::WriteString(RegistryHive hive, const std::wstring& key,
+                                       const std::wstring& name, const std::wstring& value,
+                                       bool createKey) {
+    if (!registryWritable) return 5;
+    std::wstring path = RegPath(hive, key);
+    if (!m_registry.count(path) && !createKey) return 2;
+    m_registry[path][Lower(name)] = RegValue{false, value, 0};
+    return 0;
+}
+
+std::uint32_t FakeDesktop::DeleteValue(RegistryHive hive, const std::wstring& key,
+                                       const std::wstring& name) {
+    auto it = m_registry.find(RegPath(hive, key));
+    if (it == m_registry.end()) return 2;
+    return it->second.erase(Lower(name)) ? 0 : 2;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Private-profile files: the same text format the Windows functions keep, on real files.
+
+namespace {
+struct IniLine {
+    std::wstring text;
+};
+std::vector<std::wstring> ReadLines(const fs::path& p) {
+    std::vector<std::wstring> lines;
+    std::ifstream in(p, std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::wstring w;
+        for (unsigned char c : line) w += wchar_t(c);  // the fake keeps files in Latin-1
+        lines.push_back(w);
+    }
+    return lines;
+}
+std::wstring Trim(const std::wstring& s) {
+    auto b = s.find_first_not_of(L" \t");
+    auto e = s.find_last_not_of(L" \t");
+    return b == std::wstring::npos ? std::wstring() : s.substr(b, e - b + 1);
+}
+bool IsSection(const std::wstring& line, std::wstring* name) {
+    std::wstring t = Trim(line);
+    if (t.size() < 2 || t.front() != L'[') return false;
+    auto close = t.find(L']');
+    if (close == std::wstring::npos) return false;
+    if (name) *name = Trim(t.substr(1, close - 1));
+    return true;
+}
+}  // namespace
+
+std::wstring FakeDesktop::GetPrivateProfileStringW(const std::wstring& section,
+                                                   const std::wstring& key,
+                                                   const std::wstring& defaultValue,
+                                                   const std::wstring& file) {
+    std::vector<std::wstring> lines = ReadLines(RealPath(file));
+    bool inSection = false;
+    for (const auto& line : lines) {
+        std::wstring name;
+        if (IsSection(line, &name)) {
+            inSection = Lower(name) == Lower(section);
+            continue;
+        }
+        if (!inSection) continue;
+        auto eq = line.find(L'=');
+        if (eq == std::wstring::npos) continue;
+        if (Lower(Trim(line.substr(0, eq))) == Lower(key)) {
+            std::wstring value = Trim(line.substr(eq + 1));
+            if (value.size() >= 2 && (value.front() == L'"' || value.front() == L'\'') &&
+                value.back() == value.front())
+                value = value.substr(1, value.size() - 2);
+            return value.substr(0, 2047);
+        }
+    }
+    return defaultValue.substr(0, 2047);
+}
+
+bool FakeDesktop::WritePrivateProfileStringW(const std::wstring& section, const std::wstring& key,
+                                             const std::wstring& value, const std::wstring& file) {
+    if (!profileWritable || failingWrites.count(file)) {
+        lastError = 5;
+        return false;
+    }
+    fs::path real = RealPath(file);
+    if (!fs::is_directory(real.parent_path())) {
+        lastError = 3;
+        return false;
+    }
+    std::vector<std::wstring> lines = ReadLines(real);
+    int sectionStart = -1, sectionEnd = static_cast<int>(lines.size());
+    for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
+        std::wstring name;
+        if (IsSection(lines[i], &name)) {
+            if (sectionStart >= 0) {
+                sectionEnd = i;
+                break;
+            }
+            if (Lower(name) == Lower(section)) sectionStart = i;
+        }
+    }
+    std::wstring entry = key + L"=" + value;
+    if (sectionStart < 0) {
+        lines.push_back(L"[" + section + L"]");
+        lines.push_back(entry);
+    } else {
+        bool replaced = false;
+        for (int i = sectionStart + 1; i < sectionEnd; ++i) {
+            auto eq = lines[i].find(L'=');
+            if (eq != std::wstring::npos && Lower(Trim(lines[i].substr(0, eq))) == Lower(key)) {
+                lines[i] = entry;
+                replaced = true;
+                break;
+            }
+        }
+        if (!replaced) {
+            int at = sectionEnd;
+            while (at > sectionStart + 1 && Trim(lines[at - 1]).empty()) --at;
+            lines.insert(lines.begin() + at, entry);
+        }
+    }
+    std::ofstream out(real, std::ios::binary | std::ios::trunc);
+    for (const auto& l : lines) {
+        std::string narrow;
+        for (wchar_t c : l) narrow += static_cast<char>(c <= 0xFF ? c : '?');
+        out << narrow << "\r\n";
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// WMI, crypto
+
+std::wstring FakeDesktop::QueryOperatingSystemVersion() {
+    if (wmiFails) throw std::runtime_error("Invalid class string");
+    return wmiVersion;
+}
+
+std::vector<std::uint8_t> FakeDesktop::GenRandom(std::size_t count) {
+    std::vector<std::uint8_t> out(count);
+    for (auto& b : out) {
+        m_randomState = m_randomState * 1103515245u + 12345u;
+        b = static_cast<std::uint8_t>(m_randomState >> 16);
+    }
+    return out;
+}
+
+std::vector<std::uint8_t> FakeDesktop::Pbkdf2Sha256(const std::vector<std::uint8_t>& password,
+                                                    const std::vector<std::uint8_t>& salt,
+                                                    std::uint32_t iterations,
+                                                    std::size_t keyLength) {
+    // Not PBKDF2: a deterministic stand-in that depends on every input, enough for the logic.
+    std::vector<std::uint8_t> out(keyLength);
+    std::uint32_t h = 2166136261u ^ iterations;
+    auto mix = [&](std::uint8_t b) { h = (h ^ b) * 16777619u; };
+    for (auto b : password) mix(b);
+    mix(0xFF);
+    for (auto b : salt) mix(b);
+    for (std::size_t i = 0; i < keyLength; ++i) {
+        mix(static_cast<std::uint8_t>(i));
+        out[i] = static_cast<std::uint8_t>(h >> 24);
+    }
+    return out;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Widget backend
+
+namespace {
+class FakeFormPeer : public IControlPeer {
+public:
+    FakeFormPeer(FakeDesktop& desktop, TForm& form) : m_desktop(desktop), m_form(form) {
+        m_handle = desktop.AddWindow(form.Caption(), L"T" + FromUtf8(form.Name()),
+                                     desktop.currentPid, form.Visible());
+    }
+    ~FakeFormPeer() override { m_desktop.DestroyWindow(m_handle); }
+    void Sync(Prop what, int) override {
+        if (!m_desktop.Has(m_handle)) return;
+        FakeWindow& w = m_desktop.Window(m_handle);
+        if (what == Prop::Text) w.title = m_form.Caption();
+        if (what == Prop::Visible) {
+            if (m_form.Visible())
+                w.style |= kWsVisible;
+            else
+                w.style &= ~kWsVisible;
+        }
+    }
+    WindowHandle Handle() const override { return m_handle; }
+
+private:
+    FakeDesktop& m_desktop;
+    TForm& m_form;
+    WindowHandle m_handle;
+};
+}  // namespace
+
+void FakeWidgetBackend::Realize(TForm& form) {
+    form.AttachPeer(std::make_unique<FakeFormPeer>(m_desktop, form));
+}
+
+ModalResult FakeWidgetBackend::RunModal(TForm& form) {
+    if (!modalResponder) return ModalResult::Cancel;
+    return modalResponder(form);
+}
+
+}  // namespace nv::test

@@ -1,0 +1,272 @@
+// An in-memory desktop: windows with Z order, styles and owning processes; processes with image
+// paths; a registry tree; INI and list files in a temporary folder; a clock, a cursor; and a
+// log of shell launches, posted messages and message boxes. Test code, kept as simple as the
+// tests allow.
+#pragma once
+
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+#include "widgets/Controls.h"
+
+namespace nv::test {
+
+struct FakeWindow {
+    WindowHandle handle = 0;
+    std::wstring title;
+    std::wstring className;
+    std::uint32_t style = kWsVisible;
+    std::uint32_t exStyle = 0;
+    ProcessId pid = 0;
+    bool iconic = false;
+    bool hung = false;  // does not answer messages
+    bool alive = true;
+};
+
+struct MessageBoxRecord {
+    std::wstring text;
+    std::wstring caption;
+    MessageBoxKind kind;
+    MessageBoxButtons buttons;
+};
+
+struct PostedMessage {
+    WindowHandle window;
+    std::uint32_t msg;
+};
+
+struct ShellLaunch {
+    std::wstring verb, file, parameters, directory;
+    int showCmd;
+};
+
+struct HotKeyRegistration {
+    WindowHandle window;
+    int id;
+    std::uint32_t modifiers;
+    std::uint32_t vk;
+};
+
+class FakeDesktop : public IWindowManager,
+                    public IKernel,
+                    public IShell,
+                    public IRegistry,
+                    public IProfile,
+                    public IWmi,
+                    public ICrypto {
+public:
+    FakeDesktop();
+    ~FakeDesktop() override;
+
+    Platform AsPlatform() { return Platform{*this, *this, *this, *this, *this, *this, *this}; }
+
+    // --- Set-up -----------------------------------------------------------------------------
+    // A top-level window on top of the Z order.
+    WindowHandle AddWindow(const std::wstring& title, const std::wstring& className,
+                           ProcessId pid, bool visible = true);
+    FakeWindow& Window(WindowHandle h) { return m_windows.at(h); }
+    bool Has(WindowHandle h) const { return m_windows.count(h) && m_windows.at(h).alive; }
+    void DestroyWindow(WindowHandle h);
+    std::vector<WindowHandle> ZOrder() const { return m_z; }
+    // A process with its image path in device form.
+    void AddProcess(ProcessId pid, const std::wstring& devicePath);
+    void MapDrive(const std::wstring& drive, const std::wstring& device) { m_drives[drive] = device; }
+
+    // The root of the temporary folder where the fake's files live.
+    const std::filesystem::path& Root() const { return m_root; }
+    // A Windows-style path turned into the real path of the temporary folder.
+    std::filesystem::path RealPath(const std::wstring& path) const;
+
+    // Answers for the next message boxes; when none is queued, Ok boxes answer Ok and
+    // Yes/Cancel boxes answer Cancel.
+    std::deque<MessageBoxResult> messageBoxAnswers;
+    std::function<void(const MessageBoxRecord&)> onMessageBox;
+    std::vector<MessageBoxRecord> messageBoxes;
+    std::vector<PostedMessage> posted;
+    std::vector<ShellLaunch> launches;
+    std::vector<ProcessId> terminated;
+    std::vector<HotKeyRegistration> hotkeys;
+    std::set<std::pair<std::uint32_t, std::uint32_t>> takenHotkeys;  // (modifiers, vk) of others
+    std::optional<std::wstring> openFileAnswer;
+
+    // State the tests set.
+    OsVersion version{10, 0, 19045, 2};
+    std::wstring wmiVersion = L"10.0.19045";
+    bool wmiFails = false;
+    bool mutexExists = false;
+    std::wstring moduleFileName = L"C:\\Program Files\\Nivora\\Nivora.exe";
+    std::vector<std::wstring> commandLine;
+    ProcessId currentPid = 4242;
+    std::uint32_t tickCount = 1000;
+    Point cursor{500, 500};
+    Rect screen{0, 0, 1280, 1024};
+    WindowHandle foreground = 0;
+    bool appDataAvailable = true;
+    std::uint32_t lastError = 0;
+    std::set<std::uint32_t> unwritableProfile;  // not used by default
+    bool profileWritable = true;
+    int coInitializeCount = 0;
+
+    // Registry contents: key paths are compared without regard to case.
+    void SetRegistryString(RegistryHive hive, const std::wstring& key, const std::wstring& name,
+                           const std::wstring& value);
+    void SetRegistryDword(RegistryHive hive, const std::wstring& key, const std::wstring& name,
+                          std::uint32_t value);
+    void CreateRegistryKey(RegistryHive hive, const std::wstring& key);
+
+    // --- IWindowManager ---------------------------------------------------------------------
+    WindowHandle GetTopWindow() override;
+    WindowHandle GetNextWindow(WindowHandle window) override;
+    std::wstring GetWindowTextW(WindowHandle window, int maxChars) override;
+    std::wstring GetClassNameW(WindowHandle window, int maxChars) override;
+    bool GetWindowInfo(WindowHandle window, WindowInfo& info) override;
+    ProcessId GetWindowThreadProcessId(WindowHandle window) override;
+    std::uint32_t GetWindowExStyle(WindowHandle window) override;
+    void SetWindowExStyle(WindowHandle window, std::uint32_t exStyle) override;
+    bool PostMessageW(WindowHandle window, std::uint32_t msg, std::uintptr_t wParam,
+                      std::intptr_t lParam) override;
+    bool ShowWindow(WindowHandle window, int showCmd) override;
+    bool ShowWindowAsync(WindowHandle window, int showCmd) override;
+    bool SendMessageTimeoutW(WindowHandle window, std::uint32_t msg, std::uintptr_t wParam,
+                             std::intptr_t lParam, std::uint32_t timeoutMs) override;
+    WindowHandle FindWindowW(const std::wstring& className, const std::wstring& title) override;
+    WindowHandle GetForegroundWindow() override { return foreground; }
+    bool SetForegroundWindow(WindowHandle window) override;
+    bool IsWindow(WindowHandle window) override { return Has(window); }
+    bool IsIconic(WindowHandle window) override;
+    bool IsWindowVisible(WindowHandle window) override;
+    void SetForegroundLockTimeout(std::uint32_t milliseconds) override { foregroundLockTimeout = milliseconds; }
+    bool RegisterHotKey(WindowHandle window, int id, std::uint32_t modifiers,
+                        std::uint32_t virtualKey) override;
+    bool UnregisterHotKey(WindowHandle window, int id) override;
+    std::uint32_t MapVirtualKeyW(std::uint32_t virtualKey) override;
+    std::wstring GetKeyNameTextW(std::int32_t lParam) override;
+    MessageBoxResult MessageBoxW(WindowHandle owner, const std::wstring& text,
+                                 const std::wstring& caption, MessageBoxKind kind,
+                                 MessageBoxButtons buttons) override;
+    Point GetCursorPos() override { return cursor; }
+    Rect GetPrimaryScreenRect() override { return screen; }
+    Rect GetWorkArea() override { return Rect{0, 0, screen.right, screen.bottom - 40}; }
+    std::uint32_t foregroundLockTimeout = 200000;
+    // Calls made on windows, in order, as "ShowWindow(h,cmd)" and the like.
+    std::vector<std::string> calls;
+
+    // --- IKernel ----------------------------------------------------------------------------
+    std::uint32_t GetLastError() override { return lastError; }
+    std::uint32_t GetTickCount() override { return tickCount; }
+    OsVersion GetVersionExW() override { return version; }
+    ProcessId GetCurrentProcessId() override { return currentPid; }
+    std::wstring GetModuleFileNameW() override { return moduleFileName; }
+    std::vector<std::wstring> GetCommandLineArgs() override { return commandLine; }
+    bool CreateMutexW(const std::wstring& name) override;
+    std::wstring GetProcessImageFileNameW(ProcessId pid) override;
+    std::wstring QueryDosDeviceW(const std::wstring& drive) override;
+    void TerminateProcess(ProcessId pid) override;
+    bool FileExists(const std::wstring& path) override;
+    std::vector<std::uint8_t> ReadWholeFile(const std::wstring& path) override;
+    void ReplaceFileContents(const std::wstring& path, const std::vector<std::uint8_t>& bytes) override;
+    bool CreateDirectoryTree(const std::wstring& path) override;
+    int lstrcmpW(const std::wstring& a, const std::wstring& b) override;
+    std::string WideToAnsi(const std::wstring& text) override;
+    std::wstring AnsiToWide(const std::string& bytes) override;
+    int queryDosDeviceCalls = 0;
+    int imageNameCalls = 0;
+    std::set<std::wstring> failingWrites;  // Windows paths whose writes fail
+
+    // --- IShell -----------------------------------------------------------------------------
+    std::wstring SHGetSpecialFolderPathW(int csidl) override;
+    void ShellExecuteW(const std::wstring& verb, const std::wstring& file,
+                       const std::wstring& parameters, const std::wstring& directory,
+                       int showCmd) override;
+    IconHandle GetFileIcon(const std::wstring& path, bool small) override;
+    void DestroyIcon(IconHandle icon) override { ++destroyedIcons; }
+    std::optional<std::wstring> GetOpenFileNameW(WindowHandle owner, const std::wstring& filter,
+                                                 const std::wstring& defaultExt) override;
+    int destroyedIcons = 0;
+    int iconsMade = 0;
+
+    // --- IRegistry --------------------------------------------------------------------------
+    bool KeyExists(RegistryHive hive, const std::wstring& key) override;
+    bool ValueExists(RegistryHive hive, const std::wstring& key, const std::wstring& name) override;
+    std::optional<std::wstring> ReadString(RegistryHive hive, const std::wstring& key,
+                                           const std::wstring& name) override;
+    std::optional<std::uint32_t> ReadDword(RegistryHive hive, const std::wstring& key,
+                                           const std::wstring& name) override;
+    std::uint32_t WriteString(RegistryHive hive, const std::wstring& key, const std::wstring& name,
+                              const std::wstring& value, bool createKey) override;
+    std::uint32_t DeleteValue(RegistryHive hive, const std::wstring& key,
+                              const std::wstring& name) override;
+    bool registryWritable = true;
+
+    // --- IProfile ---------------------------------------------------------------------------
+    std::wstring GetPrivateProfileStringW(const std::wstring& section, const std::wstring& key,
+                                          const std::wstring& defaultValue,
+                                          const std::wstring& file) override;
+    bool WritePrivateProfileStringW(const std::wstring& section, const std::wstring& key,
+                                    const std::wstring& value, const std::wstring& file) override;
+
+    // --- IWmi -------------------------------------------------------------------------------
+    bool CoInitialize() override {
+        ++coInitializeCount;
+        return true;
+    }
+    void CoUninitialize() override { --coInitializeCount; }
+    std::wstring QueryOperatingSystemVersion() override;
+
+    // --- ICrypto ----------------------------------------------------------------------------
+    std::vector<std::uint8_t> GenRandom(std::size_t count) override;
+    std::vector<std::uint8_t> Pbkdf2Sha256(const std::vector<std::uint8_t>& password,
+                                           const std::vector<std::uint8_t>& salt,
+                                           std::uint32_t iterations,
+                                           std::size_t keyLength) override;
+
+private:
+    struct RegValue {
+        bool isDword = false;
+        std::wstring text;
+        std::uint32_t number = 0;
+    };
+    using RegKey = std::map<std::wstring, RegValue>;  // value names lower-cased
+    static std::wstring RegPath(RegistryHive hive, const std::wstring& key);
+    std::map<std::wstring, RegKey> m_registry;          // lower-cased full key paths
+    std::map<WindowHandle, FakeWindow> m_windows;
+    std::vector<WindowHandle> m_z;  // topmost first
+    std::map<ProcessId, std::wstring> m_processes;
+    std::map<std::wstring, std::wstring> m_drives;
+    std::filesystem::path m_root;
+    WindowHandle m_nextHandle = 0x10010;
+    std::uint32_t m_randomState = 12345;
+};
+
+// A widget backend with no native windows: forms get a fake top-level window so that the
+// window inventory and the visibility rules see them; modal forms are answered by a script.
+class FakeWidgetBackend : public IWidgetBackend {
+public:
+    explicit FakeWidgetBackend(FakeDesktop& desktop) : m_desktop(desktop) {}
+    void Realize(TForm& form) override;
+    void RealizeImageList(TImageList&) override {}
+    void RealizeTimer(TTimer&) override {}
+    void RunMessageLoop() override { ++loopsRun; }
+    void PostQuit() override { ++quitsPosted; }
+    ModalResult RunModal(TForm& form) override;
+    void ShowPopupMenu(TPopupMenu& menu, int, int) override { popups.push_back(menu.name); }
+    void ShowHelp(const std::wstring& file, int context) override { helpShown.push_back(context); }
+
+    // Answers a modal form: may fill its edits; returns the result.
+    std::function<ModalResult(TForm&)> modalResponder;
+    int loopsRun = 0;
+    int quitsPosted = 0;
+    std::vector<std::string> popups;
+    std::vector<int> helpShown;
+
+private:
+    FakeDesktop& m_desktop;
+};
+
+}  // namespace nv::test
