@@ -1,0 +1,227 @@
+#include "support/Driver.h"
+
+#include <shlobj.h>
+
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+namespace e2e {
+
+std::wstring BinDir() {
+    wchar_t path[MAX_PATH * 4];
+    DWORD n = GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
+    std::wstring p(path, n);
+    return p.substr(0, p.find_last_of(L'\\'));
+}
+
+std::wstring DataFolder() {
+    wchar_t path[MAX_PATH] = {};
+    SHGetSpecialFolderPathW(nullptr, path, CSIDL_APPDATA, FALSE);
+    return std::wstring(path) + L"\\Talvern\\NVA\\";
+}
+
+void ResetDataFolder() {
+    std::wstring folder = DataFolder();
+    for (const wchar_t* name : {L"nva.dat", L"ExList.Dat", L"BttList.Dat"})
+        DeleteFileW((folder + name).c_str());
+    RemoveDirectoryW(folder.c_str());
+}
+
+bool FileExists(const std::wstring& path) {
+    DWORD a = GetFileAttributesW(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::vector<unsigned char> ReadFileBytes(const std::wstring& path) {
+    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteFileBytes(const std::wstring& path, const std::vector<unsigned char>& bytes) {
+    std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+bool WaitFor(const std::function<bool()>& done, int timeoutMs, int stepMs) {
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (true) {
+        if (done()) return true;
+        if (std::chrono::steady_clock::now() >= end) return false;
+        Sleep(stepMs);
+    }
+}
+
+bool Process::Running() const {
+    return pi.hProcess && WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+int Process::Wait(int timeoutMs) {
+    if (!pi.hProcess) return -1;
+    if (WaitForSingleObject(pi.hProcess, timeoutMs) != WAIT_OBJECT_0) return -1;
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    return static_cast<int>(code);
+}
+
+void Process::Kill() {
+    if (Running()) {
+        TerminateProcess(pi.hProcess, 1);
+        WaitForSingleObject(pi.hProcess, 5000);
+    }
+}
+
+Process::~Process() {
+    Kill();
+    if (pi.hProcess) CloseHandle(pi.hProcess);
+    if (pi.hThread) CloseHandle(pi.hThread);
+}
+
+bool Start(Process& process, const std::wstring& exe, const std::wstring& arguments) {
+    std::wstring path = BinDir() + L"\\" + exe;
+    std::wstring commandLine = L"\"" + path + L"\"";
+    if (!arguments.empty()) commandLine += L" " + arguments;
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    return CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          BinDir().c_str(), &si, &process.pi) != FALSE;
+}
+
+std::vector<HWND> TopWindows(DWORD pid) {
+    std::vector<HWND> found;
+    for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(h, &owner);
+        if (owner == pid) found.push_back(h);
+    }
+    return found;
+}
+
+std::wstring WindowText(HWND window) {
+    wchar_t buf[4096] = {};
+    GetWindowTextW(window, buf, static_cast<int>(std::size(buf)));
+    return buf;
+}
+
+std::wstring ClassName(HWND window) {
+    wchar_t buf[256] = {};
+    GetClassNameW(window, buf, static_cast<int>(std::size(buf)));
+    return buf;
+}
+
+HWND FindMainWindow(DWORD pid) {
+    for (HWND h : TopWindows(pid))
+        if (WindowText(h) == L"NV" && ClassName(h) != L"#32770") return h;
+    return nullptr;
+}
+
+HWND FindDialog(DWORD pid) {
+    for (HWND h : TopWindows(pid))
+        if (ClassName(h) == L"#32770" && IsWindowVisible(h)) return h;
+    return nullptr;
+}
+
+namespace {
+BOOL CALLBACK CollectText(HWND child, LPARAM param) {
+    auto* text = reinterpret_cast<std::wstring*>(param);
+    std::wstring t = WindowText(child);
+    if (!t.empty()) *text += t + L"|";
+    return TRUE;
+}
+
+std::wstring WithoutAmpersand(std::wstring s) {
+    std::wstring out;
+    for (wchar_t c : s)
+        if (c != L'&') out += c;
+    return out;
+}
+
+struct ChildSearch {
+    std::wstring text;
+    bool stripAmpersand;
+    HWND found;
+};
+
+BOOL CALLBACK FindChild(HWND child, LPARAM param) {
+    auto* search = reinterpret_cast<ChildSearch*>(param);
+    std::wstring t = WindowText(child);
+    if (search->stripAmpersand) t = WithoutAmpersand(t);
+    if (t == search->text) {
+        search->found = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+}  // namespace
+
+std::wstring DialogText(HWND dialog) {
+    std::wstring text;
+    EnumChildWindows(dialog, CollectText, reinterpret_cast<LPARAM>(&text));
+    return text;
+}
+
+bool PressButton(HWND parent, const std::wstring& text) {
+    ChildSearch search{WithoutAmpersand(text), true, nullptr};
+    EnumChildWindows(parent, FindChild, reinterpret_cast<LPARAM>(&search));
+    if (!search.found) return false;
+    PostMessageW(search.found, BM_CLICK, 0, 0);
+    return true;
+}
+
+HWND FindChildByText(HWND parent, const std::wstring& text) {
+    ChildSearch search{text, false, nullptr};
+    EnumChildWindows(parent, FindChild, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+bool IsShown(HWND window) { return window && IsWindowVisible(window); }
+
+void PressKeys(const std::vector<WORD>& modifiers, WORD key) {
+    std::vector<INPUT> inputs;
+    auto add = [&](WORD vk, bool up) {
+        INPUT in{};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = vk;
+        in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+        in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        inputs.push_back(in);
+    };
+    for (WORD m : modifiers) add(m, false);
+    add(key, false);
+    add(key, true);
+    for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) add(*it, true);
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+bool RegWriteString(HKEY root, const std::wstring& key, const std::wstring& name,
+                    const std::wstring& value) {
+    HKEY h;
+    if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h, nullptr) !=
+        ERROR_SUCCESS)
+        return false;
+    LONG r = RegSetValueExW(h, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                            static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(h);
+    return r == ERROR_SUCCESS;
+}
+
+bool RegDelete(HKEY root, const std::wstring& key, const std::wstring& name) {
+    HKEY h;
+    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_SET_VALUE, &h) != ERROR_SUCCESS) return false;
+    LONG r = RegDeleteValueW(h, name.c_str());
+    RegCloseKey(h);
+    return r == ERROR_SUCCESS;
+}
+
+bool RegReadString(HKEY root, const std::wstring& key, const std::wstring& name,
+                   std::wstring& value) {
+    wchar_t buf[2048] = {};
+    DWORD size = sizeof(buf) - sizeof(wchar_t);
+    if (RegGetValueW(root, key.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, buf, &size) !=
+        ERROR_SUCCESS)
+        return false;
+    value = buf;
+    return true;
+}
+
+}  // namespace e2e

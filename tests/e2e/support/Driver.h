@@ -1,0 +1,67 @@
+// Drives Nivora.exe as a user would: starts it, finds its windows and message boxes, presses
+// buttons and hotkeys, and reads what it left behind. Runs inside the same Wine prefix.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// The folder of the test executables; Nivora.exe and the helpers sit beside them.
+std::wstring BinDir();
+// %APPDATA%\Talvern\NVA\ (with the trailing backslash).
+std::wstring DataFolder();
+// Removes the data folder so a test starts like a first run.
+void ResetDataFolder();
+bool FileExists(const std::wstring& path);
+std::vector<unsigned char> ReadFileBytes(const std::wstring& path);
+void WriteFileBytes(const std::wstring& path, const std::vector<unsigned char>& bytes);
+
+// Polls until the predicate holds or the time runs out.
+bool WaitFor(const std::function<bool()>& done, int timeoutMs = 10000, int stepMs = 50);
+
+struct Process {
+    PROCESS_INFORMATION pi{};
+    DWORD Pid() const { return pi.dwProcessId; }
+    bool Running() const;
+    // Waits for the process to end; returns its exit code or -1 on time-out.
+    int Wait(int timeoutMs = 10000);
+    void Kill();
+    ~Process();
+};
+
+// Starts an executable from BinDir() with a command line of arguments.
+bool Start(Process& process, const std::wstring& exe, const std::wstring& arguments = L"");
+
+// Top-level windows of a process, visible or not.
+std::vector<HWND> TopWindows(DWORD pid);
+// The main window of Nivora (caption "NV", not a dialog), or null.
+HWND FindMainWindow(DWORD pid);
+// A message box or dialog of the process (class #32770), or null.
+HWND FindDialog(DWORD pid);
+// All texts of a dialog's child windows, joined by "|".
+std::wstring DialogText(HWND dialog);
+// Clicks the child button whose text, without "&", equals the given one. False if none.
+bool PressButton(HWND parent, const std::wstring& text);
+// A descendant window with the given text (exact, "&" kept), or null.
+HWND FindChildByText(HWND parent, const std::wstring& text);
+bool IsShown(HWND window);
+
+// Presses a key combination with SendInput: modifiers down, key down, key up, modifiers up.
+void PressKeys(const std::vector<WORD>& modifiers, WORD key);
+
+std::wstring WindowText(HWND window);
+std::wstring ClassName(HWND window);
+
+// Registry helpers for the tests.
+bool RegWriteString(HKEY root, const std::wstring& key, const std::wstring& name,
+                    const std::wstring& value);
+bool RegDelete(HKEY root, const std::wstring& key, const std::wstring& name);
+bool RegReadString(HKEY root, const std::wstring& key, const std::wstring& name,
+                   std::wstring& value);
+
+}  // namespace e2e
