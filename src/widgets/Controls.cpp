@@ -201,9 +201,7 @@ void TEdit::SetCaption(const std::wstring& text) {
 void TEdit::PeerTextChanged(const std::wstring& text) {
     // The native control already shows the text: store it without echoing it back.
     if (text == Caption()) return;
-    IControlPeer* peer = Peer();
-    (void)peer;
-    TControl::SetCaption(text);
+    StoreCaption(text);
     if (OnChange) OnChange();
 }
 

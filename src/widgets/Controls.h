@@ -113,6 +113,8 @@ public:
 
 protected:
     void Changed(Prop what, int arg = 0);
+    // Keeps a text the native control already shows, without telling the peer.
+    void StoreCaption(const std::wstring& text) { m_text = text; }
 
 private:
     std::string m_name;
