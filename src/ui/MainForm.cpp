@@ -1,6 +1,7 @@
 #include "ui/MainForm.h"
 
 #include "shell/Globals.h"
+#include "triggers/Shortcuts.h"
 #include "ui/Links.h"
 
 namespace nv {
@@ -373,6 +374,20 @@ void TMainForm::WireEvents() {
     stHeaderLink.OnClick = [this] { OpenHomePage(platform.shell); };
     stCompanyLink.OnClick = [this] { OpenHomePage(platform.shell); };
     cbAutoStart.OnClick = [this] { SetAutoStart(cbAutoStart.Checked()); };
+    // The hotkey boxes capture a combination and register it again when a key is released.
+    for (auto [box, id] : {std::pair{&edHkWindowsKey, kHotkeyHideRestore},
+                           std::pair{&edHkProgramKey, kHotkeyProgramWindow},
+                           std::pair{&edHKSSaverKey, kHotkeyScreenSaver}}) {
+        TEdit* edit = box;
+        int hotkey = id;
+        edit->OnKeyDown = [this, edit](std::uint16_t& key, ShiftState shift) {
+            HotkeyBoxKeyDown(*this, *edit, key, shift);
+        };
+        edit->OnKeyPress = [](wchar_t& ch) { HotkeyBoxKeyPress(ch); };
+        edit->OnKeyUp = [this, edit, hotkey](std::uint16_t&, ShiftState) {
+            HotkeyBoxKeyUp(*this, *edit, hotkey);
+        };
+    }
     // Every subsystem that reacts to the window's controls wires itself here.
 }
 

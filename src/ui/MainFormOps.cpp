@@ -2,6 +2,8 @@
 // it; until a module exists, the operation has the behaviour of an empty state.
 #include "ui/MainForm.h"
 
+#include "triggers/Shortcuts.h"
+
 namespace nv {
 
 // Window inventory
@@ -20,10 +22,8 @@ void TMainForm::LoadSettings() {}
 void TMainForm::SaveSettings() {}
 
 // Hotkeys
-bool TMainForm::AssignAllShortcuts() { return true; }
-void TMainForm::UnregisterAllShortcuts() {
-    for (int id = 0; id < 3; ++id) platform.windows.UnregisterHotKey(Handle(), id);
-}
+bool TMainForm::AssignAllShortcuts() { return nv::AssignAllShortcuts(*this); }
+void TMainForm::UnregisterAllShortcuts() { nv::UnregisterAllShortcuts(*this); }
 
 // Hide/restore cycle
 bool TMainForm::IsHiddenMode() { return false; }

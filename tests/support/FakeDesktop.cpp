@@ -146,7 +146,10 @@ bool FakeDesktop::ShowWindow(WindowHandle window, int showCmd) {
 }
 
 bool FakeDesktop::ShowWindowAsync(WindowHandle window, int showCmd) {
-    return ShowWindow(window, showCmd);
+    // Logged apart from ShowWindow: it is the one show call that cannot wait on a hung window.
+    bool result = ShowWindow(window, showCmd);
+    calls.back() = "ShowWindowAsync(" + Hex(window) + "," + std::to_string(showCmd) + ")";
+    return result;
 }
 
 bool FakeDesktop::SendMessageTimeoutW(WindowHandle window, std::uint32_t msg, std::uintptr_t,

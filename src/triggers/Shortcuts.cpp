@@ -1,0 +1,171 @@
+#include "triggers/Shortcuts.h"
+
+#include <cwctype>
+
+#include "ui/MainForm.h"
+
+namespace nv {
+
+namespace {
+
+bool SameText(const std::wstring& a, const std::wstring& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::towupper(a[i]) != std::towupper(b[i])) return false;
+    return true;
+}
+
+// Removes prefix from the front of text when it leads it, in any letter case.
+bool TakePrefix(std::wstring& text, const std::wstring& prefix) {
+    if (text.size() < prefix.size() || !SameText(text.substr(0, prefix.size()), prefix))
+        return false;
+    text.erase(0, prefix.size());
+    return true;
+}
+
+constexpr std::uint16_t kVkBack = 8;
+constexpr std::uint16_t kVkShift = 16;
+constexpr std::uint16_t kVkControl = 17;
+constexpr std::uint16_t kVkMenu = 18;
+
+}  // namespace
+
+TShortCut MakeShortcut(std::uint16_t key, ShiftState shift) {
+    if (key > 255) return 0;
+    TShortCut code = key;
+    if (shift.shift) code |= kScShift;
+    if (shift.ctrl) code |= kScCtrl;
+    if (shift.alt) code |= kScAlt;
+    return code;
+}
+
+std::wstring KeyName(IWindowManager& windows, std::uint32_t vk) {
+    switch (vk) {
+        case 8: return L"BkSp";
+        case 9: return L"Tab";
+        case 13: return L"Enter";
+        case 27: return L"Esc";
+        case 32: return L"Space";
+        case 33: return L"PgUp";
+        case 34: return L"PgDn";
+        case 35: return L"End";
+        case 36: return L"Home";
+        case 37: return L"Left";
+        case 38: return L"Up";
+        case 39: return L"Right";
+        case 40: return L"Down";
+        case 45: return L"Ins";
+        case 46: return L"Del";
+        default: break;
+    }
+    if (vk >= 48 && vk <= 57) return std::wstring(1, static_cast<wchar_t>(vk));
+    if (vk >= 65 && vk <= 90) return std::wstring(1, static_cast<wchar_t>(vk));
+    // The keypad digits read like the main keyboard's, so they parse back to those.
+    if (vk >= 96 && vk <= 105) return std::wstring(1, static_cast<wchar_t>(L'0' + vk - 96));
+    if (vk >= 112 && vk <= 135) return L"F" + std::to_wstring(vk - 111);
+    std::uint32_t scan = windows.MapVirtualKeyW(vk);
+    if (scan == 0) return {};
+    return windows.GetKeyNameTextW(static_cast<std::int32_t>((scan & 0xFF) << 16));
+}
+
+std::wstring FormatShortcut(IWindowManager& windows, TShortCut shortcut) {
+    std::wstring name = KeyName(windows, shortcut & 0xFF);
+    if (name.empty()) return {};
+    std::wstring text;
+    if (shortcut & kScShift) text += L"Shift+";
+    if (shortcut & kScCtrl) text += L"Ctrl+";
+    if (shortcut & kScAlt) text += L"Alt+";
+    return text + name;
+}
+
+TShortCut ParseShortcut(IWindowManager& windows, const std::wstring& text) {
+    std::wstring rest = text;
+    TShortCut modifiers = 0;
+    for (;;) {
+        if (TakePrefix(rest, L"Shift+"))
+            modifiers |= kScShift;
+        else if (TakePrefix(rest, L"^") || TakePrefix(rest, L"Ctrl+"))
+            modifiers |= kScCtrl;
+        else if (TakePrefix(rest, L"Alt+"))
+            modifiers |= kScAlt;
+        else
+            break;
+    }
+    if (rest.empty()) return 0;
+    // The lowest code whose name matches wins: the keypad digits give the main digits, and a
+    // name the platform gives two keys resolves to the lower one. Names above 255 repeat those
+    // of the low byte, so the key found is always a single byte.
+    for (std::uint32_t code = 8; code <= 597; ++code) {
+        std::uint32_t key = code & 0xFF;
+        if (SameText(KeyName(windows, key), rest))
+            return static_cast<TShortCut>(key | modifiers);
+    }
+    return 0;
+}
+
+std::uint32_t HotKeyModifiers(TShortCut shortcut) {
+    std::uint32_t flags = 0;
+    if (shortcut & kScShift) flags |= HotKeyMod::Shift;
+    if (shortcut & kScCtrl) flags |= HotKeyMod::Control;
+    if (shortcut & kScAlt) flags |= HotKeyMod::Alt;
+    return flags;
+}
+
+bool IsShortcutKey(std::uint16_t& key, ShiftState shift) {
+    bool plain = !shift.ctrl && !shift.alt;  // nothing, or Shift alone
+    bool swallow = key == kVkBack ||
+                   (plain && ((key >= 32 && key <= 127) || key == 192 ||
+                              (key >= 219 && key <= 221))) ||
+                   (key == kVkControl && shift.ctrl) || (key == kVkShift && shift.shift) ||
+                   (key == kVkMenu && shift.alt);
+    if (swallow) key = 0;
+    return !swallow;
+}
+
+bool AssignShortcut(TMainForm& form, int id, const std::wstring& text) {
+    IWindowManager& windows = form.platform.windows;
+    windows.UnregisterHotKey(form.Handle(), id);
+    TShortCut code = ParseShortcut(windows, text);
+    std::uint32_t key = code & kScKeyMask;
+    if (key == 111) key = 191;  // the keypad divide key shares its name with the slash key
+    // A text that names no key is not a hotkey: registering key 0 would either fail
+    // obscurely or claim a combination nobody can press. The user hears about it instead.
+    // MOD_NOREPEAT keeps a held combination from running its action over and over.
+    bool registered = key != 0 && windows.RegisterHotKey(form.Handle(), id,
+                                                         HotKeyModifiers(code) | HotKeyMod::NoRepeat,
+                                                         key);
+    if (!registered) {
+        form.app.MessageBox(L"Unable to assign shortcut: " + text +
+                                L"\n\rThe shortcut is in use!" +
+                                L"\n\rPlease try a different key combination.",
+                            MessageBoxKind::Plain);
+    }
+    return registered;
+}
+
+bool AssignAllShortcuts(TMainForm& form) {
+    bool windowsKey = AssignShortcut(form, kHotkeyHideRestore, form.edHkWindowsKey.Text());
+    bool programKey = AssignShortcut(form, kHotkeyProgramWindow, form.edHkProgramKey.Text());
+    bool saverKey = AssignShortcut(form, kHotkeyScreenSaver, form.edHKSSaverKey.Text());
+    return windowsKey && programKey && saverKey;
+}
+
+void UnregisterAllShortcuts(TMainForm& form) {
+    for (int id : {kHotkeyHideRestore, kHotkeyProgramWindow, kHotkeyScreenSaver})
+        form.platform.windows.UnregisterHotKey(form.Handle(), id);
+}
+
+void HotkeyBoxKeyDown(TMainForm& form, TEdit& box, std::uint16_t& key, ShiftState shift) {
+    if (!IsShortcutKey(key, shift)) return;
+    box.SetText(FormatShortcut(form.platform.windows, MakeShortcut(key, shift)));
+}
+
+void HotkeyBoxKeyPress(wchar_t& ch) { ch = 0; }
+
+void HotkeyBoxKeyUp(TMainForm& form, TEdit& box, int id) {
+    if (AssignShortcut(form, id, box.Text())) return;
+    form.ShowShortcutsPage();
+    box.SetFocus();
+}
+
+}  // namespace nv

@@ -1,0 +1,56 @@
+// The three global hotkeys: shortcut codes and their text form, registration for the main
+// window, and the key capture of the three hotkey boxes on the Shortcuts sub-page.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/Platform.h"
+#include "widgets/Controls.h"
+
+namespace nv {
+
+class TMainForm;
+
+// A shortcut: the virtual-key code in bits 0-12, Shift, Ctrl and Alt above; 0 is "none".
+using TShortCut = std::uint16_t;
+constexpr TShortCut kScShift = 0x2000;
+constexpr TShortCut kScCtrl = 0x4000;
+constexpr TShortCut kScAlt = 0x8000;
+constexpr TShortCut kScKeyMask = 0x1FFF;
+
+// Hotkey ids, registered for the main window.
+constexpr int kHotkeyHideRestore = 0;
+constexpr int kHotkeyProgramWindow = 1;
+constexpr int kHotkeyScreenSaver = 2;
+
+// The key code plus the bits of the held modifiers; 0 when the key code is above 255.
+TShortCut MakeShortcut(std::uint16_t key, ShiftState shift);
+// The name of one key: the program's own table, else the platform's name for it (which
+// depends on the keyboard layout); empty when the key has none.
+std::wstring KeyName(IWindowManager& windows, std::uint32_t virtualKey);
+// "Shift+Ctrl+Alt+Name", prefixes in that fixed order; empty when the key has no name.
+std::wstring FormatShortcut(IWindowManager& windows, TShortCut shortcut);
+// The reverse, without regard to letter case; the prefixes "Shift+", "^", "Ctrl+", "Alt+" may
+// come in any order and repeat. A text that names no key gives 0.
+TShortCut ParseShortcut(IWindowManager& windows, const std::wstring& text);
+// The RegisterHotKey modifier flags of a shortcut (without MOD_NOREPEAT).
+std::uint32_t HotKeyModifiers(TShortCut shortcut);
+
+// The key-down filter of a hotkey box: false (and key cleared) for the keys that cannot make a
+// hotkey on their own (Backspace, plain or shifted typing keys, a modifier pressed alone).
+bool IsShortcutKey(std::uint16_t& key, ShiftState shift);
+
+// Registers one hotkey of the main window from its text; on failure tells the user and leaves
+// the id unregistered.
+bool AssignShortcut(TMainForm& form, int id, const std::wstring& text);
+// All three from their boxes, each regardless of the others; true when all succeeded.
+bool AssignAllShortcuts(TMainForm& form);
+void UnregisterAllShortcuts(TMainForm& form);
+
+// Key capture of a hotkey box.
+void HotkeyBoxKeyDown(TMainForm& form, TEdit& box, std::uint16_t& key, ShiftState shift);
+void HotkeyBoxKeyPress(wchar_t& ch);
+void HotkeyBoxKeyUp(TMainForm& form, TEdit& box, int id);
+
+}  // namespace nv
