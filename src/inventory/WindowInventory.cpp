@@ -1,0 +1,161 @@
+#include "inventory/WindowInventory.h"
+
+#include "shell/Globals.h"
+#include "widgets/Controls.h"
+
+namespace nv {
+
+namespace {
+
+constexpr std::uint32_t kPlatformWin32Nt = 2;
+// The image name is read through a buffer of 302 characters: at most 301 of them are a path.
+constexpr std::size_t kMaxProgramPath = 301;
+
+std::wstring TrimControlChars(const std::wstring& text) {
+    std::size_t first = 0;
+    std::size_t last = text.size();
+    while (first < last && text[first] <= 32) ++first;
+    while (last > first && text[last - 1] <= 32) --last;
+    return text.substr(first, last - first);
+}
+
+wchar_t UpperAscii(wchar_t c) { return (c >= L'a' && c <= L'z') ? wchar_t(c - 32) : c; }
+
+// Device names are compared without regard to the case of the letters A-Z only.
+bool SameDevice(const std::wstring& a, const std::wstring& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
+    return true;
+}
+
+std::map<std::wstring, std::wstring> BuildDriveMap(IKernel& kernel) {
+    std::map<std::wstring, std::wstring> drives;
+    for (wchar_t letter = L'A'; letter <= L'Z'; ++letter) {
+        std::wstring drive{letter, L':'};
+        std::wstring device = kernel.QueryDosDeviceW(drive);
+        if (!device.empty()) drives.emplace(drive, device);
+    }
+    return drives;
+}
+
+// Keeps a drive map in force for the length of one listing.
+class DriveMapScope {
+public:
+    DriveMapScope(std::map<std::wstring, std::wstring>*& slot, IKernel& kernel)
+        : m_slot(slot), m_previous(slot) {
+        if (!m_slot) {
+            m_map = BuildDriveMap(kernel);
+            m_slot = &m_map;
+        }
+    }
+    ~DriveMapScope() { m_slot = m_previous; }
+    DriveMapScope(const DriveMapScope&) = delete;
+    DriveMapScope& operator=(const DriveMapScope&) = delete;
+
+private:
+    std::map<std::wstring, std::wstring>*& m_slot;
+    std::map<std::wstring, std::wstring>* m_previous;
+    std::map<std::wstring, std::wstring> m_map;
+};
+
+}  // namespace
+
+TWindowInventory::TWindowInventory(Platform& platform, std::function<WindowHandle()> mainWindow)
+    : m_platform(platform), m_mainWindow(std::move(mainWindow)) {}
+
+std::vector<std::unique_ptr<TWinInfo>> TWindowInventory::ListWindows(bool visibleOnly) {
+    // Asking every drive letter for its device costs far more than reading an image name, so
+    // the map is built once here and serves every window of the walk.
+    DriveMapScope scope(m_driveMap, m_platform.kernel);
+    std::vector<std::unique_ptr<TWinInfo>> windows;
+    IWindowManager& wm = m_platform.windows;
+    for (WindowHandle h = wm.GetTopWindow(); h != 0; h = wm.GetNextWindow(h)) {
+        if (auto info = AddWindowToList(h, visibleOnly)) windows.push_back(std::move(info));
+    }
+    return windows;
+}
+
+std::unique_ptr<TWinInfo> TWindowInventory::AddWindowToList(WindowHandle window, bool visibleOnly) {
+    IWindowManager& wm = m_platform.windows;
+    std::wstring title = TrimControlChars(wm.GetWindowTextW(window, 10000));
+    std::wstring className = TrimControlChars(wm.GetClassNameW(window, 10000));
+    WindowInfo info;
+    if (!wm.GetWindowInfo(window, info)) info = WindowInfo{};
+
+    bool listed = !visibleOnly || (info.style & kWsVisible) != 0;
+    // Untitled windows are left out, except the one class that is listed even when invisible.
+    if (title.empty()) listed = className == L"Afx:00400000:8";
+    if (title == L"Start" && className == L"Button") listed = false;
+    if (title == L"Program Manager") listed = false;
+    if (title == L"Windows Security") listed = false;
+    WindowHandle mainWindow = m_mainWindow ? m_mainWindow() : 0;
+    if (mainWindow != 0 && window == mainWindow) listed = false;
+    if (!listed) return nullptr;
+
+    auto record = std::make_unique<TWinInfo>();
+    record->handle = window;
+    record->title = title;
+    record->programPath = GetWindowProgramPath(window);
+    record->savedExStyle = info.exStyle;
+    return record;
+}
+
+void TWindowInventory::FillWindowList(TListView& list, bool visibleOnly) {
+    list.Clear();
+    for (auto& info : ListWindows(visibleOnly)) AppendWindowItem(list, std::move(info));
+}
+
+void TWindowInventory::RefreshWindowIcons(TListView& list, TImageList& images) {
+    images.Clear();
+    for (int i = 0; i < list.Count(); ++i) {
+        TListItem& item = list.Item(i);
+        const auto* info = dynamic_cast<const TWinInfo*>(item.Data());
+        IconHandle icon = m_platform.shell.GetFileIcon(info ? info->programPath : L"", true);
+        // A missing icon still takes its slot, so that image n stays the icon of item n.
+        int index = images.AddIcon(icon);
+        if (icon != 0) m_platform.shell.DestroyIcon(icon);
+        item.SetImageIndex(index);
+    }
+}
+
+std::wstring TWindowInventory::GetWindowProgramPath(WindowHandle window) {
+    // Only the NT family is served: the older consumer family never runs this program.
+    if (m_platform.kernel.GetVersionExW().platformId != kPlatformWin32Nt) return {};
+    ProcessId pid = m_platform.windows.GetWindowThreadProcessId(window);
+    if (pid == 0) return {};
+    // The process is opened by its id directly, so no process is missed however many run.
+    std::wstring image = m_platform.kernel.GetProcessImageFileNameW(pid);
+    if (image.empty()) return {};
+    std::wstring path = DevicePathToDrivePath(image);
+    if (path.size() > kMaxProgramPath) path.resize(kMaxProgramPath);
+    return path;
+}
+
+std::wstring TWindowInventory::DevicePathToDrivePath(const std::wstring& devicePath) {
+    // \Device\HarddiskVolume3\dir\file.exe: the device part ends before the third backslash.
+    if (devicePath.size() < 2) return devicePath;
+    std::size_t second = devicePath.find(L'\\', 1);
+    if (second == std::wstring::npos) return devicePath;
+    std::size_t third = devicePath.find(L'\\', second + 1);
+    if (third == std::wstring::npos) return devicePath;
+    std::wstring device = devicePath.substr(0, third);
+    std::wstring rest = devicePath.substr(third);
+
+    DriveMapScope scope(m_driveMap, m_platform.kernel);
+    for (const auto& [drive, mapped] : *m_driveMap)  // "A:" to "Z:", in order
+        if (SameDevice(mapped, device)) return drive + rest;
+    return devicePath;
+}
+
+void AppendWindowItem(TListView& list, std::unique_ptr<TWinInfo> info) {
+    std::wstring caption = ExtractFileName(info->programPath);
+    std::wstring title = info->title;
+    TListItem& item = list.Add();
+    item.SetData(std::move(info));
+    // Setting the caption re-sorts a sorted list; the item itself stays the same object.
+    item.SetCaption(caption);
+    item.AddSubItem(title);
+}
+
+}  // namespace nv

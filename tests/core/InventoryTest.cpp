@@ -1,0 +1,184 @@
+// The window inventory: the filter, the walk in Z order, program paths and icons.
+#include <gtest/gtest.h>
+
+#include "inventory/WindowInventory.h"
+#include "support/FakeDesktop.h"
+
+namespace nv::test {
+namespace {
+
+struct Inventory : ::testing::Test {
+    FakeDesktop desktop;
+    Platform platform = desktop.AsPlatform();
+    WindowHandle mainWindow = 0;
+    TWindowInventory inventory{platform, [this] { return mainWindow; }};
+
+    bool Listed(WindowHandle h, bool visibleOnly = true) {
+        return inventory.AddWindowToList(h, visibleOnly) != nullptr;
+    }
+};
+
+TEST_F(Inventory, FilterDecidesWhichWindowsAreListed) {
+    struct Case {
+        const wchar_t* title;
+        const wchar_t* className;
+        bool visible;
+        bool listed;
+    };
+    const Case cases[] = {
+        {L"Notepad", L"Notepad", true, true},
+        {L"Notepad", L"Notepad", false, false},  // titled but invisible
+        {L"", L"Edit", true, false},
+        {L" \t\r\n", L"Edit", true, false},  // only blanks and control codes
+        {L"", L"Afx:00400000:8", false, true},
+        {L"", L" Afx:00400000:8 ", false, true},  // the class is trimmed too
+        {L"", L"afx:00400000:8", true, false},
+        {L"Start", L"Button", true, false},
+        {L"Start", L"Shell_TrayWnd", true, true},
+        {L"start", L"Button", true, true},
+        {L"Program Manager", L"Progman", true, false},
+        {L"  Program Manager\t", L"Progman", true, false},
+        {L"program manager", L"Progman", true, true},
+        {L"Windows Security", L"Credential Dialog", true, false},
+        {L"Windows security", L"Credential Dialog", true, true},
+    };
+    for (const Case& c : cases) {
+        WindowHandle h = desktop.AddWindow(c.title, c.className, 7, c.visible);
+        EXPECT_EQ(Listed(h), c.listed) << ToUtf8(c.title) << " / " << ToUtf8(c.className);
+    }
+}
+
+TEST_F(Inventory, MainWindowIsNeverListedEvenWhenNotAskingForVisibility) {
+    WindowHandle self = desktop.AddWindow(L"NV", L"TMainForm", desktop.currentPid);
+    WindowHandle app = desktop.AddWindow(L"NV", L"TApplication", desktop.currentPid);
+    mainWindow = self;
+    EXPECT_FALSE(Listed(self));
+    EXPECT_FALSE(Listed(self, false));
+    EXPECT_TRUE(Listed(app));  // the application window is left to the cycle
+    WindowHandle hidden = desktop.AddWindow(L"Hidden", L"X", 7, false);
+    EXPECT_TRUE(Listed(hidden, false));
+}
+
+TEST_F(Inventory, RecordDescribesTheWindowAsListed) {
+    desktop.AddProcess(31, L"\\Device\\HarddiskVolume1\\Windows\\notepad.exe");
+    WindowHandle h = desktop.AddWindow(L"  Untitled - Notepad \r\n", L"Notepad", 31);
+    desktop.Window(h).exStyle = kWsExToolWindow | 0x100;
+    auto info = inventory.AddWindowToList(h, true);
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->handle, h);
+    EXPECT_EQ(info->title, L"Untitled - Notepad");
+    EXPECT_EQ(info->programPath, L"C:\\Windows\\notepad.exe");
+    EXPECT_EQ(info->savedExStyle, kWsExToolWindow | 0x100u);
+}
+
+TEST_F(Inventory, ListWindowsKeepsZOrderTopmostFirst) {
+    WindowHandle bottom = desktop.AddWindow(L"Bottom", L"X", 1);
+    desktop.AddWindow(L"", L"Skipped", 1);
+    WindowHandle middle = desktop.AddWindow(L"Middle", L"X", 2);
+    WindowHandle top = desktop.AddWindow(L"Top", L"X", 3);
+    auto windows = inventory.ListWindows(true);
+    ASSERT_EQ(windows.size(), 3u);
+    EXPECT_EQ(windows[0]->handle, top);
+    EXPECT_EQ(windows[1]->handle, middle);
+    EXPECT_EQ(windows[2]->handle, bottom);
+}
+
+TEST_F(Inventory, DevicePathsBecomeDrivePaths) {
+    desktop.MapDrive(L"D:", L"\\Device\\CdRom0");
+    EXPECT_EQ(inventory.DevicePathToDrivePath(L"\\Device\\HarddiskVolume1\\Windows\\a.exe"),
+              L"C:\\Windows\\a.exe");
+    EXPECT_EQ(inventory.DevicePathToDrivePath(L"\\Device\\HarddiskVolume2\\b.exe"), L"Z:\\b.exe");
+    // Device names match without regard to letter case.
+    EXPECT_EQ(inventory.DevicePathToDrivePath(L"\\DEVICE\\cdrom0\\setup.exe"), L"D:\\setup.exe");
+    // Only the whole device name counts: Volume1 is not a prefix match of Volume10.
+    EXPECT_EQ(inventory.DevicePathToDrivePath(L"\\Device\\HarddiskVolume10\\c.exe"),
+              L"\\Device\\HarddiskVolume10\\c.exe");
+    // Network shares and drives without a letter stay in device form.
+    EXPECT_EQ(inventory.DevicePathToDrivePath(L"\\Device\\Mup\\server\\share\\d.exe"),
+              L"\\Device\\Mup\\server\\share\\d.exe");
+    EXPECT_EQ(inventory.DevicePathToDrivePath(L""), L"");
+    EXPECT_EQ(inventory.DevicePathToDrivePath(L"\\Device"), L"\\Device");
+    EXPECT_EQ(inventory.DevicePathToDrivePath(L"\\Device\\HarddiskVolume1"),
+              L"\\Device\\HarddiskVolume1");
+}
+
+TEST_F(Inventory, FirstLetterMappedToTheDeviceWins) {
+    desktop.MapDrive(L"B:", L"\\Device\\HarddiskVolume1");  // subst-like second mapping
+    EXPECT_EQ(inventory.DevicePathToDrivePath(L"\\Device\\HarddiskVolume1\\x.exe"), L"B:\\x.exe");
+}
+
+TEST_F(Inventory, ProgramPathIsEmptyWhenTheProcessCannotBeReadAndCutTo301) {
+    WindowHandle unknown = desktop.AddWindow(L"Elevated", L"X", 99);
+    EXPECT_EQ(inventory.GetWindowProgramPath(unknown), L"");
+
+    std::wstring longPath = L"\\Device\\HarddiskVolume1\\" + std::wstring(400, L'a') + L".exe";
+    desktop.AddProcess(5, longPath);
+    WindowHandle h = desktop.AddWindow(L"Long", L"X", 5);
+    std::wstring path = inventory.GetWindowProgramPath(h);
+    EXPECT_EQ(path.size(), 301u);
+    EXPECT_EQ(path.substr(0, 3), L"C:\\");
+}
+
+TEST_F(Inventory, DriveMapIsBuiltOncePerListing) {
+    for (ProcessId pid = 1; pid <= 20; ++pid) {
+        desktop.AddProcess(pid, L"\\Device\\HarddiskVolume1\\app" + std::to_wstring(pid) + L".exe");
+        desktop.AddWindow(L"Window " + std::to_wstring(pid), L"X", pid);
+    }
+    desktop.queryDosDeviceCalls = 0;
+    auto windows = inventory.ListWindows(true);
+    ASSERT_EQ(windows.size(), 20u);
+    EXPECT_EQ(windows[0]->programPath, L"C:\\app20.exe");
+    EXPECT_EQ(desktop.queryDosDeviceCalls, 26);
+    // The next listing asks again: drives may have been mapped in between.
+    desktop.MapDrive(L"C:", L"\\Device\\HarddiskVolume7");
+    windows = inventory.ListWindows(true);
+    EXPECT_EQ(desktop.queryDosDeviceCalls, 52);
+    EXPECT_EQ(windows[0]->programPath, L"\\Device\\HarddiskVolume1\\app20.exe");
+}
+
+TEST_F(Inventory, FillWindowListSortsByProgramNameAndOwnsRecords) {
+    desktop.AddProcess(1, L"\\Device\\HarddiskVolume1\\Apps\\zed.exe");
+    desktop.AddProcess(2, L"\\Device\\HarddiskVolume1\\Apps\\Alpha.exe");
+    desktop.AddProcess(3, L"\\Device\\HarddiskVolume1\\Apps\\mid.exe");
+    desktop.AddWindow(L"Zed window", L"X", 1);
+    desktop.AddWindow(L"Alpha window", L"X", 2);
+    desktop.AddWindow(L"Mid window", L"X", 3);
+    desktop.AddWindow(L"No process", L"X", 4);
+    TListView list(nullptr, "AvailableWindowsList");
+    list.sorted = true;
+    list.compare = [this](const std::wstring& a, const std::wstring& b) {
+        return desktop.lstrcmpW(a, b);
+    };
+    list.Add().SetCaption(L"stale");
+    inventory.FillWindowList(list, true);
+    ASSERT_EQ(list.Count(), 4);
+    EXPECT_EQ(list.Item(0).Caption(), L"");  // no program path: empty program name
+    EXPECT_EQ(list.Item(0).SubItems().at(0), L"No process");
+    EXPECT_EQ(list.Item(1).Caption(), L"Alpha.exe");
+    EXPECT_EQ(list.Item(1).SubItems().at(0), L"Alpha window");
+    EXPECT_EQ(list.Item(2).Caption(), L"mid.exe");
+    EXPECT_EQ(list.Item(3).Caption(), L"zed.exe");
+    const auto* info = list.Item(3).DataAs<TWinInfo>();
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->programPath, L"C:\\Apps\\zed.exe");
+    EXPECT_EQ(info->title, L"Zed window");
+}
+
+TEST_F(Inventory, EachItemGetsTheIconAtItsOwnPosition) {
+    for (int i = 0; i < 5; ++i) desktop.AddWindow(L"W" + std::to_wstring(i), L"X", 1);
+    desktop.AddProcess(1, L"\\Device\\HarddiskVolume1\\w.exe");
+    TListView list(nullptr, "AvailableWindowsList");
+    TImageList images;
+    inventory.FillWindowList(list, true);
+    inventory.RefreshWindowIcons(list, images);
+    inventory.RefreshWindowIcons(list, images);  // a second refresh starts from an empty list
+    ASSERT_EQ(list.Count(), 5);
+    EXPECT_EQ(images.Count(), 5);
+    for (int i = 0; i < list.Count(); ++i) EXPECT_EQ(list.Item(i).ImageIndex(), i);
+    // Every icon the shell handed out went back once the image list held its copy.
+    EXPECT_EQ(desktop.destroyedIcons, desktop.iconsMade);
+    EXPECT_EQ(desktop.iconsMade, 10);
+}
+
+}  // namespace
+}  // namespace nv::test
