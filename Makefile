@@ -28,7 +28,7 @@ run: win
 	@scripts/run.sh $(BUILD)
 
 bench: build
-	@scripts/with-wine.sh $(BUILD)/win/bin/hide_bench.exe
+	@scripts/with-wine.sh /usr/lib/wine/wine64 $(BUILD)/win/bin/hide_bench.exe
 
 clean:
 	rm -rf $(BUILD)

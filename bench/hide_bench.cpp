@@ -1,0 +1,124 @@
+// Benchmark, run under Wine: the hide and the restore direction of the cycle over N windows of
+// another process, against the bare loop of the same per-window calls. Prints the times and the
+// ratios; it asserts nothing.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/win32/Win32Platform.h"
+#include "shell/Program.h"
+#include "ui/MainForm.h"
+#include "widgets/win32/Win32Backend.h"
+
+namespace {
+
+double Now() {
+    LARGE_INTEGER f, c;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&c);
+    return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
+}
+
+std::wstring BinDir() {
+    wchar_t path[MAX_PATH * 4];
+    DWORD n = GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
+    std::wstring p(path, n);
+    return p.substr(0, p.find_last_of(L'\\'));
+}
+
+struct Helper {
+    PROCESS_INFORMATION pi{};
+    std::vector<HWND> windows;
+    bool Start(int count) {
+        std::wstring cmd = L"\"" + BinDir() + L"\\nv_windows.exe\"";
+        for (int i = 0; i < count; ++i) cmd += L" \"Bench window " + std::to_wstring(i) + L"\"";
+        STARTUPINFOW si{};
+        si.cb = sizeof(si);
+        if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+            return false;
+        for (int tries = 0; tries < 200; ++tries) {
+            windows.clear();
+            for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT)) {
+                DWORD pid = 0;
+                GetWindowThreadProcessId(h, &pid);
+                if (pid == pi.dwProcessId && IsWindowVisible(h)) windows.push_back(h);
+            }
+            if (static_cast<int>(windows.size()) >= count) return true;
+            Sleep(50);
+        }
+        return false;
+    }
+    ~Helper() {
+        if (pi.hProcess) {
+            TerminateProcess(pi.hProcess, 0);
+            WaitForSingleObject(pi.hProcess, 5000);
+            CloseHandle(pi.hProcess);
+            CloseHandle(pi.hThread);
+        }
+    }
+};
+
+// The per-window calls of one hide and one restore, without anything around them.
+void BareHide(const std::vector<HWND>& windows, std::vector<LONG>& styles) {
+    styles.clear();
+    for (HWND h : windows) {
+        DWORD_PTR result;
+        LONG ex = GetWindowLongW(h, GWL_EXSTYLE);
+        styles.push_back(ex);
+        SendMessageTimeoutW(h, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 150, &result);
+        SetWindowLongW(h, GWL_EXSTYLE, ex & WS_EX_TOOLWINDOW);
+        PostMessageW(h, WM_PAINT, 0, 0);
+        ShowWindow(h, SW_HIDE);
+        SendMessageTimeoutW(h, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result);
+    }
+}
+
+void BareRestore(const std::vector<HWND>& windows, const std::vector<LONG>& styles) {
+    for (size_t i = windows.size(); i-- > 0;) {
+        SetWindowLongW(windows[i], GWL_EXSTYLE, styles[i]);
+        ShowWindow(windows[i], SW_SHOWNA);
+    }
+}
+
+}  // namespace
+
+int wmain() {
+    nv::Win32Platform os;
+    nv::Platform platform = os.AsPlatform();
+    nv::Win32WidgetBackend backend(platform);
+    nv::TProgram program(platform, backend);
+    if (!program.Start()) return 1;
+    nv::TMainForm& form = *program.MainForm();
+    form.Hide();
+
+    std::printf("%6s %12s %12s %8s %12s %12s %8s\n", "N", "hide ms", "bare ms", "ratio",
+                "restore ms", "bare ms", "ratio");
+    for (int n : {20, 100, 500}) {
+        Helper helper;
+        if (!helper.Start(n)) {
+            std::printf("%6d could not open the windows\n", n);
+            continue;
+        }
+        std::vector<LONG> styles;
+        double t0 = Now();
+        BareHide(helper.windows, styles);
+        double bareHide = Now() - t0;
+        t0 = Now();
+        BareRestore(helper.windows, styles);
+        double bareRestore = Now() - t0;
+
+        t0 = Now();
+        form.btnHideAll.Click();
+        double hide = Now() - t0;
+        t0 = Now();
+        form.btnHideAll.Click();
+        double restore = Now() - t0;
+        std::printf("%6d %12.1f %12.1f %8.2f %12.1f %12.1f %8.2f\n", n, hide, bareHide,
+                    hide / bareHide, restore, bareRestore, restore / bareRestore);
+        std::fflush(stdout);
+    }
+    program.Finish();
+    return 0;
+}
