@@ -374,6 +374,14 @@ void TMainForm::WireEvents() {
     stHeaderLink.OnClick = [this] { OpenHomePage(platform.shell); };
     stCompanyLink.OnClick = [this] { OpenHomePage(platform.shell); };
     cbAutoStart.OnClick = [this] { SetAutoStart(cbAutoStart.Checked()); };
+    // The desired sound settings follow the Sound page; the slider stands upside down.
+    sliderSelectedVolume.OnChange = [this] {
+        volumeSettings.desiredVolume =
+            static_cast<std::uint16_t>(kVolumeScaleMax - sliderSelectedVolume.Position());
+    };
+    cbSelectedVolumeMuted.OnClick = [this] {
+        volumeSettings.desiredMute = cbSelectedVolumeMuted.Checked();
+    };
     // The hotkey boxes capture a combination and register it again when a key is released.
     for (auto [box, id] : {std::pair{&edHkWindowsKey, kHotkeyHideRestore},
                            std::pair{&edHkProgramKey, kHotkeyProgramWindow},

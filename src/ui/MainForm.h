@@ -8,6 +8,8 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "shell/SettingsStore.h"
+#include "sound/VolumeSettings.h"
 #include "widgets/Application.h"
 #include "widgets/Controls.h"
 
@@ -146,6 +148,11 @@ public:
     TImageList ProgramsImageList;
     TTimer MouseTimer;
 
+    // --- Program values the controls do not hold ----------------------------------------------
+    TVolumeSettings volumeSettings;          // desired volume and mute (sound)
+    std::int32_t selectedModeNumber = 0;     // the display mode to switch to when hiding
+    TSettingsStore settingsStore{*this};
+
     // --- Handlers -----------------------------------------------------------------------------
     void FormCreate();
     void FormCloseQuery(bool& canClose);
@@ -175,6 +182,11 @@ public:
     void SetAutoStart(bool enabled);
     void LoadSettings();
     void SaveSettings();
+    // The application password: whether what the user typed is the password; setting one keeps
+    // only its hash, an empty text removes it.
+    bool PasswordMatches(const std::wstring& typed);
+    void SetApplicationPassword(const std::wstring& typed);
+    std::int32_t CurrentDisplayModeNumber();  // display modes
     bool AssignAllShortcuts();               // hotkeys
     void UnregisterAllShortcuts();
     bool IsHiddenMode();                     // hide/restore cycle

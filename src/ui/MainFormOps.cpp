@@ -2,6 +2,9 @@
 // it; until a module exists, the operation has the behaviour of an empty state.
 #include "ui/MainForm.h"
 
+#include "access/PasswordHash.h"
+#include "shell/Globals.h"
+
 #include "triggers/Shortcuts.h"
 
 namespace nv {
@@ -16,10 +19,24 @@ void TMainForm::SaveExcludeList() {}
 void TMainForm::SaveBringToTopList() {}
 
 // Settings store
-bool TMainForm::IsAutoStartSet() { return false; }
-void TMainForm::SetAutoStart(bool) {}
-void TMainForm::LoadSettings() {}
-void TMainForm::SaveSettings() {}
+bool TMainForm::IsAutoStartSet() { return settingsStore.IsAutoStartSet(); }
+void TMainForm::SetAutoStart(bool enabled) { settingsStore.SetAutoStart(enabled); }
+void TMainForm::LoadSettings() { settingsStore.LoadSettings(); }
+void TMainForm::SaveSettings() { settingsStore.SaveSettings(); }
+
+// Application password
+bool TMainForm::PasswordMatches(const std::wstring& typed) {
+    return nv::PasswordMatches(platform.crypto, globals.applicationPassword, typed);
+}
+void TMainForm::SetApplicationPassword(const std::wstring& typed) {
+    globals.applicationPassword =
+        typed.empty() ? std::wstring() : HashPassword(platform.crypto, typed);
+}
+
+// Display modes. Until the modes are listed, no listed mode can match the current settings;
+// what stands for the current mode then is ENUM_CURRENT_SETTINGS (-1), which reads back as the
+// current settings, so switching to it changes nothing.
+std::int32_t TMainForm::CurrentDisplayModeNumber() { return -1; }
 
 // Hotkeys
 bool TMainForm::AssignAllShortcuts() { return nv::AssignAllShortcuts(*this); }

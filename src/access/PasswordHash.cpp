@@ -1,0 +1,110 @@
+#include "access/PasswordHash.h"
+
+#include <optional>
+#include <vector>
+
+namespace nv {
+
+namespace {
+
+// A stored iteration count above this is not ours: refusing it keeps a tampered value from
+// stalling the program for minutes at every prompt.
+constexpr std::uint32_t kMaxIterations = 10'000'000;
+
+std::vector<std::uint8_t> Bytes(const std::wstring& text) {
+    std::string utf8 = ToUtf8(text);
+    return std::vector<std::uint8_t>(utf8.begin(), utf8.end());
+}
+
+std::wstring ToHex(const std::vector<std::uint8_t>& bytes) {
+    static const wchar_t kDigits[] = L"0123456789abcdef";
+    std::wstring out;
+    for (std::uint8_t b : bytes) {
+        out += kDigits[b >> 4];
+        out += kDigits[b & 0x0F];
+    }
+    return out;
+}
+
+int HexDigit(wchar_t c) {
+    if (c >= L'0' && c <= L'9') return c - L'0';
+    if (c >= L'a' && c <= L'f') return c - L'a' + 10;
+    if (c >= L'A' && c <= L'F') return c - L'A' + 10;
+    return -1;
+}
+
+std::optional<std::vector<std::uint8_t>> FromHex(const std::wstring& text) {
+    if (text.empty() || text.size() % 2 != 0) return std::nullopt;
+    std::vector<std::uint8_t> out;
+    for (std::size_t i = 0; i < text.size(); i += 2) {
+        int high = HexDigit(text[i]);
+        int low = HexDigit(text[i + 1]);
+        if (high < 0 || low < 0) return std::nullopt;
+        out.push_back(static_cast<std::uint8_t>(high << 4 | low));
+    }
+    return out;
+}
+
+struct ParsedHash {
+    std::uint32_t iterations = 0;
+    std::vector<std::uint8_t> salt;
+    std::vector<std::uint8_t> hash;
+};
+
+std::optional<ParsedHash> Parse(const std::wstring& stored) {
+    std::wstring rest = stored.substr(std::wstring(kPasswordHashPrefix).size());
+    std::size_t first = rest.find(L'$');
+    if (first == std::wstring::npos) return std::nullopt;
+    std::size_t second = rest.find(L'$', first + 1);
+    if (second == std::wstring::npos) return std::nullopt;
+
+    std::wstring count = rest.substr(0, first);
+    if (count.empty() || count.size() > 9) return std::nullopt;
+    ParsedHash parsed;
+    for (wchar_t c : count) {
+        if (c < L'0' || c > L'9') return std::nullopt;
+        parsed.iterations = parsed.iterations * 10 + static_cast<std::uint32_t>(c - L'0');
+    }
+    if (parsed.iterations == 0 || parsed.iterations > kMaxIterations) return std::nullopt;
+
+    auto salt = FromHex(rest.substr(first + 1, second - first - 1));
+    auto hash = FromHex(rest.substr(second + 1));
+    // A shortened hash would still verify, and ever more weakly: only the full length counts.
+    if (!salt || !hash || hash->size() != kPasswordHashBytes) return std::nullopt;
+    parsed.salt = std::move(*salt);
+    parsed.hash = std::move(*hash);
+    return parsed;
+}
+
+// Compares in time that does not depend on where the first difference lies.
+bool SameBytes(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {
+    if (a.size() != b.size()) return false;
+    std::uint8_t diff = 0;
+    for (std::size_t i = 0; i < a.size(); ++i) diff |= static_cast<std::uint8_t>(a[i] ^ b[i]);
+    return diff == 0;
+}
+
+}  // namespace
+
+bool IsPasswordHash(const std::wstring& stored) {
+    return stored.rfind(kPasswordHashPrefix, 0) == 0;
+}
+
+std::wstring HashPassword(ICrypto& crypto, const std::wstring& password, std::uint32_t iterations) {
+    std::vector<std::uint8_t> salt = crypto.GenRandom(kPasswordSaltBytes);
+    std::vector<std::uint8_t> hash =
+        crypto.Pbkdf2Sha256(Bytes(password), salt, iterations, kPasswordHashBytes);
+    return kPasswordHashPrefix + std::to_wstring(iterations) + L"$" + ToHex(salt) + L"$" +
+           ToHex(hash);
+}
+
+bool PasswordMatches(ICrypto& crypto, const std::wstring& stored, const std::wstring& typed) {
+    if (!IsPasswordHash(stored)) return stored == typed;
+    std::optional<ParsedHash> parsed = Parse(stored);
+    if (!parsed) return false;
+    std::vector<std::uint8_t> hash =
+        crypto.Pbkdf2Sha256(Bytes(typed), parsed->salt, parsed->iterations, parsed->hash.size());
+    return SameBytes(hash, parsed->hash);
+}
+
+}  // namespace nv

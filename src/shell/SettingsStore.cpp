@@ -1,0 +1,253 @@
+#include "shell/SettingsStore.h"
+
+#include <stdexcept>
+
+#include "access/PasswordHash.h"
+#include "shell/Globals.h"
+#include "sound/VolumeSettings.h"
+#include "ui/MainForm.h"
+
+namespace nv {
+
+namespace {
+
+constexpr wchar_t kSounds[] = L"Sounds";
+constexpr wchar_t kSpecialWindows[] = L"SpecialWindows";
+constexpr wchar_t kGeneral[] = L"General";
+constexpr wchar_t kSSaver[] = L"SSaver";
+constexpr wchar_t kDisplay[] = L"Display";
+constexpr wchar_t kHotkeyWindows[] = L"HOTKEY_Windows";
+constexpr wchar_t kHotkeyApp[] = L"HOTKEY_App";
+constexpr wchar_t kHotkeySSaver[] = L"HOTKEY_SSaver";
+constexpr wchar_t kMouseWindows[] = L"MouseShortcut_Windows";
+constexpr wchar_t kMouseSSaver[] = L"MouseShortcut_SSaver";
+
+constexpr wchar_t kDefaultWindowsKey[] = L"Ctrl+`";
+constexpr wchar_t kDefaultProgramKey[] = L"Ctrl+\\";
+constexpr wchar_t kDefaultSSaverKey[] = L"Ctrl+F12";
+
+int DigitValue(wchar_t c, int base) {
+    int v = -1;
+    if (c >= L'0' && c <= L'9')
+        v = c - L'0';
+    else if (c >= L'a' && c <= L'f')
+        v = c - L'a' + 10;
+    else if (c >= L'A' && c <= L'F')
+        v = c - L'A' + 10;
+    return v < base ? v : -1;
+}
+
+}  // namespace
+
+std::optional<std::int32_t> ParseIniInteger(const std::wstring& text) {
+    if (text.size() > 2 && text[0] == L'0' && (text[1] == L'x' || text[1] == L'X')) {
+        std::uint64_t value = 0;
+        for (std::size_t i = 2; i < text.size(); ++i) {
+            int d = DigitValue(text[i], 16);
+            if (d < 0) return std::nullopt;
+            value = value * 16 + static_cast<std::uint64_t>(d);
+            if (value > 0xFFFFFFFFull) return std::nullopt;
+        }
+        return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+    }
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) negative = text[i++] == L'-';
+    if (i == text.size()) return std::nullopt;
+    std::int64_t value = 0;
+    for (; i < text.size(); ++i) {
+        int d = DigitValue(text[i], 10);
+        if (d < 0) return std::nullopt;
+        value = value * 10 + d;
+        if (value > 2147483648LL) return std::nullopt;
+    }
+    if (negative) value = -value;
+    if (value > 2147483647LL) return std::nullopt;
+    return static_cast<std::int32_t>(value);
+}
+
+std::wstring AutoStartCommand(const std::wstring& executablePath) {
+    return L"\"" + executablePath + L"\" /q";
+}
+
+TSettingsStore::TSettingsStore(TMainForm& form) : m_form(form), m_platform(form.platform) {}
+
+// ---------------------------------------------------------------------------------------------
+// The file, one private-profile call per key
+
+std::wstring TSettingsStore::ReadString(const wchar_t* section, const wchar_t* key,
+                                        const std::wstring& defaultValue) {
+    return m_platform.profile.GetPrivateProfileStringW(section, key, defaultValue,
+                                                       m_form.globals.settingsFile);
+}
+
+std::int32_t TSettingsStore::ReadInteger(const wchar_t* section, const wchar_t* key,
+                                         std::int32_t defaultValue) {
+    return ParseIniInteger(ReadString(section, key, L"")).value_or(defaultValue);
+}
+
+bool TSettingsStore::ReadBool(const wchar_t* section, const wchar_t* key, bool defaultValue) {
+    return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
+}
+
+void TSettingsStore::WriteString(const wchar_t* section, const wchar_t* key,
+                                 const std::wstring& value) {
+    const std::wstring& file = m_form.globals.settingsFile;
+    if (!m_platform.profile.WritePrivateProfileStringW(section, key, value, file))
+        throw std::runtime_error("Unable to write to " + ToUtf8(file));
+}
+
+void TSettingsStore::WriteInteger(const wchar_t* section, const wchar_t* key, std::int32_t value) {
+    WriteString(section, key, std::to_wstring(value));
+}
+
+void TSettingsStore::WriteBool(const wchar_t* section, const wchar_t* key, bool value) {
+    WriteString(section, key, value ? L"1" : L"0");
+}
+
+// ---------------------------------------------------------------------------------------------
+// Load and save
+
+void TSettingsStore::LoadSoundSettings() {
+    TVolumeSettings& volume = m_form.volumeSettings;
+    volume.desiredVolume =
+        static_cast<std::uint16_t>(ReadInteger(kSounds, L"Volume", kVolumeScaleMax) & 0xFFFF);
+    volume.desiredMute = ReadBool(kSounds, L"VolumeMuted", false);
+    m_form.cbModifyVolume.SetChecked(ReadBool(kSounds, L"ModifyVolume", true));
+    // The slider stands upside down: its top end is full volume.
+    m_form.sliderSelectedVolume.SetPosition(m_form.sliderSelectedVolume.maxValue -
+                                            volume.desiredVolume);
+    m_form.cbSelectedVolumeMuted.SetChecked(volume.desiredMute);
+}
+
+void TSettingsStore::SaveSoundSettings() {
+    WriteBool(kSounds, L"ModifyVolume", m_form.cbModifyVolume.Checked());
+    WriteInteger(kSounds, L"Volume", m_form.volumeSettings.desiredVolume);
+    WriteBool(kSounds, L"VolumeMuted", m_form.volumeSettings.desiredMute);
+}
+
+void TSettingsStore::LoadSettings() {
+    TMainForm& f = m_form;
+    LoadSoundSettings();
+
+    f.cbHideDeskTop.SetChecked(ReadBool(kSpecialWindows, L"HideDesktop", false));
+    f.cbHideTaskBar.SetChecked(ReadBool(kSpecialWindows, L"HideTaskBar", false));
+    f.cbHideTray.SetChecked(ReadBool(kSpecialWindows, L"Tray", true));
+    f.cbHideNewlyCreatedWindows.SetChecked(ReadBool(kGeneral, L"HideNewlyCreatedWindows", false));
+    f.cbCloseActiveWindow.SetChecked(ReadBool(kGeneral, L"HideActiveWindow", false));
+    f.cbHideWallapaper.SetChecked(ReadBool(kGeneral, L"HideWallpaper", false));
+    f.cbLockWorkstation.SetChecked(ReadBool(kSSaver, L"LockWorkstation", true));
+    f.selectedModeNumber = ReadInteger(kDisplay, L"Resolution", f.CurrentDisplayModeNumber());
+    f.cbSwitchResolution.SetChecked(ReadBool(kDisplay, L"Switch", false));
+    f.edHkWindowsKey.SetText(ReadString(kHotkeyWindows, L"Key", kDefaultWindowsKey));
+    f.edHkProgramKey.SetText(ReadString(kHotkeyApp, L"Key", kDefaultProgramKey));
+    f.edHKSSaverKey.SetText(ReadString(kHotkeySSaver, L"Key", kDefaultSSaverKey));
+
+    struct Corner {
+        const wchar_t* section;
+        TSpeedButton& button;
+        TMouseShortcutInfo& shortcut;
+        std::uint8_t defaultCorner;
+    };
+    for (const Corner& c :
+         {Corner{kMouseWindows, f.btnMouseWinCtrl, f.globals.hideCornerShortcut, 0},
+          Corner{kMouseSSaver, f.btnMouseSSaverCtrl, f.globals.screenSaverCornerShortcut, 1}}) {
+        c.button.SetDown(ReadBool(c.section, L"Enabled", false));
+        c.shortcut.ZoneSize = ReadInteger(c.section, L"ZoneSize", 20);
+        c.shortcut.HoverInterval = ReadInteger(c.section, L"HoverInterval", 500);
+        c.shortcut.Corner =
+            static_cast<std::uint8_t>(ReadInteger(c.section, L"Corner", c.defaultCorner) & 0xFF);
+        c.shortcut.HoverStart = 0;
+    }
+
+    LoadPassword();
+}
+
+void TSettingsStore::SaveSettings() {
+    TMainForm& f = m_form;
+    SaveSoundSettings();
+
+    WriteBool(kSpecialWindows, L"HideDesktop", f.cbHideDeskTop.Checked());
+    WriteBool(kSpecialWindows, L"HideTaskBar", f.cbHideTaskBar.Checked());
+    WriteBool(kSpecialWindows, L"Tray", f.cbHideTray.Checked());
+    WriteBool(kGeneral, L"HideNewlyCreatedWindows", f.cbHideNewlyCreatedWindows.Checked());
+    WriteBool(kGeneral, L"HideActiveWindow", f.cbCloseActiveWindow.Checked());
+    WriteBool(kGeneral, L"HideWallpaper", f.cbHideWallapaper.Checked());
+    WriteBool(kSSaver, L"LockWorkstation", f.cbLockWorkstation.Checked());
+    WriteInteger(kDisplay, L"Resolution", f.selectedModeNumber);
+    WriteBool(kDisplay, L"Switch", f.cbSwitchResolution.Checked());
+    WriteString(kHotkeyWindows, L"Key", f.edHkWindowsKey.Text());
+    WriteString(kHotkeyApp, L"Key", f.edHkProgramKey.Text());
+    WriteString(kHotkeySSaver, L"Key", f.edHKSSaverKey.Text());
+
+    struct Corner {
+        const wchar_t* section;
+        const TSpeedButton& button;
+        const TMouseShortcutInfo& shortcut;
+    };
+    for (const Corner& c :
+         {Corner{kMouseWindows, f.btnMouseWinCtrl, f.globals.hideCornerShortcut},
+          Corner{kMouseSSaver, f.btnMouseSSaverCtrl, f.globals.screenSaverCornerShortcut}}) {
+        WriteBool(c.section, L"Enabled", c.button.Down());
+        WriteInteger(c.section, L"ZoneSize", c.shortcut.ZoneSize);
+        WriteInteger(c.section, L"HoverInterval", c.shortcut.HoverInterval);
+        WriteInteger(c.section, L"Corner", c.shortcut.Corner);
+    }
+
+    if (!f.cbAppPassword.Checked()) f.globals.applicationPassword.clear();
+    SavePassword();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The application password
+
+void TSettingsStore::LoadPassword() {
+    std::wstring& password = m_form.globals.applicationPassword;
+    password.clear();
+    try {
+        if (auto stored = m_platform.registry.ReadString(RegistryHive::CurrentUser, kPasswordKey,
+                                                         kPasswordValue))
+            password = *stored;
+    } catch (...) {
+        // An unreadable value means no password, as a missing one does.
+        password.clear();
+    }
+    // Silently: the box's own click would open the set-password dialog.
+    m_form.cbAppPassword.SetCheckedSilently(!password.empty());
+}
+
+void TSettingsStore::SavePassword() {
+    std::wstring& password = m_form.globals.applicationPassword;
+    try {
+        // A plain password, left by an older version, goes back hashed. Should hashing fail,
+        // nothing is written: the plain text is never written again.
+        if (!password.empty() && !IsPasswordHash(password))
+            password = HashPassword(m_platform.crypto, password);
+        // Written on every save, also when empty: the value is overwritten, never deleted.
+        m_platform.registry.WriteString(RegistryHive::CurrentUser, kPasswordKey, kPasswordValue,
+                                        password, true);
+    } catch (...) {
+        // A failed write of the password goes unreported; the file is already saved.
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Autostart
+
+bool TSettingsStore::IsAutoStartSet() {
+    return m_platform.registry.ValueExists(RegistryHive::CurrentUser, kRunKey, kRunValue);
+}
+
+void TSettingsStore::SetAutoStart(bool enabled) {
+    IRegistry& registry = m_platform.registry;
+    if (enabled) {
+        std::wstring command = AutoStartCommand(m_platform.kernel.GetModuleFileNameW());
+        if (registry.WriteString(RegistryHive::CurrentUser, kRunKey, kRunValue, command, false) !=
+            0)
+            throw std::runtime_error("Failed to set data for '" + ToUtf8(kRunValue) + "'");
+    } else if (registry.ValueExists(RegistryHive::CurrentUser, kRunKey, kRunValue)) {
+        registry.DeleteValue(RegistryHive::CurrentUser, kRunKey, kRunValue);
+    }
+}
+
+}  // namespace nv
