@@ -9,6 +9,7 @@ namespace nv {
 namespace {
 constexpr std::uint32_t kAccent = 0x008C4B0B;  // red 11, green 75, blue 140, as 0x00BBGGRR
 constexpr wchar_t kVersionText[] = L"Version 5.9";
+constexpr std::uint16_t kVkF5 = 116;
 constexpr wchar_t kHotkeyHint[] =
     L"Click in this field and hit the key of your choice. Please click outside the box using "
     L"your mouse before hitting any other keys.";
@@ -107,6 +108,9 @@ void TMainForm::BuildLayout() {
     AvailableWindowsList.SetAlign(Align::Client);
     AvailableWindowsList.columns = {{L"Application Name", 100}, {L"Window Title", 185}};
     AvailableWindowsList.sorted = true;
+    AvailableWindowsList.compare = [this](const std::wstring& a, const std::wstring& b) {
+        return platform.kernel.lstrcmpW(a, b);
+    };
     AvailableWindowsList.smallImages = &ProgramsImageList;
     AvailableWindowsList.popupMenu = &popMenuAvailableWindows;
     btnRefreshList.SetCaption(L"Refresh List");
@@ -141,6 +145,9 @@ void TMainForm::BuildLayout() {
     ExcludeList.SetAlign(Align::Client);
     ExcludeList.columns = {{L"Application Name", 100}, {L"Window Title", 150}, {L"All", 40}};
     ExcludeList.sorted = true;
+    ExcludeList.compare = [this](const std::wstring& a, const std::wstring& b) {
+        return platform.kernel.lstrcmpW(a, b);
+    };
     ExcludeList.popupMenu = &popMenuDoNotHideList;
 
     // Extra Settings page: the column of sub-page buttons and the sub-pages.
@@ -396,6 +403,12 @@ void TMainForm::WireEvents() {
             HotkeyBoxKeyUp(*this, *edit, hotkey);
         };
     }
+    // The visible-windows list: refresh by button, menu and F5.
+    btnRefreshList.OnClick = [this] { RefreshAvailableWindows(); };
+    popMenuAvailableWindows.Find("RefreshList1")->OnClick = [this] { RefreshAvailableWindows(); };
+    AvailableWindowsList.OnKeyDown = [this](std::uint16_t& key, ShiftState) {
+        if (key == kVkF5) RefreshAvailableWindows();
+    };
     // Every subsystem that reacts to the window's controls wires itself here.
 }
 

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "inventory/WindowInventory.h"
 #include "platform/Platform.h"
 #include "shell/SettingsStore.h"
 #include "sound/VolumeSettings.h"
@@ -152,6 +153,9 @@ public:
     TVolumeSettings volumeSettings;          // desired volume and mute (sound)
     std::int32_t selectedModeNumber = 0;     // the display mode to switch to when hiding
     TSettingsStore settingsStore{*this};
+    // The window inventory; the main window itself is never listed.
+    std::unique_ptr<TWindowInventory> inventory =
+        std::make_unique<TWindowInventory>(platform, [this] { return Handle(); });
 
     // --- Handlers -----------------------------------------------------------------------------
     void FormCreate();

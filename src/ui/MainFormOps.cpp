@@ -10,7 +10,10 @@
 namespace nv {
 
 // Window inventory
-void TMainForm::RefreshAvailableWindows() {}
+void TMainForm::RefreshAvailableWindows() {
+    inventory->FillWindowList(AvailableWindowsList, true);
+    inventory->RefreshWindowIcons(AvailableWindowsList, ProgramsImageList);
+}
 
 // List files
 void TMainForm::LoadExcludeList() {}

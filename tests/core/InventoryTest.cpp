@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "inventory/WindowInventory.h"
-#include "support/FakeDesktop.h"
+#include "support/Harness.h"
 
 namespace nv::test {
 namespace {
@@ -178,6 +178,36 @@ TEST_F(Inventory, EachItemGetsTheIconAtItsOwnPosition) {
     // Every icon the shell handed out went back once the image list held its copy.
     EXPECT_EQ(desktop.destroyedIcons, desktop.iconsMade);
     EXPECT_EQ(desktop.iconsMade, 10);
+}
+
+TEST(VisibleWindowsList, FilledAtStartSortedByProgramNameAndRefreshedOnDemand) {
+    Harness h;
+    h.desktop.AddProcess(1, L"\\Device\\HarddiskVolume1\\b.exe");
+    h.desktop.AddProcess(2, L"\\Device\\HarddiskVolume2\\A.exe");
+    h.desktop.AddWindow(L"B one", L"X", 1);
+    h.desktop.AddWindow(L"A one", L"X", 2);
+    ASSERT_TRUE(h.Start());
+    TMainForm& f = h.Form();
+    TListView& list = f.AvailableWindowsList;
+    ASSERT_EQ(list.Count(), 2);  // the main window itself is not among them
+    EXPECT_EQ(list.Item(0).Caption(), L"A.exe");
+    EXPECT_EQ(list.Item(1).Caption(), L"b.exe");
+    EXPECT_EQ(f.ProgramsImageList.Count(), 2);
+
+    h.desktop.AddProcess(3, L"\\Device\\HarddiskVolume1\\a2.exe");
+    WindowHandle added = h.desktop.AddWindow(L"A two", L"X", 3);
+    h.User([&] { f.btnRefreshList.Click(); });
+    ASSERT_EQ(list.Count(), 3);
+    EXPECT_EQ(list.Item(1).Caption(), L"a2.exe");
+    EXPECT_EQ(list.Item(1).ImageIndex(), 1);
+
+    h.desktop.DestroyWindow(added);
+    h.User([&] { f.popMenuAvailableWindows.Find("RefreshList1")->Click(); });
+    EXPECT_EQ(list.Count(), 2);
+    h.desktop.AddWindow(L"C", L"X", 1);
+    h.User([&] { list.KeyDown(116); });  // F5
+    EXPECT_EQ(list.Count(), 3);
+    EXPECT_EQ(f.ProgramsImageList.Count(), 3);
 }
 
 }  // namespace
