@@ -1,5 +1,6 @@
 #include "ui/MainForm.h"
 
+#include "conceal/HideCycle.h"
 #include "shell/Globals.h"
 #include "triggers/Shortcuts.h"
 #include "ui/Links.h"
@@ -29,6 +30,7 @@ void Docked(TControl& c, Align align, int size) {
 
 TMainForm::TMainForm(Platform& platform, TApplication& app, TGlobals& globals)
     : TForm("MainForm"), platform(platform), app(app), globals(globals) {
+    hideCycle = std::make_unique<THideCycle>(*this);
     BuildLayout();
     WireEvents();
 }

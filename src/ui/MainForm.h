@@ -17,6 +17,7 @@
 namespace nv {
 
 class TGlobals;
+class THideCycle;
 
 class TMainForm : public TForm {
 public:
@@ -153,6 +154,7 @@ public:
     TVolumeSettings volumeSettings;          // desired volume and mute (sound)
     std::int32_t selectedModeNumber = 0;     // the display mode to switch to when hiding
     TSettingsStore settingsStore{*this};
+    std::unique_ptr<THideCycle> hideCycle;   // the hide/restore cycle and the hidden-windows list
     // The window inventory; the main window itself is never listed.
     std::unique_ptr<TWindowInventory> inventory =
         std::make_unique<TWindowInventory>(platform, [this] { return Handle(); });
@@ -199,6 +201,16 @@ public:
     void RestoreEverything();
     // Shows or hides this window, asking for the password first when asked to.
     void ToggleProgramWindow(bool ask);
+    // The steps other subsystems add to the cycle, in the order the cycle calls them.
+    void SwitchDisplayMode();                // display modes
+    void RestoreDisplayMode();
+    void RemoveWallpaper();                  // wallpaper
+    void RestoreWallpaper();
+    void SaveCurrentVolume();                // volume
+    void ApplyDesiredVolume();
+    void RestoreSavedVolume();
+    void HideSpecialWindows(bool desktop, bool taskbar, bool tray);  // shell concealment
+    void RestoreSpecialWindows();
 
 private:
     void BuildLayout();

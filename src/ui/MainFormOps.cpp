@@ -5,6 +5,7 @@
 #include "access/PasswordHash.h"
 #include "shell/Globals.h"
 
+#include "conceal/HideCycle.h"
 #include "triggers/Shortcuts.h"
 
 namespace nv {
@@ -46,9 +47,20 @@ bool TMainForm::AssignAllShortcuts() { return nv::AssignAllShortcuts(*this); }
 void TMainForm::UnregisterAllShortcuts() { nv::UnregisterAllShortcuts(*this); }
 
 // Hide/restore cycle
-bool TMainForm::IsHiddenMode() { return false; }
-void TMainForm::btnHideAllClick() {}
-void TMainForm::RestoreEverything() {}
+bool TMainForm::IsHiddenMode() { return hideCycle->IsHiddenMode(); }
+void TMainForm::btnHideAllClick() { hideCycle->btnHideAllClick(); }
+void TMainForm::RestoreEverything() { hideCycle->RestoreEverything(); }
+
+// The cycle's steps from subsystems still to come: nothing to hide or restore yet.
+void TMainForm::SwitchDisplayMode() {}
+void TMainForm::RestoreDisplayMode() {}
+void TMainForm::RemoveWallpaper() {}
+void TMainForm::RestoreWallpaper() {}
+void TMainForm::SaveCurrentVolume() {}
+void TMainForm::ApplyDesiredVolume() {}
+void TMainForm::RestoreSavedVolume() {}
+void TMainForm::HideSpecialWindows(bool, bool, bool) {}
+void TMainForm::RestoreSpecialWindows() {}
 
 // Program window
 void TMainForm::ToggleProgramWindow(bool) {

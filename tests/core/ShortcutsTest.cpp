@@ -16,8 +16,10 @@ const HotKeyRegistration* Registered(FakeDesktop& d, int id) {
 }
 
 std::wstring FailureText(const std::wstring& text) {
-    return L"Unable to assign shortcut: " + text +
-           L"\n\rThe shortcut is in use!\n\rPlease try a different key combination.";
+    std::wstring expected = L"Unable to assign shortcut: ";
+    expected += text;
+    expected += L"\n\rThe shortcut is in use!\n\rPlease try a different key combination.";
+    return expected;
 }
 
 TEST(ShortcutText, FormatsPrefixesInFixedOrderAndNamesKeys) {
