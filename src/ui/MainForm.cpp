@@ -438,8 +438,10 @@ void TMainForm::FormCreate() {
     // 6. Hints and help.
     app.hintHidePause = 5000;
     app.helpFile = globals.helpFilePath;
-    // 7. Autostart, through the box's normal path: a present Run value is written again.
-    cbAutoStart.SetChecked(IsAutoStartSet());
+    // 7. Autostart, through the box's normal path: a present Run value is written again. A
+    // failed write is reported and creation goes on: skipping the loads below would have the
+    // next save write empty lists and default settings over the user's.
+    app.Dispatch([this] { cbAutoStart.SetChecked(IsAutoStartSet()); });
     // 8, 9. Lists, then settings.
     LoadExcludeList();
     LoadBringToTopList();

@@ -282,6 +282,19 @@ TEST(Settings, ThePresentRunValueIsRewrittenQuotedAtEveryStart) {
     EXPECT_TRUE(h.desktop.messageBoxes.empty());
 }
 
+TEST(Settings, AFailedRunValueRewriteAtStartIsReportedAndTheSettingsStillLoad) {
+    SettingsHarness h;
+    h.WriteSettings("[SpecialWindows]\r\nHideDesktop=1\r\n");
+    h.desktop.SetRegistryString(kHkcu, kRunKey, kRunValue, L"C:\\Old\\Nivora.exe /q");
+    h.desktop.registryWritable = false;
+    ASSERT_TRUE(h.Start());
+    ASSERT_EQ(h.desktop.messageBoxes.size(), 1u);
+    EXPECT_EQ(h.desktop.messageBoxes[0].text, L"Failed to set data for 'NVA'");
+    EXPECT_TRUE(h.Form().cbHideDeskTop.Checked());
+    h.CloseAndFinish();
+    EXPECT_EQ(h.SettingsLines()[1], "HideDesktop=1");
+}
+
 TEST(Settings, TickingAutoStartWritesAndUntickingRemovesAtOnce) {
     SettingsHarness h;
     h.desktop.CreateRegistryKey(kHkcu, kRunKey);
