@@ -1,6 +1,7 @@
 #include "ui/MainForm.h"
 
 #include "conceal/HideCycle.h"
+#include "inventory/ListEditing.h"
 #include "shell/Globals.h"
 #include "triggers/Shortcuts.h"
 #include "ui/Links.h"
@@ -411,6 +412,7 @@ void TMainForm::WireEvents() {
     AvailableWindowsList.OnKeyDown = [this](std::uint16_t& key, ShiftState) {
         if (key == kVkF5) RefreshAvailableWindows();
     };
+    WireListEditing(*this);
     // Every subsystem that reacts to the window's controls wires itself here.
 }
 

@@ -3,6 +3,7 @@
 #include "ui/MainForm.h"
 
 #include "access/PasswordHash.h"
+#include "inventory/ListFiles.h"
 #include "shell/Globals.h"
 
 #include "conceal/HideCycle.h"
@@ -17,10 +18,18 @@ void TMainForm::RefreshAvailableWindows() {
 }
 
 // List files
-void TMainForm::LoadExcludeList() {}
-void TMainForm::LoadBringToTopList() {}
-void TMainForm::SaveExcludeList() {}
-void TMainForm::SaveBringToTopList() {}
+void TMainForm::LoadExcludeList() {
+    LoadEntryList(platform.kernel, ExcludeList, globals.excludeListFile, true);
+}
+void TMainForm::LoadBringToTopList() {
+    LoadEntryList(platform.kernel, BringToTopList, globals.bringToTopFile, false);
+}
+void TMainForm::SaveExcludeList() {
+    SaveEntryList(platform.kernel, ExcludeList, globals.excludeListFile);
+}
+void TMainForm::SaveBringToTopList() {
+    SaveEntryList(platform.kernel, BringToTopList, globals.bringToTopFile);
+}
 
 // Settings store
 bool TMainForm::IsAutoStartSet() { return settingsStore.IsAutoStartSet(); }
