@@ -9,6 +9,12 @@
 #include "platform/Platform.h"
 #include "widgets/Controls.h"
 
+// <windows.h> turns MessageBox into MessageBoxW; files that include it first would otherwise
+// rename the member below.
+#ifdef MessageBox
+#undef MessageBox
+#endif
+
 namespace nv {
 
 class TApplication {
