@@ -1,7 +1,7 @@
 // Test helper: opens top-level windows with the titles given on the command line and keeps
 // them alive until it is ended. "--hung TITLE" opens a window whose thread stops answering
 // messages a moment after it appears; "--exstyle HEX" sets the extended style of the windows
-// that follow.
+// that follow; "--hotkey" takes Ctrl+` for itself, as another program might.
 #include <windows.h>
 
 #include <string>
@@ -40,7 +40,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     std::vector<std::thread> hung;
     for (int i = 1; i < argc; ++i) {
         std::wstring arg = argv[i];
-        if (arg == L"--exstyle" && i + 1 < argc) {
+        if (arg == L"--hotkey") {
+            RegisterHotKey(nullptr, 1, MOD_CONTROL, VK_OEM_3);
+        } else if (arg == L"--exstyle" && i + 1 < argc) {
             exStyle = wcstoul(argv[++i], nullptr, 16);
         } else if (arg == L"--hung" && i + 1 < argc) {
             std::wstring title = argv[++i];

@@ -225,3 +225,112 @@ bool RegReadString(HKEY root, const std::wstring& key, const std::wstring& name,
 }
 
 }  // namespace e2e
+
+#include <tlhelp32.h>
+#include <commctrl.h>
+
+namespace e2e {
+
+HWND FindWindowOf(DWORD pid, const std::wstring& title) {
+    for (HWND h : TopWindows(pid))
+        if (WindowText(h) == title) return h;
+    return nullptr;
+}
+
+std::vector<unsigned char> ListRecord(const std::wstring& title, const std::wstring& path,
+                                      unsigned char allWindows) {
+    std::vector<unsigned char> record(513, 0);
+    auto put = [&](size_t offset, const std::wstring& text) {
+        char buf[1024] = {};
+        int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), buf,
+                                    sizeof(buf), nullptr, nullptr);
+        if (n > 255) n = 255;
+        record[offset] = static_cast<unsigned char>(n);
+        memcpy(&record[offset + 1], buf, static_cast<size_t>(n));
+    };
+    put(0, title);
+    put(256, path);
+    record[512] = allWindows;
+    return record;
+}
+
+int CountProcesses(const std::wstring& exeName) {
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snap == INVALID_HANDLE_VALUE) return 0;
+    PROCESSENTRY32W e{};
+    e.dwSize = sizeof(e);
+    int count = 0;
+    for (BOOL ok = Process32FirstW(snap, &e); ok; ok = Process32NextW(snap, &e))
+        if (_wcsicmp(e.szExeFile, exeName.c_str()) == 0) ++count;
+    CloseHandle(snap);
+    return count;
+}
+
+void KillProcesses(const std::wstring& exeName) {
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snap == INVALID_HANDLE_VALUE) return;
+    PROCESSENTRY32W e{};
+    e.dwSize = sizeof(e);
+    for (BOOL ok = Process32FirstW(snap, &e); ok; ok = Process32NextW(snap, &e)) {
+        if (_wcsicmp(e.szExeFile, exeName.c_str()) != 0) continue;
+        if (HANDLE p = OpenProcess(PROCESS_TERMINATE, FALSE, e.th32ProcessID)) {
+            TerminateProcess(p, 0);
+            CloseHandle(p);
+        }
+    }
+    CloseHandle(snap);
+}
+
+std::vector<std::vector<std::wstring>> ListViewRows(HWND listView, int columns) {
+    std::vector<std::vector<std::wstring>> rows;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(listView, &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (!process) return rows;
+    const SIZE_T textBytes = 512 * sizeof(wchar_t);
+    auto* remote = static_cast<unsigned char*>(
+        VirtualAllocEx(process, nullptr, sizeof(LVITEMW) + textBytes, MEM_COMMIT, PAGE_READWRITE));
+    int count = static_cast<int>(SendMessageW(listView, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        std::vector<std::wstring> row;
+        for (int c = 0; c < columns; ++c) {
+            LVITEMW item{};
+            item.iSubItem = c;
+            item.cchTextMax = 512;
+            item.pszText = reinterpret_cast<LPWSTR>(remote + sizeof(LVITEMW));
+            WriteProcessMemory(process, remote, &item, sizeof(item), nullptr);
+            SendMessageW(listView, LVM_GETITEMTEXTW, i, reinterpret_cast<LPARAM>(remote));
+            wchar_t text[512] = {};
+            ReadProcessMemory(process, remote + sizeof(LVITEMW), text, textBytes - sizeof(wchar_t), nullptr);
+            row.push_back(text);
+        }
+        rows.push_back(row);
+    }
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return rows;
+}
+
+namespace {
+struct ClassSearch {
+    std::wstring className;
+    int n;
+    HWND found;
+};
+BOOL CALLBACK FindByClass(HWND child, LPARAM param) {
+    auto* s = reinterpret_cast<ClassSearch*>(param);
+    if (ClassName(child) == s->className && s->n-- == 0) {
+        s->found = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+}  // namespace
+
+HWND FindChildByClass(HWND parent, const std::wstring& className, int n) {
+    ClassSearch s{className, n, nullptr};
+    EnumChildWindows(parent, FindByClass, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+}  // namespace e2e

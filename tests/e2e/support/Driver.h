@@ -65,3 +65,20 @@ bool RegReadString(HKEY root, const std::wstring& key, const std::wstring& name,
                    std::wstring& value);
 
 }  // namespace e2e
+
+namespace e2e {
+
+// The visible top-level windows of a process with the given title, or null.
+HWND FindWindowOf(DWORD pid, const std::wstring& title);
+// A 513-byte list record: Title and Path in the ANSI code page, then the AllWindows flag.
+std::vector<unsigned char> ListRecord(const std::wstring& title, const std::wstring& path,
+                                      unsigned char allWindows);
+// How many running processes have this executable file name.
+int CountProcesses(const std::wstring& exeName);
+void KillProcesses(const std::wstring& exeName);
+// The rows of a list view of another process: each row's column texts.
+std::vector<std::vector<std::wstring>> ListViewRows(HWND listView, int columns);
+// The n-th descendant window of a class (in EnumChildWindows order), or null.
+HWND FindChildByClass(HWND parent, const std::wstring& className, int n = 0);
+
+}  // namespace e2e

@@ -1,0 +1,307 @@
+// The main job, as a user meets it: windows of other programs hidden at Ctrl+` and brought
+// back at the next press; the Do-not-hide and Bring-to-top lists; a hung window; a hotkey that
+// another program holds; the lists edited with the mouse.
+#include <gtest/gtest.h>
+
+#include "support/Driver.h"
+
+#include <commctrl.h>
+
+using namespace e2e;
+
+namespace {
+
+struct Helper {
+    Process process;
+    explicit Helper(const std::wstring& args, const std::wstring& exe = L"nv_windows.exe") {
+        EXPECT_TRUE(Start(process, exe, args));
+    }
+    HWND Window(const std::wstring& title) {
+        HWND h = nullptr;
+        WaitFor([&] { return (h = FindWindowOf(process.Pid(), title)) != nullptr; });
+        return h;
+    }
+};
+
+class HideRestore : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetDataFolder();
+        CreateDirectoryW((DataFolder().substr(0, DataFolder().size() - 5)).c_str(), nullptr);
+        CreateDirectoryW(DataFolder().c_str(), nullptr);
+    }
+    void TearDown() override { nivora.Kill(); }
+
+    // Starts Nivora and waits until its hotkeys can be pressed.
+    HWND StartNivora(const std::wstring& args = L"/q") {
+        EXPECT_TRUE(Start(nivora, L"Nivora.exe", args));
+        HWND main = nullptr;
+        WaitFor([&] { return (main = FindMainWindow(nivora.Pid())) != nullptr; });
+        Sleep(700);  // the hotkeys are registered right after the windows exist
+        return main;
+    }
+    static void HideRestoreKey() { PressKeys({VK_CONTROL}, VK_OEM_3); }
+    static bool AllHidden(const std::vector<HWND>& windows) {
+        for (HWND h : windows)
+            if (IsWindowVisible(h)) return false;
+        return true;
+    }
+    static bool AllShown(const std::vector<HWND>& windows) {
+        for (HWND h : windows)
+            if (!IsWindowVisible(h)) return false;
+        return true;
+    }
+    std::wstring HelperPath(const std::wstring& exe = L"nv_windows.exe") {
+        return BinDir() + L"\\" + exe;
+    }
+    Process nivora;
+};
+
+TEST_F(HideRestore, TheHotkeyHidesEveryWindowAndTheNextBringsThemBackWithTheirStyles) {
+    Helper helper(L"--exstyle 300 One Two Three");
+    std::vector<HWND> windows{helper.Window(L"One"), helper.Window(L"Two"), helper.Window(L"Three")};
+    std::vector<LONG> styles;
+    for (HWND h : windows) {
+        ASSERT_NE(h, nullptr);
+        styles.push_back(GetWindowLongW(h, GWL_EXSTYLE));
+    }
+    StartNivora();
+
+    HideRestoreKey();
+    EXPECT_TRUE(WaitFor([&] { return AllHidden(windows); }));
+    HideRestoreKey();
+    EXPECT_TRUE(WaitFor([&] { return AllShown(windows); }));
+    for (size_t i = 0; i < windows.size(); ++i)
+        EXPECT_EQ(GetWindowLongW(windows[i], GWL_EXSTYLE), styles[i]) << i;
+}
+
+TEST_F(HideRestore, AnEntrySparedByTitleStaysWhileTheOthersHide) {
+    WriteFileBytes(DataFolder() + L"ExList.Dat", ListRecord(L"Two", L"", 0));
+    Helper helper(L"One Two Three");
+    HWND one = helper.Window(L"One"), two = helper.Window(L"Two"), three = helper.Window(L"Three");
+    StartNivora();
+
+    HideRestoreKey();
+    EXPECT_TRUE(WaitFor([&] { return AllHidden({one, three}); }));
+    EXPECT_TRUE(IsWindowVisible(two));
+    HideRestoreKey();
+    EXPECT_TRUE(WaitFor([&] { return AllShown({one, two, three}); }));
+}
+
+TEST_F(HideRestore, AnAllWindowsEntrySparesOnlyThatProgramsWindows) {
+    CopyFileW(HelperPath().c_str(), HelperPath(L"nv_others.exe").c_str(), FALSE);
+    WriteFileBytes(DataFolder() + L"ExList.Dat", ListRecord(L"", HelperPath(), 1));
+    Helper spared(L"Mine-1 Mine-2");
+    Helper others(L"Theirs-1 Theirs-2", L"nv_others.exe");
+    std::vector<HWND> mine{spared.Window(L"Mine-1"), spared.Window(L"Mine-2")};
+    std::vector<HWND> theirs{others.Window(L"Theirs-1"), others.Window(L"Theirs-2")};
+    StartNivora();
+
+    HideRestoreKey();
+    EXPECT_TRUE(WaitFor([&] { return AllHidden(theirs); }));
+    EXPECT_TRUE(AllShown(mine));
+    HideRestoreKey();
+    EXPECT_TRUE(WaitFor([&] { return AllShown(theirs); }));
+}
+
+TEST_F(HideRestore, TheBringToTopProgramIsStartedWhenItIsNotRunning) {
+    CopyFileW(HelperPath().c_str(), HelperPath(L"nv_btt.exe").c_str(), FALSE);
+    WriteFileBytes(DataFolder() + L"BttList.Dat", ListRecord(L"Never shown", HelperPath(L"nv_btt.exe"), 0));
+    Helper helper(L"Something");
+    HWND something = helper.Window(L"Something");
+    StartNivora();
+    EXPECT_EQ(CountProcesses(L"nv_btt.exe"), 0);
+
+    HideRestoreKey();
+    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(something); }));
+    EXPECT_TRUE(WaitFor([] { return CountProcesses(L"nv_btt.exe") == 1; }));
+    HideRestoreKey();
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(something) != FALSE; }));
+    KillProcesses(L"nv_btt.exe");  // leave nothing running behind
+}
+
+TEST_F(HideRestore, TheBringToTopWindowIsBroughtToTheFrontWhenRunning) {
+    WriteFileBytes(DataFolder() + L"ExList.Dat", ListRecord(L"Front me", L"", 0));
+    WriteFileBytes(DataFolder() + L"BttList.Dat", ListRecord(L"Front me", HelperPath(), 0));
+    Helper helper(L"\"Front me\" Other");
+    HWND front = helper.Window(L"Front me"), other = helper.Window(L"Other");
+    ASSERT_NE(front, nullptr);
+    SetForegroundWindow(other);
+    StartNivora();
+
+    HideRestoreKey();
+    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(other); }));
+    EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == front; }));
+    HideRestoreKey();
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(other) != FALSE; }));
+}
+
+TEST_F(HideRestore, AHungWindowDoesNotHoldUpTheOthers) {
+    Helper helper(L"Alive-1 --hung Frozen Alive-2");
+    std::vector<HWND> alive{helper.Window(L"Alive-1"), helper.Window(L"Alive-2")};
+    ASSERT_NE(helper.Window(L"Frozen"), nullptr);
+    Sleep(800);  // the frozen window's thread has stopped answering by now
+    StartNivora();
+
+    HideRestoreKey();
+    // A cycle that waited on the frozen thread would take the better part of ten seconds.
+    EXPECT_TRUE(WaitFor([&] { return AllHidden(alive); }, 4000));
+    HideRestoreKey();
+    EXPECT_TRUE(WaitFor([&] { return AllShown(alive); }, 8000));
+}
+
+TEST_F(HideRestore, TerminatingWhileHiddenBringsEveryWindowBack) {
+    Helper helper(L"Back-1 Back-2");
+    std::vector<HWND> windows{helper.Window(L"Back-1"), helper.Window(L"Back-2")};
+    HWND main = StartNivora();
+    ASSERT_NE(main, nullptr);
+
+    HideRestoreKey();
+    ASSERT_TRUE(WaitFor([&] { return AllHidden(windows); }));
+    PressKeys({VK_CONTROL}, VK_OEM_5);  // the program window comes up
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(main) != FALSE; }));
+    ASSERT_TRUE(PressButton(main, L"&Terminate"));
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (box = FindDialog(nivora.Pid())) != nullptr; }));
+    ASSERT_TRUE(PressButton(box, L"&Yes"));
+    EXPECT_EQ(nivora.Wait(), 0);
+    EXPECT_TRUE(AllShown(windows));
+}
+
+TEST_F(HideRestore, AHotkeyHeldByAnotherProgramIsReportedOnTheShortcutsPage) {
+    Helper holder(L"--hotkey Holder");
+    ASSERT_NE(holder.Window(L"Holder"), nullptr);
+    ASSERT_TRUE(Start(nivora, L"Nivora.exe", L"/q"));
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (box = FindDialog(nivora.Pid())) != nullptr; }));
+    std::wstring text = DialogText(box);
+    EXPECT_NE(text.find(L"Unable to assign shortcut: "), std::wstring::npos) << text;
+    EXPECT_NE(text.find(L"The shortcut is in use!"), std::wstring::npos) << text;
+    ASSERT_TRUE(PressButton(box, L"OK"));
+
+    HWND main = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return IsShown(main = FindMainWindow(nivora.Pid())); }));
+    HWND edit = FindChildByText(main, L"Ctrl+`");
+    ASSERT_NE(edit, nullptr);
+    EXPECT_TRUE(WaitFor([&] { return IsShown(edit); }));
+}
+
+// The three list views of the Windows page: the visible windows (left), the Do-not-hide list
+// (three columns) and the Bring-to-top list.
+struct Lists {
+    HWND available = nullptr, exclude = nullptr, bringToTop = nullptr;
+    explicit Lists(HWND main) {
+        std::vector<HWND> others;
+        for (int i = 0; HWND h = FindChildByClass(main, L"SysListView32", i); ++i) {
+            HWND header = reinterpret_cast<HWND>(SendMessageW(h, LVM_GETHEADER, 0, 0));
+            if (SendMessageW(header, HDM_GETITEMCOUNT, 0, 0) == 3)
+                exclude = h;
+            else
+                others.push_back(h);
+        }
+        if (others.size() != 2) return;
+        RECT a, b;
+        GetWindowRect(others[0], &a);
+        GetWindowRect(others[1], &b);
+        available = a.left <= b.left ? others[0] : others[1];
+        bringToTop = a.left <= b.left ? others[1] : others[0];
+    }
+};
+
+int RowWithTitle(HWND listView, const std::wstring& title) {
+    auto rows = ListViewRows(listView, 2);
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (rows[i][1] == title) return static_cast<int>(i);
+    return -1;
+}
+
+POINT RowCentre(HWND listView, int row) {
+    // Rows are laid out under the header at a fixed height.
+    HWND header = reinterpret_cast<HWND>(SendMessageW(listView, LVM_GETHEADER, 0, 0));
+    RECT hr{};
+    GetWindowRect(header, &hr);
+    DWORD spacing = static_cast<DWORD>(SendMessageW(listView, LVM_GETITEMSPACING, TRUE, 0));
+    int rowHeight = HIWORD(spacing) ? HIWORD(spacing) : 17;
+    RECT r;
+    GetWindowRect(listView, &r);
+    POINT p{r.left + 40, hr.bottom + rowHeight * row + rowHeight / 2 + 1};
+    return p;
+}
+
+void MouseTo(POINT p) {
+    int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = static_cast<LONG>((p.x * 65535 + w / 2) / (w - 1));
+    in.mi.dy = static_cast<LONG>((p.y * 65535 + h / 2) / (h - 1));
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &in, sizeof(in));
+    Sleep(30);
+}
+
+void MouseButton(bool down) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+    SendInput(1, &in, sizeof(in));
+    Sleep(60);
+}
+
+void Drag(POINT from, POINT to) {
+    MouseTo(from);
+    MouseButton(true);
+    for (int i = 1; i <= 10; ++i)
+        MouseTo(POINT{from.x + (to.x - from.x) * i / 10, from.y + (to.y - from.y) * i / 10});
+    MouseButton(false);
+}
+
+TEST_F(HideRestore, TheListsShowTheWindowsAndAreEditedByDragAndDrop) {
+    Helper helper(L"Zeta Alpha");
+    ASSERT_NE(helper.Window(L"Alpha"), nullptr);
+    HWND main = StartNivora(L"");
+    ASSERT_TRUE(WaitFor([&] { return IsShown(main); }));
+    Lists lists(main);
+    ASSERT_NE(lists.available, nullptr);
+    ASSERT_NE(lists.exclude, nullptr);
+    ASSERT_NE(lists.bringToTop, nullptr);
+
+    // The helper's windows are listed with their program's name, the list sorted by it.
+    auto rows = ListViewRows(lists.available, 2);
+    int found = 0;
+    for (const auto& row : rows)
+        if (row[1] == L"Alpha" || row[1] == L"Zeta") {
+            EXPECT_EQ(row[0], L"nv_windows.exe");
+            ++found;
+        }
+    EXPECT_EQ(found, 2);
+    for (size_t i = 1; i < rows.size(); ++i)
+        EXPECT_LE(CompareStringW(LOCALE_USER_DEFAULT, 0, rows[i - 1][0].c_str(), -1,
+                                 rows[i][0].c_str(), -1), CSTR_EQUAL);
+
+    // Drag "Alpha" into the Do-not-hide list; then that entry into the Bring-to-top list.
+    SetForegroundWindow(main);
+    int row = RowWithTitle(lists.available, L"Alpha");
+    ASSERT_GE(row, 0);
+    RECT target;
+    GetWindowRect(lists.exclude, &target);
+    Drag(RowCentre(lists.available, row), POINT{(target.left + target.right) / 2, (target.top + target.bottom) / 2});
+    ASSERT_TRUE(WaitFor([&] { return RowWithTitle(lists.exclude, L"Alpha") >= 0; }, 3000));
+    auto entries = ListViewRows(lists.exclude, 3);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0][0], L"nv_windows.exe");
+    EXPECT_EQ(entries[0][2], L"yes");
+    EXPECT_EQ(ReadFileBytes(DataFolder() + L"ExList.Dat").size(), 513u);
+
+    GetWindowRect(lists.bringToTop, &target);
+    Drag(RowCentre(lists.exclude, 0), POINT{(target.left + target.right) / 2, (target.top + target.bottom) / 2});
+    ASSERT_TRUE(WaitFor([&] { return RowWithTitle(lists.bringToTop, L"Alpha") >= 0; }, 3000));
+    EXPECT_EQ(ReadFileBytes(DataFolder() + L"BttList.Dat").size(), 513u);
+
+    // A drag from the Bring-to-top list into the Do-not-hide list is refused.
+    GetWindowRect(lists.exclude, &target);
+    Drag(RowCentre(lists.bringToTop, 0), POINT{(target.left + target.right) / 2, (target.top + target.bottom) / 2});
+    Sleep(300);
+    EXPECT_EQ(ListViewRows(lists.exclude, 3).size(), 1u);
+}
+
+}  // namespace
