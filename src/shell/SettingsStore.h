@@ -17,7 +17,9 @@ namespace nv {
 class TMainForm;
 
 // Where the values live.
-constexpr wchar_t kPasswordKey[] = L"\\Software\\Windows\\Cryptography\\";
+// Earlier versions named this key "\Software\Windows\Cryptography\", counted from the root of
+// HKEY_CURRENT_USER; the registry functions themselves refuse a leading backslash.
+constexpr wchar_t kPasswordKey[] = L"Software\\Windows\\Cryptography";
 constexpr wchar_t kPasswordValue[] = L"10";
 constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr wchar_t kRunValue[] = L"NVA";
