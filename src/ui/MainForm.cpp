@@ -444,9 +444,10 @@ void TMainForm::FormCreate() {
     // failed write is reported and creation goes on: skipping the loads below would have the
     // next save write empty lists and default settings over the user's.
     app.Dispatch([this] { cbAutoStart.SetChecked(IsAutoStartSet()); });
-    // 8, 9. Lists, then settings.
-    LoadExcludeList();
-    LoadBringToTopList();
+    // 8, 9. Lists, then settings. A list file that cannot be read is reported and creation
+    // goes on, for the same reason; that list is read again before it is ever saved.
+    app.Dispatch([this] { LoadExcludeList(); });
+    app.Dispatch([this] { LoadBringToTopList(); });
     LoadSettings();
     // 10. Display modes and 12. the workstation lock come with their subsystems.
     // 11. The Windows page is active.

@@ -158,6 +158,10 @@ public:
     // The window inventory; the main window itself is never listed.
     std::unique_ptr<TWindowInventory> inventory =
         std::make_unique<TWindowInventory>(platform, [this] { return Handle(); });
+    // A list file that could not be read is read again before it is saved, so that a list
+    // missing its entries never overwrites them.
+    bool excludeListUnread = false;
+    bool bringToTopListUnread = false;
 
     // --- Handlers -----------------------------------------------------------------------------
     void FormCreate();

@@ -19,15 +19,28 @@ void TMainForm::RefreshAvailableWindows() {
 
 // List files
 void TMainForm::LoadExcludeList() {
+    excludeListUnread = true;
     LoadEntryList(platform.kernel, ExcludeList, globals.excludeListFile, true);
+    excludeListUnread = false;
 }
 void TMainForm::LoadBringToTopList() {
+    bringToTopListUnread = true;
     LoadEntryList(platform.kernel, BringToTopList, globals.bringToTopFile, false);
+    bringToTopListUnread = false;
 }
+// A read that fails again stops the save: the file keeps what it holds.
 void TMainForm::SaveExcludeList() {
+    if (excludeListUnread) LoadExcludeList();
     SaveEntryList(platform.kernel, ExcludeList, globals.excludeListFile);
 }
 void TMainForm::SaveBringToTopList() {
+    if (bringToTopListUnread) {
+        // The list holds one entry at most: what the user put there since wins over the file.
+        if (BringToTopList.Count() > 0)
+            bringToTopListUnread = false;
+        else
+            LoadBringToTopList();
+    }
     SaveEntryList(platform.kernel, BringToTopList, globals.bringToTopFile);
 }
 

@@ -339,6 +339,7 @@ public:
     public:
         virtual ~IPeer() = default;
         virtual void Clear() = 0;
+        // A null icon adds an empty image: every add takes exactly one slot.
         virtual void AddIcon(IconHandle icon) = 0;
         virtual bool Recreate32Bit() = 0;
     };
@@ -349,6 +350,7 @@ public:
     int Count() const { return m_count; }
     void Clear();
     // Adds a copy of the icon; the caller keeps and releases its handle. Returns the index.
+    // A null icon still takes its slot (an empty image), so indexes stay aligned with the items.
     int AddIcon(IconHandle icon);
     // Recreates the native list with 32-bit colour, keeping its images; false when the platform
     // refuses the new handle.

@@ -148,5 +148,37 @@ TEST(ListFiles, FailedSaveKeepsTheOldFileAndReachesTheErrorReport) {
     EXPECT_NE(h.desktop.messageBoxes[0].text.find(L"Access is denied"), std::wstring::npos);
 }
 
+TEST(ListFiles, AListThatCouldNotBeReadAtStartNeverOverwritesItsFile) {
+    Harness h;
+    h.Make();
+    const std::wstring file = h.Globals().excludeListFile;
+    Bytes old = Record("Old", "C:\\old.exe", 1);
+    WriteFile(h.desktop, file, old);
+    h.desktop.failingReads.insert(file);  // held open by another program at log-on
+    h.desktop.AddProcess(8, L"\\Device\\HarddiskVolume1\\new.exe");
+    h.desktop.AddWindow(L"New", L"X", 8);
+    ASSERT_TRUE(h.Start());  // reported; the rest of the start goes on
+    TMainForm& f = h.Form();
+    ASSERT_EQ(h.desktop.messageBoxes.size(), 1u);
+    EXPECT_EQ(h.desktop.messageBoxes[0].kind, MessageBoxKind::Error);
+    EXPECT_EQ(f.ExcludeList.Count(), 0);
+
+    // Still unreadable: the save stops before writing.
+    f.AvailableWindowsList.SetItemIndex(0);
+    h.User([&] { f.popMenuAvailableWindows.Find("Add1")->Click(); });
+    EXPECT_EQ(h.desktop.messageBoxes.size(), 2u);
+    EXPECT_EQ(ReadFile(h.desktop, file), old);
+
+    // Readable again: the old entries join the list before it is written.
+    h.desktop.failingReads.clear();
+    h.User([&] { f.SaveExcludeList(); });
+    ASSERT_EQ(f.ExcludeList.Count(), 2);
+    EXPECT_EQ(f.ExcludeList.Item(0).Caption(), L"new.exe");
+    EXPECT_EQ(f.ExcludeList.Item(1).Caption(), L"old.exe");
+    EXPECT_EQ(ReadFile(h.desktop, file).size(), 1026u);
+    h.User([&] { f.SaveExcludeList(); });  // read once only
+    EXPECT_EQ(ReadFile(h.desktop, file).size(), 1026u);
+}
+
 }  // namespace
 }  // namespace nv::test

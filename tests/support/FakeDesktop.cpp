@@ -285,6 +285,8 @@ void FakeDesktop::TerminateProcess(ProcessId pid) {
 bool FakeDesktop::FileExists(const std::wstring& path) { return fs::is_regular_file(RealPath(path)); }
 
 std::vector<std::uint8_t> FakeDesktop::ReadWholeFile(const std::wstring& path) {
+    if (failingReads.count(path))
+        throw OsError("Cannot open file \"" + ToUtf8(path) + "\". Sharing violation", 32);
     std::ifstream in(RealPath(path), std::ios::binary);
     if (!in) throw OsError("Cannot open file \"" + ToUtf8(path) + "\". File not found", 2);
     return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
@@ -356,7 +358,10 @@ void FakeDesktop::ShellExecuteW(const std::wstring& verb, const std::wstring& fi
     launches.push_back({verb, file, parameters, directory, showCmd});
 }
 
-IconHandle FakeDesktop::GetFileIcon(const std::wstring&, bool) { return 0x5000 + (++iconsMade); }
+IconHandle FakeDesktop::GetFileIcon(const std::wstring& path, bool) {
+    if (pathsWithoutIcon.count(path)) return 0;
+    return 0x5000 + (++iconsMade);
+}
 
 std::optional<std::wstring> FakeDesktop::GetOpenFileNameW(WindowHandle, const std::wstring&,
                                                           const std::wstring&) {

@@ -178,6 +178,8 @@ public:
     int queryDosDeviceCalls = 0;
     int imageNameCalls = 0;
     std::set<std::wstring> failingWrites;  // Windows paths whose writes fail
+    std::set<std::wstring> failingReads;   // Windows paths whose reads fail
+    std::set<std::wstring> pathsWithoutIcon;  // names the shell has no icon for
 
     // --- IShell -----------------------------------------------------------------------------
     std::wstring SHGetSpecialFolderPathW(int csidl) override;
