@@ -1,5 +1,8 @@
 #include "inventory/ListEditing.h"
 
+#include <algorithm>
+#include <optional>
+
 #include "inventory/ListFiles.h"
 #include "inventory/WinInfo.h"
 #include "inventory/WindowEntry.h"

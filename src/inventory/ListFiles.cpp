@@ -1,5 +1,6 @@
 #include "inventory/ListFiles.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "shell/Globals.h"
