@@ -119,8 +119,7 @@ void mnRemoveSelectedEntryClick(TMainForm& form) {
 }
 
 void ClearExcludeList(TMainForm& form) {
-    if (!Confirmed(form,
-                   L"All the items in the \"Do not hide\" list will be removed!\nContinue?"))
+    if (!Confirmed(form, L"All the items in the \"Do not hide\" list will be removed!\nContinue?"))
         return;
     form.ExcludeList.Clear();
 }

@@ -47,8 +47,7 @@ void AppendEntryItem(IKernel& kernel, TListView& list, std::unique_ptr<TWindowEn
     if (withAllColumn) item.AddSubItem(all);
 }
 
-void LoadEntryList(IKernel& kernel, TListView& list, const std::wstring& file,
-                   bool withAllColumn) {
+void LoadEntryList(IKernel& kernel, TListView& list, const std::wstring& file, bool withAllColumn) {
     if (!kernel.FileExists(file)) return;
     std::vector<std::uint8_t> bytes = kernel.ReadWholeFile(file);
     std::size_t records = bytes.size() / TWindowEntry::kSize;

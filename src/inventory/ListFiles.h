@@ -31,8 +31,7 @@ void AppendEntryItem(IKernel& kernel, TListView& list, std::unique_ptr<TWindowEn
 
 // Appends every whole record of the file, in file order; a missing file adds nothing.
 // Bytes after the last whole record are ignored. Input/output errors raise OsError.
-void LoadEntryList(IKernel& kernel, TListView& list, const std::wstring& file,
-                   bool withAllColumn);
+void LoadEntryList(IKernel& kernel, TListView& list, const std::wstring& file, bool withAllColumn);
 // Writes the whole list, in display order, replacing the file in one step: a failed save
 // leaves the previous file as it was. An empty list writes an empty file.
 void SaveEntryList(IKernel& kernel, const TListView& list, const std::wstring& file);

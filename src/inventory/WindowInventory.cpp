@@ -41,7 +41,7 @@ std::map<std::wstring, std::wstring> BuildDriveMap(IKernel& kernel) {
 
 // Keeps a drive map in force for the length of one listing.
 class DriveMapScope {
-public:
+  public:
     DriveMapScope(std::map<std::wstring, std::wstring>*& slot, IKernel& kernel)
         : m_slot(slot), m_previous(slot) {
         if (!m_slot) {
@@ -53,7 +53,7 @@ public:
     DriveMapScope(const DriveMapScope&) = delete;
     DriveMapScope& operator=(const DriveMapScope&) = delete;
 
-private:
+  private:
     std::map<std::wstring, std::wstring>*& m_slot;
     std::map<std::wstring, std::wstring>* m_previous;
     std::map<std::wstring, std::wstring> m_map;

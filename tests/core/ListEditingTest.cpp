@@ -83,7 +83,10 @@ TEST_F(ListEditing, SameProgramAndTitleIsRefusedButAChangedTitleIsAdded) {
     EXPECT_EQ(h.desktop.messageBoxes[0].buttons, MessageBoxButtons::Ok);
 
     // The "All" column plays no part in the match.
-    h.User([&] { Exclude().SetItemIndex(0); Menu(form->popMenuDoNotHideList, "mnAllWinodws").Click(); });
+    h.User([&] {
+        Exclude().SetItemIndex(0);
+        Menu(form->popMenuDoNotHideList, "mnAllWinodws").Click();
+    });
     Drag(Available(), 1, Exclude());
     EXPECT_EQ(Exclude().Count(), 1);
 
@@ -188,7 +191,8 @@ TEST_F(ListEditing, BringToTopTakesACopyOfTheSelectedEntryAndHoldsOnlyOne) {
     const auto* copy = BringToTop().Item(0).DataAs<TWindowEntry>();
     const auto* source = Exclude().Item(1).DataAs<TWindowEntry>();
     EXPECT_NE(copy, source);
-    EXPECT_TRUE(std::equal(source->bytes.begin(), source->bytes.begin() + 512, copy->bytes.begin()));
+    EXPECT_TRUE(
+        std::equal(source->bytes.begin(), source->bytes.begin() + 512, copy->bytes.begin()));
     EXPECT_EQ(FileSize(h.Globals().bringToTopFile), 513u);
 
     EXPECT_TRUE(Drag(Exclude(), 0, BringToTop()));

@@ -31,7 +31,8 @@ Bytes Join(std::initializer_list<Bytes> parts) {
 
 void WriteFile(FakeDesktop& desktop, const std::wstring& path, const Bytes& bytes) {
     std::ofstream out(desktop.RealPath(path), std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 Bytes ReadFile(FakeDesktop& desktop, const std::wstring& path) {
