@@ -22,7 +22,7 @@ struct TForegroundRecord {
 };
 
 class THideCycle {
-public:
+  public:
     using WindowList = std::vector<std::unique_ptr<TWinInfo>>;
 
     explicit THideCycle(TMainForm& form);
@@ -41,7 +41,7 @@ public:
     // The hidden-windows list; null outside hidden mode.
     const WindowList* HiddenWindows() const { return m_hidden ? &*m_hidden : nullptr; }
 
-private:
+  private:
     // One Do-not-hide entry, converted once per hide.
     struct TSpareRule {
         std::wstring title;        // spares windows with exactly this title, when not empty

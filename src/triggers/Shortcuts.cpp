@@ -23,6 +23,17 @@ bool TakePrefix(std::wstring& text, const std::wstring& prefix) {
     return true;
 }
 
+struct TNamedKey {
+    std::uint32_t vk;
+    const wchar_t* name;
+};
+// The program's own names, the same on every keyboard layout.
+constexpr TNamedKey kNamedKeys[] = {
+    {8, L"BkSp"},  {9, L"Tab"},    {13, L"Enter"}, {27, L"Esc"},  {32, L"Space"},
+    {33, L"PgUp"}, {34, L"PgDn"},  {35, L"End"},   {36, L"Home"}, {37, L"Left"},
+    {38, L"Up"},   {39, L"Right"}, {40, L"Down"},  {45, L"Ins"},  {46, L"Del"},
+};
+
 constexpr std::uint16_t kVkBack = 8;
 constexpr std::uint16_t kVkShift = 16;
 constexpr std::uint16_t kVkControl = 17;
@@ -40,24 +51,8 @@ TShortCut MakeShortcut(std::uint16_t key, ShiftState shift) {
 }
 
 std::wstring KeyName(IWindowManager& windows, std::uint32_t vk) {
-    switch (vk) {
-        case 8: return L"BkSp";
-        case 9: return L"Tab";
-        case 13: return L"Enter";
-        case 27: return L"Esc";
-        case 32: return L"Space";
-        case 33: return L"PgUp";
-        case 34: return L"PgDn";
-        case 35: return L"End";
-        case 36: return L"Home";
-        case 37: return L"Left";
-        case 38: return L"Up";
-        case 39: return L"Right";
-        case 40: return L"Down";
-        case 45: return L"Ins";
-        case 46: return L"Del";
-        default: break;
-    }
+    for (const TNamedKey& k : kNamedKeys)
+        if (k.vk == vk) return k.name;
     if (vk >= 48 && vk <= 57) return std::wstring(1, static_cast<wchar_t>(vk));
     if (vk >= 65 && vk <= 90) return std::wstring(1, static_cast<wchar_t>(vk));
     // The keypad digits read like the main keyboard's, so they parse back to those.
@@ -97,8 +92,7 @@ TShortCut ParseShortcut(IWindowManager& windows, const std::wstring& text) {
     // of the low byte, so the key found is always a single byte.
     for (std::uint32_t code = 8; code <= 597; ++code) {
         std::uint32_t key = code & 0xFF;
-        if (SameText(KeyName(windows, key), rest))
-            return static_cast<TShortCut>(key | modifiers);
+        if (SameText(KeyName(windows, key), rest)) return static_cast<TShortCut>(key | modifiers);
     }
     return 0;
 }
@@ -113,11 +107,11 @@ std::uint32_t HotKeyModifiers(TShortCut shortcut) {
 
 bool IsShortcutKey(std::uint16_t& key, ShiftState shift) {
     bool plain = !shift.ctrl && !shift.alt;  // nothing, or Shift alone
-    bool swallow = key == kVkBack ||
-                   (plain && ((key >= 32 && key <= 127) || key == 192 ||
-                              (key >= 219 && key <= 221))) ||
-                   (key == kVkControl && shift.ctrl) || (key == kVkShift && shift.shift) ||
-                   (key == kVkMenu && shift.alt);
+    bool swallow =
+        key == kVkBack ||
+        (plain && ((key >= 32 && key <= 127) || key == 192 || (key >= 219 && key <= 221))) ||
+        (key == kVkControl && shift.ctrl) || (key == kVkShift && shift.shift) ||
+        (key == kVkMenu && shift.alt);
     if (swallow) key = 0;
     return !swallow;
 }
@@ -131,12 +125,11 @@ bool AssignShortcut(TMainForm& form, int id, const std::wstring& text) {
     // A text that names no key is not a hotkey: registering key 0 would either fail
     // obscurely or claim a combination nobody can press. The user hears about it instead.
     // MOD_NOREPEAT keeps a held combination from running its action over and over.
-    bool registered = key != 0 && windows.RegisterHotKey(form.Handle(), id,
-                                                         HotKeyModifiers(code) | HotKeyMod::NoRepeat,
-                                                         key);
+    bool registered =
+        key != 0 &&
+        windows.RegisterHotKey(form.Handle(), id, HotKeyModifiers(code) | HotKeyMod::NoRepeat, key);
     if (!registered) {
-        form.app.MessageBox(L"Unable to assign shortcut: " + text +
-                                L"\n\rThe shortcut is in use!" +
+        form.app.MessageBox(L"Unable to assign shortcut: " + text + L"\n\rThe shortcut is in use!" +
                                 L"\n\rPlease try a different key combination.",
                             MessageBoxKind::Plain);
     }

@@ -24,7 +24,7 @@ std::string Hex(WindowHandle h) {
 }
 
 class HideCycle : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         h.desktop.AddProcess(kEditorPid, L"\\Device\\HarddiskVolume1\\Apps\\Editor.exe");
         h.desktop.AddProcess(kViewerPid, L"\\Device\\HarddiskVolume1\\Tools\\MyEditor.exe.bak");
@@ -88,8 +88,9 @@ TEST_F(HideCycle, HideThenRestoreGivesBackVisibilityAndExtendedStyles) {
     EXPECT_EQ(h.desktop.Window(a).exStyle, 0u);
     EXPECT_EQ(h.desktop.Window(b).exStyle, kWsExToolWindow);
     EXPECT_EQ(CallsOn(off), std::vector<std::string>{});
-    EXPECT_TRUE(std::any_of(h.desktop.posted.begin(), h.desktop.posted.end(),
-                            [&](const PostedMessage& m) { return m.window == a && m.msg == kWmPaint; }));
+    EXPECT_TRUE(
+        std::any_of(h.desktop.posted.begin(), h.desktop.posted.end(),
+                    [&](const PostedMessage& m) { return m.window == a && m.msg == kWmPaint; }));
 
     Press();
     EXPECT_FALSE(Hidden());
@@ -181,10 +182,9 @@ TEST_F(HideCycle, RestoresFromTheLastListedToTheFirst) {
     std::vector<std::string> shows;
     for (const std::string& c : h.desktop.calls)
         if (c.rfind("ShowWindow(", 0) == 0) shows.push_back(c);
-    EXPECT_EQ(shows, (std::vector<std::string>{"ShowWindow(" + Hex(late) + ",8)",
-                                               "ShowWindow(" + Hex(bottom) + ",8)",
-                                               "ShowWindow(" + Hex(middle) + ",8)",
-                                               "ShowWindow(" + Hex(top) + ",8)"}));
+    EXPECT_EQ(shows, (std::vector<std::string>{
+                         "ShowWindow(" + Hex(late) + ",8)", "ShowWindow(" + Hex(bottom) + ",8)",
+                         "ShowWindow(" + Hex(middle) + ",8)", "ShowWindow(" + Hex(top) + ",8)"}));
 }
 
 TEST_F(HideCycle, NewWindowOutsideTheFilterOrOutsideHiddenModeChangesNothing) {

@@ -68,11 +68,11 @@ TEST(ShortcutText, KeyDownFilter) {
     const ShiftState none{}, shift{true, false, false}, ctrl{false, true, false},
         alt{false, false, true};
     for (const Case& c : std::vector<Case>{
-             {'A', none, false}, {'A', shift, false}, {116, none, false}, {192, none, false},
-             {219, shift, false}, {221, none, false}, {8, ctrl, false}, {32, none, false},
-             {17, ctrl, false}, {16, shift, false}, {18, alt, false}, {'A', ctrl, true},
-             {'A', alt, true}, {27, none, true}, {128, none, true}, {9, none, true},
-             {186, none, true}, {222, shift, true}, {192, ctrl, true}, {16, ctrl, true}}) {
+             {'A', none, false},  {'A', shift, false}, {116, none, false}, {192, none, false},
+             {219, shift, false}, {221, none, false},  {8, ctrl, false},   {32, none, false},
+             {17, ctrl, false},   {16, shift, false},  {18, alt, false},   {'A', ctrl, true},
+             {'A', alt, true},    {27, none, true},    {128, none, true},  {9, none, true},
+             {186, none, true},   {222, shift, true},  {192, ctrl, true},  {16, ctrl, true}}) {
         std::uint16_t key = c.key;
         EXPECT_EQ(IsShortcutKey(key, c.shift), c.passes) << c.key;
         EXPECT_EQ(key, c.passes ? c.key : 0) << c.key;
