@@ -10,6 +10,12 @@
 
 #include "platform/Types.h"
 
+// <windows.h> makes GetNextWindow a two-argument macro; files that include it first would
+// otherwise mangle the window walk below.
+#ifdef GetNextWindow
+#undef GetNextWindow
+#endif
+
 namespace nv {
 
 // user32: the window manager, messages, hotkeys, keyboard names, message boxes, cursor.
@@ -116,8 +122,8 @@ class IShell {
 public:
     virtual ~IShell() = default;
 
-    // SHGetSpecialFolderPathW(nullptr, buf[260], csidl, FALSE) with a trailing backslash added;
-    // empty when the folder is not available.
+    // SHGetSpecialFolderPathW(nullptr, buf[260], csidl, FALSE): the bare folder (no trailing
+    // backslash); empty when the folder is not available.
     virtual std::wstring SHGetSpecialFolderPathW(int csidl) = 0;
     // Fire and forget.
     virtual void ShellExecuteW(const std::wstring& verb, const std::wstring& file,

@@ -1,0 +1,145 @@
+// The real platform: thin wrappers that forward every operation of the seam to Win32.
+// This header stays free of <windows.h>; the handles it keeps are opaque here.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace nv {
+
+class Win32WindowManager final : public IWindowManager {
+public:
+    WindowHandle GetTopWindow() override;
+    WindowHandle GetNextWindow(WindowHandle window) override;
+    std::wstring GetWindowTextW(WindowHandle window, int maxChars) override;
+    std::wstring GetClassNameW(WindowHandle window, int maxChars) override;
+    bool GetWindowInfo(WindowHandle window, WindowInfo& info) override;
+    ProcessId GetWindowThreadProcessId(WindowHandle window) override;
+    std::uint32_t GetWindowExStyle(WindowHandle window) override;
+    void SetWindowExStyle(WindowHandle window, std::uint32_t exStyle) override;
+    bool PostMessageW(WindowHandle window, std::uint32_t msg, std::uintptr_t wParam,
+                      std::intptr_t lParam) override;
+    bool ShowWindow(WindowHandle window, int showCmd) override;
+    bool ShowWindowAsync(WindowHandle window, int showCmd) override;
+    bool SendMessageTimeoutW(WindowHandle window, std::uint32_t msg, std::uintptr_t wParam,
+                             std::intptr_t lParam, std::uint32_t timeoutMs) override;
+    WindowHandle FindWindowW(const std::wstring& className, const std::wstring& title) override;
+    WindowHandle GetForegroundWindow() override;
+    bool SetForegroundWindow(WindowHandle window) override;
+    bool IsWindow(WindowHandle window) override;
+    bool IsIconic(WindowHandle window) override;
+    bool IsWindowVisible(WindowHandle window) override;
+    void SetForegroundLockTimeout(std::uint32_t milliseconds) override;
+    bool RegisterHotKey(WindowHandle window, int id, std::uint32_t modifiers,
+                        std::uint32_t virtualKey) override;
+    bool UnregisterHotKey(WindowHandle window, int id) override;
+    std::uint32_t MapVirtualKeyW(std::uint32_t virtualKey) override;
+    std::wstring GetKeyNameTextW(std::int32_t lParam) override;
+    MessageBoxResult MessageBoxW(WindowHandle owner, const std::wstring& text,
+                                 const std::wstring& caption, MessageBoxKind kind,
+                                 MessageBoxButtons buttons) override;
+    Point GetCursorPos() override;
+    Rect GetPrimaryScreenRect() override;
+    Rect GetWorkArea() override;
+};
+
+class Win32Kernel final : public IKernel {
+public:
+    std::uint32_t GetLastError() override;
+    std::uint32_t GetTickCount() override;
+    OsVersion GetVersionExW() override;
+    ProcessId GetCurrentProcessId() override;
+    std::wstring GetModuleFileNameW() override;
+    std::vector<std::wstring> GetCommandLineArgs() override;
+    bool CreateMutexW(const std::wstring& name) override;
+    std::wstring GetProcessImageFileNameW(ProcessId pid) override;
+    std::wstring QueryDosDeviceW(const std::wstring& drive) override;
+    void TerminateProcess(ProcessId pid) override;
+    bool FileExists(const std::wstring& path) override;
+    std::vector<std::uint8_t> ReadWholeFile(const std::wstring& path) override;
+    void ReplaceFileContents(const std::wstring& path,
+                             const std::vector<std::uint8_t>& bytes) override;
+    bool CreateDirectoryTree(const std::wstring& path) override;
+    int lstrcmpW(const std::wstring& a, const std::wstring& b) override;
+    std::string WideToAnsi(const std::wstring& text) override;
+    std::wstring AnsiToWide(const std::string& bytes) override;
+
+private:
+    struct HandleCloser {
+        void operator()(void* handle) const;
+    };
+    // The single-instance mutexes stay owned for as long as the program runs.
+    std::vector<std::unique_ptr<void, HandleCloser>> m_mutexes;
+};
+
+class Win32Shell final : public IShell {
+public:
+    std::wstring SHGetSpecialFolderPathW(int csidl) override;
+    void ShellExecuteW(const std::wstring& verb, const std::wstring& file,
+                       const std::wstring& parameters, const std::wstring& directory,
+                       int showCmd) override;
+    IconHandle GetFileIcon(const std::wstring& path, bool small) override;
+    void DestroyIcon(IconHandle icon) override;
+    std::optional<std::wstring> GetOpenFileNameW(WindowHandle owner, const std::wstring& filter,
+                                                 const std::wstring& defaultExt) override;
+};
+
+class Win32Registry final : public IRegistry {
+public:
+    bool KeyExists(RegistryHive hive, const std::wstring& key) override;
+    bool ValueExists(RegistryHive hive, const std::wstring& key, const std::wstring& name) override;
+    std::optional<std::wstring> ReadString(RegistryHive hive, const std::wstring& key,
+                                           const std::wstring& name) override;
+    std::optional<std::uint32_t> ReadDword(RegistryHive hive, const std::wstring& key,
+                                           const std::wstring& name) override;
+    std::uint32_t WriteString(RegistryHive hive, const std::wstring& key, const std::wstring& name,
+                              const std::wstring& value, bool createKey) override;
+    std::uint32_t DeleteValue(RegistryHive hive, const std::wstring& key,
+                              const std::wstring& name) override;
+};
+
+class Win32Profile final : public IProfile {
+public:
+    std::wstring GetPrivateProfileStringW(const std::wstring& section, const std::wstring& key,
+                                          const std::wstring& defaultValue,
+                                          const std::wstring& file) override;
+    bool WritePrivateProfileStringW(const std::wstring& section, const std::wstring& key,
+                                    const std::wstring& value, const std::wstring& file) override;
+};
+
+class Win32Wmi final : public IWmi {
+public:
+    bool CoInitialize() override;
+    void CoUninitialize() override;
+    std::wstring QueryOperatingSystemVersion() override;
+};
+
+class Win32Crypto final : public ICrypto {
+public:
+    std::vector<std::uint8_t> GenRandom(std::size_t count) override;
+    std::vector<std::uint8_t> Pbkdf2Sha256(const std::vector<std::uint8_t>& password,
+                                           const std::vector<std::uint8_t>& salt,
+                                           std::uint32_t iterations,
+                                           std::size_t keyLength) override;
+};
+
+// The whole real platform; it must outlive every Platform handed out by AsPlatform().
+class Win32Platform {
+public:
+    Platform AsPlatform() {
+        return Platform{m_windows, m_kernel, m_shell, m_registry, m_profile, m_wmi, m_crypto};
+    }
+
+private:
+    Win32WindowManager m_windows;
+    Win32Kernel m_kernel;
+    Win32Shell m_shell;
+    Win32Registry m_registry;
+    Win32Profile m_profile;
+    Win32Wmi m_wmi;
+    Win32Crypto m_crypto;
+};
+
+}  // namespace nv

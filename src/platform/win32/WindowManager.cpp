@@ -1,0 +1,233 @@
+// user32: the window walk, window state, messages, hotkeys, key names, message boxes, screen.
+#include "platform/win32/Win32Util.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <optional>
+
+#include "platform/win32/Win32Platform.h"
+
+namespace nv {
+
+using win32::FromHwnd;
+using win32::ToHwnd;
+
+namespace {
+
+// A text read through a buffer of maxChars characters, terminator included.
+template <typename Read>
+std::wstring ReadText(int maxChars, Read read) {
+    if (maxChars <= 0) return {};
+    std::wstring buffer(static_cast<std::size_t>(maxChars), L'\0');
+    int length = read(buffer.data(), maxChars);
+    if (length <= 0) return {};
+    buffer.resize(static_cast<std::size_t>(std::min(length, maxChars - 1)));
+    return buffer;
+}
+
+UINT MessageBoxIcon(MessageBoxKind kind) {
+    switch (kind) {
+    case MessageBoxKind::Warning: return MB_ICONWARNING;
+    case MessageBoxKind::Error: return MB_ICONERROR;
+    case MessageBoxKind::Information: return MB_ICONINFORMATION;
+    case MessageBoxKind::Plain: break;
+    }
+    return 0;
+}
+
+PCWSTR TaskDialogIcon(MessageBoxKind kind) {
+    switch (kind) {
+    case MessageBoxKind::Warning: return TD_WARNING_ICON;
+    case MessageBoxKind::Error: return TD_ERROR_ICON;
+    case MessageBoxKind::Information: return TD_INFORMATION_ICON;
+    case MessageBoxKind::Plain: break;
+    }
+    return nullptr;
+}
+
+struct LibraryFreer {
+    void operator()(HMODULE module) const { ::FreeLibrary(module); }
+};
+
+// Windows has no message box with exactly Yes and Cancel; the task dialog of common controls 6
+// has. It is looked up at run time so that a system without it still gets a box (Yes and No,
+// where No stands for Cancel).
+std::optional<MessageBoxResult> AskYesCancelWithTaskDialog(HWND owner, const std::wstring& text,
+                                                           const std::wstring& caption,
+                                                           MessageBoxKind kind) {
+    using TaskDialogIndirectFn =
+        HRESULT(WINAPI*)(const TASKDIALOGCONFIG*, int*, int*, BOOL*);
+    std::unique_ptr<HINSTANCE__, LibraryFreer> comctl(::LoadLibraryW(L"comctl32.dll"));
+    if (!comctl) return std::nullopt;
+    auto taskDialog = reinterpret_cast<TaskDialogIndirectFn>(
+        reinterpret_cast<void*>(::GetProcAddress(comctl.get(), "TaskDialogIndirect")));
+    if (!taskDialog) return std::nullopt;
+
+    TASKDIALOGCONFIG config{};
+    config.cbSize = sizeof(config);
+    config.hwndParent = owner;
+    config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION | TDF_POSITION_RELATIVE_TO_WINDOW;
+    config.dwCommonButtons = TDCBF_YES_BUTTON | TDCBF_CANCEL_BUTTON;
+    config.pszWindowTitle = caption.c_str();
+    config.pszContent = text.c_str();
+    config.pszMainIcon = TaskDialogIcon(kind);
+    config.nDefaultButton = IDYES;
+    int button = 0;
+    if (FAILED(taskDialog(&config, &button, nullptr, nullptr))) return std::nullopt;
+    // Closing the box or pressing Escape is a Cancel.
+    return button == IDYES ? MessageBoxResult::Yes : MessageBoxResult::Cancel;
+}
+
+}  // namespace
+
+WindowHandle Win32WindowManager::GetTopWindow() { return FromHwnd(::GetTopWindow(nullptr)); }
+
+WindowHandle Win32WindowManager::GetNextWindow(WindowHandle window) {
+    return FromHwnd(::GetWindow(ToHwnd(window), GW_HWNDNEXT));
+}
+
+std::wstring Win32WindowManager::GetWindowTextW(WindowHandle window, int maxChars) {
+    return ReadText(maxChars, [&](wchar_t* buffer, int size) {
+        return ::GetWindowTextW(ToHwnd(window), buffer, size);
+    });
+}
+
+std::wstring Win32WindowManager::GetClassNameW(WindowHandle window, int maxChars) {
+    return ReadText(maxChars, [&](wchar_t* buffer, int size) {
+        return ::GetClassNameW(ToHwnd(window), buffer, size);
+    });
+}
+
+bool Win32WindowManager::GetWindowInfo(WindowHandle window, WindowInfo& info) {
+    WINDOWINFO native{};
+    native.cbSize = sizeof(native);
+    if (!::GetWindowInfo(ToHwnd(window), &native)) return false;
+    info.style = native.dwStyle;
+    info.exStyle = native.dwExStyle;
+    return true;
+}
+
+ProcessId Win32WindowManager::GetWindowThreadProcessId(WindowHandle window) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(ToHwnd(window), &pid);
+    return pid;
+}
+
+std::uint32_t Win32WindowManager::GetWindowExStyle(WindowHandle window) {
+    return static_cast<std::uint32_t>(::GetWindowLongW(ToHwnd(window), GWL_EXSTYLE));
+}
+
+void Win32WindowManager::SetWindowExStyle(WindowHandle window, std::uint32_t exStyle) {
+    ::SetWindowLongW(ToHwnd(window), GWL_EXSTYLE, static_cast<LONG>(exStyle));
+}
+
+bool Win32WindowManager::PostMessageW(WindowHandle window, std::uint32_t msg,
+                                      std::uintptr_t wParam, std::intptr_t lParam) {
+    BOOL ok = ::PostMessageW(ToHwnd(window), msg, wParam, lParam);
+    if (!ok) win32::SaveLastError(::GetLastError());
+    return ok != FALSE;
+}
+
+bool Win32WindowManager::ShowWindow(WindowHandle window, int showCmd) {
+    return ::ShowWindow(ToHwnd(window), showCmd) != FALSE;
+}
+
+bool Win32WindowManager::ShowWindowAsync(WindowHandle window, int showCmd) {
+    return ::ShowWindowAsync(ToHwnd(window), showCmd) != FALSE;
+}
+
+bool Win32WindowManager::SendMessageTimeoutW(WindowHandle window, std::uint32_t msg,
+                                             std::uintptr_t wParam, std::intptr_t lParam,
+                                             std::uint32_t timeoutMs) {
+    DWORD_PTR result = 0;
+    return ::SendMessageTimeoutW(ToHwnd(window), msg, wParam, lParam, SMTO_ABORTIFHUNG, timeoutMs,
+                                 &result) != 0;
+}
+
+WindowHandle Win32WindowManager::FindWindowW(const std::wstring& className,
+                                             const std::wstring& title) {
+    return FromHwnd(::FindWindowW(win32::OrNull(className), win32::OrNull(title)));
+}
+
+WindowHandle Win32WindowManager::GetForegroundWindow() {
+    return FromHwnd(::GetForegroundWindow());
+}
+
+bool Win32WindowManager::SetForegroundWindow(WindowHandle window) {
+    return ::SetForegroundWindow(ToHwnd(window)) != FALSE;
+}
+
+bool Win32WindowManager::IsWindow(WindowHandle window) {
+    return ::IsWindow(ToHwnd(window)) != FALSE;
+}
+
+bool Win32WindowManager::IsIconic(WindowHandle window) {
+    return ::IsIconic(ToHwnd(window)) != FALSE;
+}
+
+bool Win32WindowManager::IsWindowVisible(WindowHandle window) {
+    return ::IsWindowVisible(ToHwnd(window)) != FALSE;
+}
+
+void Win32WindowManager::SetForegroundLockTimeout(std::uint32_t milliseconds) {
+    // The value travels in the pointer argument itself.
+    ::SystemParametersInfoW(SPI_SETFOREGROUNDLOCKTIMEOUT, 0,
+                            reinterpret_cast<PVOID>(static_cast<std::uintptr_t>(milliseconds)),
+                            SPIF_SENDCHANGE);
+}
+
+bool Win32WindowManager::RegisterHotKey(WindowHandle window, int id, std::uint32_t modifiers,
+                                        std::uint32_t virtualKey) {
+    BOOL ok = ::RegisterHotKey(ToHwnd(window), id, modifiers, virtualKey);
+    win32::SaveLastError(ok ? 0 : ::GetLastError());
+    return ok != FALSE;
+}
+
+bool Win32WindowManager::UnregisterHotKey(WindowHandle window, int id) {
+    BOOL ok = ::UnregisterHotKey(ToHwnd(window), id);
+    win32::SaveLastError(ok ? 0 : ::GetLastError());
+    return ok != FALSE;
+}
+
+std::uint32_t Win32WindowManager::MapVirtualKeyW(std::uint32_t virtualKey) {
+    return ::MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC);
+}
+
+std::wstring Win32WindowManager::GetKeyNameTextW(std::int32_t lParam) {
+    wchar_t buffer[256] = {};
+    int length = ::GetKeyNameTextW(lParam, buffer, 256);
+    return length > 0 ? std::wstring(buffer, static_cast<std::size_t>(length)) : std::wstring();
+}
+
+MessageBoxResult Win32WindowManager::MessageBoxW(WindowHandle owner, const std::wstring& text,
+                                                 const std::wstring& caption, MessageBoxKind kind,
+                                                 MessageBoxButtons buttons) {
+    HWND hwnd = ToHwnd(owner);
+    if (buttons == MessageBoxButtons::Ok) {
+        ::MessageBoxW(hwnd, text.c_str(), caption.c_str(), MB_OK | MessageBoxIcon(kind));
+        return MessageBoxResult::Ok;
+    }
+    if (auto answer = AskYesCancelWithTaskDialog(hwnd, text, caption, kind)) return *answer;
+    int answer =
+        ::MessageBoxW(hwnd, text.c_str(), caption.c_str(), MB_YESNO | MessageBoxIcon(kind));
+    return answer == IDYES ? MessageBoxResult::Yes : MessageBoxResult::Cancel;
+}
+
+Point Win32WindowManager::GetCursorPos() {
+    POINT point{};
+    ::GetCursorPos(&point);
+    return {point.x, point.y};
+}
+
+Rect Win32WindowManager::GetPrimaryScreenRect() {
+    return {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+}
+
+Rect Win32WindowManager::GetWorkArea() {
+    RECT area{};
+    if (!::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0)) return GetPrimaryScreenRect();
+    return {area.left, area.top, area.right, area.bottom};
+}
+
+}  // namespace nv
