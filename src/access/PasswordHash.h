@@ -11,7 +11,7 @@
 namespace nv {
 
 constexpr wchar_t kPasswordHashPrefix[] = L"pbkdf2-sha256$";
-constexpr std::uint32_t kPasswordHashIterations = 100000;
+constexpr std::uint32_t kPasswordHashIterations = 600000;
 constexpr std::size_t kPasswordSaltBytes = 16;
 constexpr std::size_t kPasswordHashBytes = 32;
 

@@ -207,7 +207,7 @@ TEST(Settings, APasswordIsStoredOnlyAsASaltedHash) {
     h.CloseAndFinish();
 
     std::wstring stored = h.Password().value_or(L"");
-    EXPECT_EQ(stored.rfind(L"pbkdf2-sha256$100000$", 0), 0u) << ToUtf8(stored);
+    EXPECT_EQ(stored.rfind(L"pbkdf2-sha256$600000$", 0), 0u) << ToUtf8(stored);
     EXPECT_EQ(stored.find(L"Secret"), std::wstring::npos);
 
     // The next run asks for exactly that text.
