@@ -4,6 +4,7 @@
 //   nv_poke wait                     waits until the window "NV" is shown
 //   nv_poke answer "BUTTON TEXT"     clicks a button of the first message box shown
 #include <windows.h>
+#include <shellapi.h>
 
 #include <string>
 #include <vector>

@@ -3,6 +3,7 @@
 // messages a moment after it appears; "--exstyle HEX" sets the extended style of the windows
 // that follow; "--hotkey" takes Ctrl+` for itself, as another program might.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <string>
 #include <thread>
