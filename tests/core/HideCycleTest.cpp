@@ -6,7 +6,6 @@
 #include <sstream>
 
 #include "conceal/HideCycle.h"
-#include "conceal/WindowSteps.h"
 #include "inventory/WindowEntry.h"
 #include "support/Harness.h"
 
@@ -365,17 +364,6 @@ TEST_F(HideCycle, ShutdownWhileHiddenRestoresEverything) {
     EXPECT_TRUE(Shown(a));
     EXPECT_TRUE(Shown(b));
     EXPECT_EQ(h.desktop.Window(a).exStyle, 0x00040000u);
-}
-
-TEST(WindowSteps, WindowsThatAreGoneFailSilently) {
-    FakeDesktop d;
-    WindowHandle w = d.AddWindow(L"Gone", L"AppWindow", 7);
-    d.DestroyWindow(w);
-    ConcealWindow(d, w);
-    RevealWindow(d, w, 0);
-    Platform p = d.AsPlatform();
-    TerminateWindowOwner(p, w);
-    EXPECT_TRUE(d.terminated.empty());
 }
 
 }  // namespace
