@@ -1,0 +1,84 @@
+// Push buttons, speed buttons and check boxes. The model is the one source of truth: the native
+// check state never changes by itself (BS_CHECKBOX, not auto) and always follows the model.
+#include "widgets/win32/Peers.h"
+
+namespace nv::win32 {
+
+namespace {
+
+class ButtonPeer : public Win32Peer {
+public:
+    explicit ButtonPeer(TButton& button) : Win32Peer(button), m_button(button) {}
+    void Create(HWND parent) override {
+        CreateNative(parent, WC_BUTTONW, CommonStyle() | WS_TABSTOP | BS_PUSHBUTTON, 0);
+    }
+    bool OnCommand(WORD code) override {
+        if (code != BN_CLICKED) return false;
+        Dispatch([&] { m_button.Click(); });
+        return true;
+    }
+
+protected:
+    TButton& m_button;
+};
+
+// A button that stays pressed while the model says it is down.
+class SpeedButtonPeer final : public ButtonPeer {
+public:
+    explicit SpeedButtonPeer(TSpeedButton& button) : ButtonPeer(button), m_speed(button) {}
+    void Create(HWND parent) override {
+        CreateNative(parent, WC_BUTTONW,
+                     CommonStyle() | WS_TABSTOP | BS_CHECKBOX | BS_PUSHLIKE | BS_MULTILINE, 0);
+        ShowDown();
+    }
+
+protected:
+    void OnSync(Prop what, int) override {
+        if (what == Prop::Down) ShowDown();
+    }
+
+private:
+    void ShowDown() {
+        ::SendMessageW(m_hwnd, BM_SETCHECK, m_speed.Down() ? BST_CHECKED : BST_UNCHECKED, 0);
+    }
+    TSpeedButton& m_speed;
+};
+
+class CheckBoxPeer final : public Win32Peer {
+public:
+    explicit CheckBoxPeer(TCheckBox& box) : Win32Peer(box), m_box(box) {}
+    void Create(HWND parent) override {
+        CreateNative(parent, WC_BUTTONW, CommonStyle() | WS_TABSTOP | BS_CHECKBOX, 0);
+        ShowChecked();
+    }
+    bool OnCommand(WORD code) override {
+        if (code != BN_CLICKED) return false;
+        Dispatch([&] { m_box.Click(); });
+        return true;
+    }
+
+protected:
+    void OnSync(Prop what, int) override {
+        if (what == Prop::Checked) ShowChecked();
+    }
+
+private:
+    void ShowChecked() {
+        ::SendMessageW(m_hwnd, BM_SETCHECK, m_box.Checked() ? BST_CHECKED : BST_UNCHECKED, 0);
+    }
+    TCheckBox& m_box;
+};
+
+}  // namespace
+
+std::unique_ptr<Win32Peer> MakeButtonPeer(TButton& button) {
+    return std::make_unique<ButtonPeer>(button);
+}
+std::unique_ptr<Win32Peer> MakeSpeedButtonPeer(TSpeedButton& button) {
+    return std::make_unique<SpeedButtonPeer>(button);
+}
+std::unique_ptr<Win32Peer> MakeCheckBoxPeer(TCheckBox& box) {
+    return std::make_unique<CheckBoxPeer>(box);
+}
+
+}  // namespace nv::win32

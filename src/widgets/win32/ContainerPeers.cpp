@@ -1,0 +1,267 @@
+// Peers drawn by the program itself on its container window class: panels, pages, group boxes,
+// gradient headings, labels, pictures and the splitter.
+#include <windowsx.h>
+
+#include "widgets/win32/Peers.h"
+
+namespace nv::win32 {
+
+namespace {
+
+void DrawTextIn(HDC dc, const std::wstring& text, RECT r, HFONT font, COLORREF color, UINT flags) {
+    HGDIOBJ old = ::SelectObject(dc, font);
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, color);
+    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, flags);
+    ::SelectObject(dc, old);
+}
+
+// Panels, tab sheets and page controls: a plain area in the panel's colour.
+class PanelPeer : public Win32Peer {
+public:
+    using Win32Peer::Win32Peer;
+    void Create(HWND parent) override {
+        CreateContainer(parent, CommonStyle() | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT);
+    }
+    COLORREF Background() const override {
+        if (auto* panel = dynamic_cast<TPanel*>(&m_model))
+            return ModelColor(panel->color, ParentBackground());
+        return ParentBackground();
+    }
+
+protected:
+    void Paint(HDC dc, const RECT& client) override {
+        ::FillRect(dc, &client, SolidBrush(Background()));
+        auto* panel = dynamic_cast<TPanel*>(&m_model);
+        if (panel && panel->bevel) {
+            RECT r = client;
+            ::DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
+        }
+    }
+};
+
+// A group box: an etched frame with the caption in its top edge. Its children are children of
+// this window, placed below the caption as the model's client rectangle says.
+class GroupBoxPeer final : public Win32Peer {
+public:
+    using Win32Peer::Win32Peer;
+    void Create(HWND parent) override {
+        CreateContainer(parent, CommonStyle() | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT);
+    }
+
+protected:
+    void Paint(HDC dc, const RECT& client) override {
+        ::FillRect(dc, &client, SolidBrush(Background()));
+        HFONT font = UiFont(m_model.bold);
+        HGDIOBJ old = ::SelectObject(dc, font);
+        TEXTMETRICW tm;
+        ::GetTextMetricsW(dc, &tm);
+        ::SelectObject(dc, old);
+        RECT frame = client;
+        frame.top += tm.tmHeight / 2;
+        ::DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
+        const std::wstring& caption = m_model.Caption();
+        if (caption.empty()) return;
+        RECT text{Scale(8), 0, client.right - Scale(8), tm.tmHeight};
+        DrawTextIn(dc, caption, text, font, ::GetSysColor(COLOR_BTNTEXT),
+                   DT_SINGLELINE | DT_CALCRECT | DT_NOPREFIX);
+        RECT back{text.left - 2, text.top, text.right + 2, text.bottom};
+        ::FillRect(dc, &back, SolidBrush(Background()));
+        DrawTextIn(dc, caption, text, font,
+                   ::GetSysColor(m_model.Enabled() ? COLOR_BTNTEXT : COLOR_GRAYTEXT),
+                   DT_SINGLELINE | DT_NOPREFIX);
+    }
+};
+
+// A heading: a horizontal gradient from the accent colour to a lighter tone, white bold caption.
+class HeadingPeer final : public Win32Peer {
+public:
+    using Win32Peer::Win32Peer;
+    void Create(HWND parent) override {
+        CreateContainer(parent, CommonStyle() | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT);
+    }
+    COLORREF Background() const override { return kAccent; }
+
+private:
+    // Room taken by a picture docked at the heading's right end.
+    int TrailingChildWidth() const {
+        int width = 0;
+        for (TControl* c : m_model.Children())
+            if (c->Visible() && c->GetAlign() == Align::Right) width += c->Width();
+        return width;
+    }
+
+protected:
+    void Paint(HDC dc, const RECT& client) override {
+        const COLORREF light = RGB(140, 180, 220);
+        TRIVERTEX v[2] = {};
+        v[0].x = client.left;
+        v[0].y = client.top;
+        v[0].Red = GetRValue(kAccent) << 8;
+        v[0].Green = GetGValue(kAccent) << 8;
+        v[0].Blue = GetBValue(kAccent) << 8;
+        v[1].x = client.right;
+        v[1].y = client.bottom;
+        v[1].Red = GetRValue(light) << 8;
+        v[1].Green = GetGValue(light) << 8;
+        v[1].Blue = GetBValue(light) << 8;
+        GRADIENT_RECT g{0, 1};
+        if (!::GradientFill(dc, v, 2, &g, 1, GRADIENT_FILL_RECT_H))
+            ::FillRect(dc, &client, SolidBrush(kAccent));
+        RECT text = client;
+        text.left += Scale(6);
+        // Bold when the caption fits, regular weight before cutting it short.
+        HFONT font = UiFont(true);
+        RECT measure = text;
+        HGDIOBJ old = ::SelectObject(dc, font);
+        ::DrawTextW(dc, m_model.Caption().c_str(), -1, &measure, DT_SINGLELINE | DT_CALCRECT);
+        ::SelectObject(dc, old);
+        if (measure.right > text.right - Scale(TrailingChildWidth())) font = UiFont(false);
+        DrawTextIn(dc, m_model.Caption(), text, font, RGB(255, 255, 255),
+                   DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    }
+};
+
+// A label: text in its colours; a link label is underlined, shows the hand and is clicked.
+class LabelPeer final : public Win32Peer {
+public:
+    explicit LabelPeer(TLabel& label) : Win32Peer(label), m_label(label) {}
+    void Create(HWND parent) override { CreateContainer(parent, CommonStyle(), 0); }
+    COLORREF Background() const override {
+        return ModelColor(m_label.background, ParentBackground());
+    }
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        switch (msg) {
+            case WM_SETCURSOR:
+                if (m_label.link) {
+                    ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
+                    return TRUE;
+                }
+                break;
+            case WM_LBUTTONUP:
+                Dispatch([&] { m_label.Click(); });
+                return 0;
+            default:
+                break;
+        }
+        return Win32Peer::WndProc(msg, wParam, lParam);
+    }
+
+protected:
+    void Paint(HDC dc, const RECT& client) override {
+        ::FillRect(dc, &client, SolidBrush(Background()));
+        COLORREF color = m_label.Enabled()
+                             ? ModelColor(m_label.textColor, ::GetSysColor(COLOR_BTNTEXT))
+                             : ::GetSysColor(COLOR_GRAYTEXT);
+        HFONT font = UiFont(m_label.bold, m_label.link);
+        RECT r = client;
+        if (m_label.background != 0xFFFFFFFF) ::InflateRect(&r, -Scale(2), 0);
+        UINT flags = DT_WORDBREAK | DT_NOPREFIX | (m_label.centered ? DT_CENTER : DT_LEFT);
+        if (m_label.centered) {
+            // Centre the wrapped text vertically as well.
+            RECT measure = r;
+            HGDIOBJ old = ::SelectObject(dc, font);
+            ::DrawTextW(dc, m_label.Caption().c_str(), -1, &measure, flags | DT_CALCRECT);
+            ::SelectObject(dc, old);
+            int spare = (r.bottom - r.top) - (measure.bottom - measure.top);
+            if (spare > 0) r.top += spare / 2;
+        } else if (m_label.background != 0xFFFFFFFF) {
+            flags = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS;
+        }
+        DrawTextIn(dc, m_label.Caption(), r, font, color, flags);
+    }
+
+private:
+    TLabel& m_label;
+};
+
+// A picture. The pictures themselves are not drawn yet: a large one shows a frame with the
+// program icon, a small one just the colour behind it.
+class ImagePeer final : public Win32Peer {
+public:
+    using Win32Peer::Win32Peer;
+    void Create(HWND parent) override {
+        CreateContainer(parent, CommonStyle() | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT);
+    }
+
+protected:
+    void Paint(HDC dc, const RECT& client) override {
+        ::FillRect(dc, &client, SolidBrush(Background()));
+        if (client.bottom - client.top < Scale(40)) return;
+        RECT frame = client;
+        ::DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
+        HICON icon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(100));
+        if (icon)
+            ::DrawIconEx(dc, (client.right - 32) / 2, (client.bottom - 32) / 2, icon, 32, 32, 0,
+                         nullptr, DI_NORMAL);
+    }
+};
+
+// The splitter: dragging it moves the neighbouring panel's edge within the minimum sizes.
+class SplitterPeer final : public Win32Peer {
+public:
+    explicit SplitterPeer(TSplitter& splitter) : Win32Peer(splitter), m_splitter(splitter) {}
+    void Create(HWND parent) override { CreateContainer(parent, CommonStyle(), 0); }
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        bool horizontal =
+            m_splitter.GetAlign() == Align::Left || m_splitter.GetAlign() == Align::Right;
+        switch (msg) {
+            case WM_SETCURSOR:
+                ::SetCursor(::LoadCursorW(nullptr, horizontal ? IDC_SIZEWE : IDC_SIZENS));
+                return TRUE;
+            case WM_LBUTTONDOWN:
+                ::SetCapture(m_hwnd);
+                m_dragging = true;
+                m_last = ScreenPos(lParam, horizontal);
+                return 0;
+            case WM_MOUSEMOVE:
+                if (m_dragging) {
+                    int pos = ScreenPos(lParam, horizontal);
+                    int delta = Unscale(pos - m_last);
+                    int applied = 0;
+                    if (delta != 0) Dispatch([&] { applied = m_splitter.MoveBy(delta); });
+                    m_last += Scale(applied);
+                }
+                return 0;
+            case WM_LBUTTONUP:
+                if (m_dragging) ::ReleaseCapture();
+                return 0;
+            case WM_CAPTURECHANGED:
+                m_dragging = false;
+                return 0;
+            default:
+                break;
+        }
+        return Win32Peer::WndProc(msg, wParam, lParam);
+    }
+
+private:
+    int ScreenPos(LPARAM lParam, bool horizontal) const {
+        POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        ::ClientToScreen(m_hwnd, &p);
+        return horizontal ? p.x : p.y;
+    }
+
+    TSplitter& m_splitter;
+    bool m_dragging = false;
+    int m_last = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<Win32Peer> MakePanelPeer(TControl& control) {
+    return std::make_unique<PanelPeer>(control);
+}
+std::unique_ptr<Win32Peer> MakeGroupBoxPeer(TGroupBox& group) {
+    return std::make_unique<GroupBoxPeer>(group);
+}
+std::unique_ptr<Win32Peer> MakeHeadingPeer(TGradientHeading& heading) {
+    return std::make_unique<HeadingPeer>(heading);
+}
+std::unique_ptr<Win32Peer> MakeLabelPeer(TLabel& label) { return std::make_unique<LabelPeer>(label); }
+std::unique_ptr<Win32Peer> MakeImagePeer(TImage& image) { return std::make_unique<ImagePeer>(image); }
+std::unique_ptr<Win32Peer> MakeSplitterPeer(TSplitter& splitter) {
+    return std::make_unique<SplitterPeer>(splitter);
+}
+
+}  // namespace nv::win32

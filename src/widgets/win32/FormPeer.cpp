@@ -1,0 +1,155 @@
+// The peer of a form: a top-level window whose client area follows the model's bounds, with the
+// messages a form answers (close, hotkeys, end of session, help, minimum size).
+#include "widgets/Application.h"
+#include "widgets/win32/Peers.h"
+
+namespace nv::win32 {
+
+namespace {
+
+class FormPeer final : public Win32Peer {
+public:
+    explicit FormPeer(TForm& form) : Win32Peer(form), m_form(form) {}
+
+    void Create(HWND owner) override {
+        m_style = WS_CLIPCHILDREN;
+        if (m_form.borderless) {
+            m_style |= WS_POPUP;
+        } else {
+            // Without a system menu the caption has no close, minimise or maximise buttons.
+            m_style |= WS_CAPTION | (m_form.sizeable ? WS_THICKFRAME : 0);
+            if (m_form.systemMenu)
+                m_style |= WS_SYSMENU | WS_MINIMIZEBOX | (m_form.sizeable ? WS_MAXIMIZEBOX : 0);
+        }
+        m_exStyle = WS_EX_CONTROLPARENT;
+        std::wstring cls = L"T" + std::wstring(m_form.Name().begin(), m_form.Name().end());
+        CreateContainer(owner, m_style, m_exStyle, cls.c_str());
+        ResizeToModel();
+    }
+
+    COLORREF Background() const override { return ::GetSysColor(COLOR_BTNFACE); }
+
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        switch (msg) {
+            case WM_SIZE:
+                if (wParam != SIZE_MINIMIZED) {
+                    m_sizing = true;
+                    const Rect& b = m_form.Bounds();
+                    int width = Unscale(LOWORD(lParam)), height = Unscale(HIWORD(lParam));
+                    Dispatch([&] { m_form.SetBounds(b.left, b.top, width, height); });
+                    m_sizing = false;
+                }
+                return 0;
+            case WM_GETMINMAXINFO: {
+                auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+                if (m_form.minWidth > 0) info->ptMinTrackSize.x = Scale(m_form.minWidth);
+                if (m_form.minHeight > 0) info->ptMinTrackSize.y = Scale(m_form.minHeight);
+                return 0;
+            }
+            case WM_CLOSE:
+                Dispatch([&] { m_form.Close(); });
+                return 0;
+            case WM_HOTKEY:
+                Dispatch([&] { m_form.HotKey(static_cast<int>(wParam)); });
+                return 0;
+            case WM_QUERYENDSESSION: {
+                bool allowed = true;
+                Dispatch([&] { allowed = m_form.QueryEndSession(); });
+                return allowed ? TRUE : FALSE;
+            }
+            case WM_DESTROY:
+                // Only a window destroyed from outside gets here: the peer detaches itself
+                // before it destroys the window along with its model.
+                Dispatch([&] { m_form.Destroying(); });
+                break;
+            case WM_HELP:
+                ShowFormHelp(m_form);
+                return TRUE;
+            case WM_ACTIVATE:
+                // Keep the focused control across deactivation, as a dialog does.
+                if (LOWORD(wParam) == WA_INACTIVE) {
+                    HWND focus = ::GetFocus();
+                    if (focus && ::IsChild(m_hwnd, focus)) m_lastFocus = focus;
+                } else if (m_lastFocus && ::IsWindow(m_lastFocus) &&
+                           ::IsWindowVisible(m_lastFocus)) {
+                    ::SetFocus(m_lastFocus);
+                    return 0;
+                }
+                break;
+            default:
+                break;
+        }
+        return Win32Peer::WndProc(msg, wParam, lParam);
+    }
+
+protected:
+    void OnSync(Prop what, int) override {
+        switch (what) {
+            case Prop::Bounds:
+                if (!m_sizing) ResizeToModel();
+                break;
+            default:
+                break;
+        }
+    }
+
+public:
+    // The form's own handling of the common properties: a top-level window shows differently.
+    void Sync(Prop what, int arg) override {
+        if (!m_hwnd) return;
+        switch (what) {
+            case Prop::Visible:
+                if (m_form.Visible())
+                    ShowForm();
+                else
+                    ::ShowWindow(m_hwnd, SW_HIDE);
+                return;
+            case Prop::Bounds:
+                OnSync(what, arg);
+                return;
+            case Prop::Text:
+                ::SetWindowTextW(m_hwnd, m_form.Caption().c_str());
+                return;
+            default:
+                Win32Peer::Sync(what, arg);
+        }
+    }
+
+private:
+    void ResizeToModel() {
+        RECT r{0, 0, Scale(m_form.Width()), Scale(m_form.Height())};
+        ::AdjustWindowRectEx(&r, m_style, FALSE, m_exStyle);
+        ::SetWindowPos(m_hwnd, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+
+    void ShowForm() {
+        if (!m_shownOnce && m_form.centerOnFirstShow) {
+            RECT w;
+            ::GetWindowRect(m_hwnd, &w);
+            int screenW = ::GetSystemMetrics(SM_CXSCREEN), screenH = ::GetSystemMetrics(SM_CYSCREEN);
+            int x = (screenW - (w.right - w.left)) / 2, y = (screenH - (w.bottom - w.top)) / 2;
+            ::SetWindowPos(m_hwnd, nullptr, x < 0 ? 0 : x, y < 0 ? 0 : y, 0, 0,
+                           SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        m_shownOnce = true;
+        ::ShowWindow(m_hwnd, SW_SHOW);
+        ::SetWindowPos(m_hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        ::SetForegroundWindow(m_hwnd);
+    }
+
+    TForm& m_form;
+    DWORD m_style = 0;
+    DWORD m_exStyle = 0;
+    bool m_sizing = false;
+    bool m_shownOnce = false;
+    HWND m_lastFocus = nullptr;
+};
+
+}  // namespace
+
+std::unique_ptr<Win32Peer> MakeFormPeer(TForm& form) { return std::make_unique<FormPeer>(form); }
+
+bool IsFormWindow(HWND window) { return dynamic_cast<FormPeer*>(Win32Peer::Of(window)) != nullptr; }
+
+}  // namespace nv::win32

@@ -1,0 +1,308 @@
+// The common base of the peers: window creation, the container window class, the subclass of
+// native controls, the shared fonts and brushes, and the properties every control has.
+#include <map>
+
+#include "widgets/Application.h"
+#include "widgets/win32/Peers.h"
+
+namespace nv::win32 {
+
+namespace {
+constexpr wchar_t kPeerProp[] = L"NivoraPeer";
+constexpr wchar_t kContainerClass[] = L"NivoraContainer";
+
+int ScreenDpi() {
+    static int dpi = [] {
+        HDC screen = ::GetDC(nullptr);
+        int value = ::GetDeviceCaps(screen, LOGPIXELSY);
+        ::ReleaseDC(nullptr, screen);
+        return value > 0 ? value : 96;
+    }();
+    return dpi;
+}
+
+void RegisterClassOnce(const wchar_t* name, bool form) {
+    WNDCLASSEXW wc{};
+    if (::GetClassInfoExW(::GetModuleHandleW(nullptr), name, &wc)) return;
+    wc.cbSize = sizeof(wc);
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = ContainerProc;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = name;
+    if (form) {
+        // The program icon; resource 100 of the executable (IDI_NIVORA).
+        wc.hIcon = ::LoadIconW(wc.hInstance, MAKEINTRESOURCEW(100));
+        wc.hIconSm = static_cast<HICON>(::LoadImageW(wc.hInstance, MAKEINTRESOURCEW(100),
+                                                     IMAGE_ICON, 16, 16, 0));
+    }
+    ::RegisterClassExW(&wc);
+}
+}  // namespace
+
+void Dispatch(const std::function<void()>& handler) {
+    if (auto* app = TApplication::Current())
+        app->Dispatch(handler);
+    else
+        handler();
+}
+
+int Scale(int value) { return ::MulDiv(value, ScreenDpi(), 96); }
+int Unscale(int value) { return ::MulDiv(value, 96, ScreenDpi()); }
+
+HFONT UiFont(bool bold, bool underline) {
+    static HFONT fonts[4] = {};
+    HFONT& font = fonts[(bold ? 1 : 0) + (underline ? 2 : 0)];
+    if (!font)
+        font = ::CreateFontW(-::MulDiv(8, ScreenDpi(), 72), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL,
+                             FALSE, underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Tahoma");
+    return font;
+}
+
+HBRUSH SolidBrush(COLORREF color) {
+    static std::map<COLORREF, HBRUSH> brushes;
+    HBRUSH& brush = brushes[color];
+    if (!brush) brush = ::CreateSolidBrush(color);
+    return brush;
+}
+
+ShiftState CurrentShiftState() {
+    ShiftState s;
+    s.shift = ::GetKeyState(VK_SHIFT) < 0;
+    s.ctrl = ::GetKeyState(VK_CONTROL) < 0;
+    s.alt = ::GetKeyState(VK_MENU) < 0;
+    return s;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Window procedures
+
+LRESULT CALLBACK ContainerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCCREATE) {
+        auto* peer = static_cast<Win32Peer*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        if (peer) peer->Attach(hwnd);
+    }
+    Win32Peer* peer = Win32Peer::Of(hwnd);
+    if (!peer) return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    if (msg == WM_NCDESTROY) {
+        ::RemovePropW(hwnd, kPeerProp);
+        peer->m_hwnd = nullptr;
+        return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+    return peer->WndProc(msg, wParam, lParam);
+}
+
+LRESULT CALLBACK NativeSubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                    DWORD_PTR data) {
+    auto* peer = reinterpret_cast<Win32Peer*>(data);
+    if (msg == WM_NCDESTROY) {
+        ::RemoveWindowSubclass(hwnd, NativeSubclassProc, 0);
+        ::RemovePropW(hwnd, kPeerProp);
+        peer->m_hwnd = nullptr;
+        peer->m_subclassed = false;
+        return ::DefSubclassProc(hwnd, msg, wParam, lParam);
+    }
+    return peer->SubclassProc(msg, wParam, lParam);
+}
+
+Win32Peer* Win32Peer::Of(HWND window) {
+    return window ? static_cast<Win32Peer*>(::GetPropW(window, kPeerProp)) : nullptr;
+}
+
+void Win32Peer::Attach(HWND window) {
+    m_hwnd = window;
+    ::SetPropW(window, kPeerProp, this);
+}
+
+Win32Peer::~Win32Peer() {
+    if (!m_hwnd) return;
+    // Detach first: the window's last messages must not reach a model that is going away.
+    HWND window = m_hwnd;
+    ::RemovePropW(window, kPeerProp);
+    if (m_subclassed) ::RemoveWindowSubclass(window, NativeSubclassProc, 0);
+    m_hwnd = nullptr;
+    if (::IsWindow(window)) ::DestroyWindow(window);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Creation
+
+DWORD Win32Peer::CommonStyle() const {
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
+    if (m_model.Visible()) style |= WS_VISIBLE;
+    if (!m_model.Enabled()) style |= WS_DISABLED;
+    return style;
+}
+
+RECT Win32Peer::NativeBounds() const {
+    // Bounds are relative to the parent window's origin: a group box's client rectangle only
+    // keeps its aligned children clear of the frame, and Realign has already applied it.
+    Rect b = m_model.Bounds();
+    RECT r{Scale(b.left), Scale(b.top), 0, 0};
+    r.right = r.left + Scale(b.Width());
+    r.bottom = r.top + Scale(b.Height());
+    return r;
+}
+
+void Win32Peer::CreateContainer(HWND parent, DWORD style, DWORD exStyle, const wchar_t* formClass) {
+    const wchar_t* cls = formClass ? formClass : kContainerClass;
+    RegisterClassOnce(cls, formClass != nullptr);
+    RECT r = NativeBounds();
+    ::CreateWindowExW(exStyle, cls, m_model.Caption().c_str(), style, r.left, r.top,
+                      r.right - r.left, r.bottom - r.top, parent, nullptr,
+                      ::GetModuleHandleW(nullptr), this);
+}
+
+void Win32Peer::CreateNative(HWND parent, const wchar_t* className, DWORD style, DWORD exStyle) {
+    RECT r = NativeBounds();
+    HWND window = ::CreateWindowExW(exStyle, className, m_model.Caption().c_str(), style, r.left,
+                                    r.top, r.right - r.left, r.bottom - r.top, parent, nullptr,
+                                    ::GetModuleHandleW(nullptr), nullptr);
+    if (!window) return;
+    Attach(window);
+    ::SetWindowSubclass(window, NativeSubclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    m_subclassed = true;
+    ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont(m_model.bold)), FALSE);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Model to native
+
+void Win32Peer::Sync(Prop what, int arg) {
+    if (!m_hwnd) return;
+    switch (what) {
+        case Prop::Visible:
+            ::ShowWindow(m_hwnd, m_model.Visible() ? SW_SHOWNA : SW_HIDE);
+            break;
+        case Prop::Enabled:
+            ::EnableWindow(m_hwnd, m_model.Enabled());
+            break;
+        case Prop::Bounds: {
+            RECT r = NativeBounds();
+            ::SetWindowPos(m_hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                           SWP_NOZORDER | SWP_NOACTIVATE);
+            break;
+        }
+        case Prop::Focus:
+            // A control on a hidden page or form keeps the focus in the model only.
+            if (::IsWindowVisible(m_hwnd) && ::IsWindowEnabled(m_hwnd)) ::SetFocus(m_hwnd);
+            break;
+        case Prop::Style:
+            ::SendMessageW(m_hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont(m_model.bold)),
+                           FALSE);
+            ::InvalidateRect(m_hwnd, nullptr, TRUE);
+            break;
+        case Prop::Text:
+            if (m_subclassed)
+                ::SetWindowTextW(m_hwnd, m_model.Caption().c_str());
+            else
+                ::InvalidateRect(m_hwnd, nullptr, TRUE);
+            break;
+        default:
+            break;
+    }
+    OnSync(what, arg);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Native to model
+
+COLORREF Win32Peer::ParentBackground() const {
+    for (TControl* c = m_model.Parent(); c; c = c->Parent())
+        if (auto* peer = dynamic_cast<Win32Peer*>(c->Peer())) return peer->Background();
+    return ::GetSysColor(COLOR_BTNFACE);
+}
+
+COLORREF Win32Peer::Background() const { return ParentBackground(); }
+
+void Win32Peer::Paint(HDC dc, const RECT& client) {
+    ::FillRect(dc, &client, SolidBrush(Background()));
+}
+
+bool Win32Peer::RouteChildMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (msg) {
+        case WM_COMMAND:
+            if (Win32Peer* child = Of(reinterpret_cast<HWND>(lParam))) {
+                result = 0;
+                return child->OnCommand(HIWORD(wParam));
+            }
+            return false;
+        case WM_NOTIFY: {
+            auto* header = reinterpret_cast<NMHDR*>(lParam);
+            if (Win32Peer* child = Of(header->hwndFrom)) return child->OnNotify(header, result);
+            return false;
+        }
+        case WM_HSCROLL:
+        case WM_VSCROLL:
+            if (Win32Peer* child = Of(reinterpret_cast<HWND>(lParam))) {
+                child->OnScroll();
+                result = 0;
+                return true;
+            }
+            return false;
+        case WM_DRAWITEM: {
+            auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+            if (Win32Peer* child = Of(item->hwndItem)) {
+                child->OnDrawItem(item);
+                result = TRUE;
+                return true;
+            }
+            return false;
+        }
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN: {
+            // Check boxes, buttons and read-only edits sit on this window's colour.
+            HDC dc = reinterpret_cast<HDC>(wParam);
+            COLORREF back = Background();
+            ::SetBkColor(dc, back);
+            ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
+            result = reinterpret_cast<LRESULT>(SolidBrush(back));
+            return true;
+        }
+        default:
+            return false;
+    }
+}
+
+LRESULT Win32Peer::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (RouteChildMessage(msg, wParam, lParam, result)) return result;
+    switch (msg) {
+        case WM_ERASEBKGND:
+            return 1;  // WM_PAINT paints everything
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = ::BeginPaint(m_hwnd, &ps);
+            RECT client;
+            ::GetClientRect(m_hwnd, &client);
+            Paint(dc, client);
+            ::EndPaint(m_hwnd, &ps);
+            return 0;
+        }
+        case WM_SETFOCUS:
+            m_model.PeerFocused();
+            break;
+        default:
+            break;
+    }
+    return ::DefWindowProcW(m_hwnd, msg, wParam, lParam);
+}
+
+LRESULT Win32Peer::SubclassProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    HWND window = m_hwnd;
+    switch (msg) {
+        case WM_SETFOCUS:
+            m_model.PeerFocused();
+            break;
+        case WM_KILLFOCUS:
+            if (auto* app = TApplication::Current())
+                if (app->FocusedControl() == &m_model) app->SetFocusedControl(nullptr);
+            break;
+        default:
+            break;
+    }
+    return ::DefSubclassProc(window, msg, wParam, lParam);
+}
+
+}  // namespace nv::win32

@@ -1,0 +1,120 @@
+// The Win32 peers of the control models: one class per control kind, on a common base that
+// keeps the window handle, follows the model's common properties and routes the notifications
+// a parent window receives to the peer of the child that sent them.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "widgets/Controls.h"
+
+namespace nv::win32 {
+
+// Runs a handler of the program through the application's error boundary.
+void Dispatch(const std::function<void()>& handler);
+
+// Model pixels (96 dpi) to screen pixels and back.
+int Scale(int value);
+int Unscale(int value);
+
+// The shared drawing resources: the Tahoma 8 pt fonts and solid brushes.
+HFONT UiFont(bool bold, bool underline = false);
+HBRUSH SolidBrush(COLORREF color);
+// A model colour (0x00BBGGRR, 0xFFFFFFFF for "default") or the fallback.
+inline COLORREF ModelColor(std::uint32_t color, COLORREF fallback) {
+    return color == 0xFFFFFFFF ? fallback : static_cast<COLORREF>(color);
+}
+constexpr COLORREF kAccent = RGB(11, 75, 140);
+
+ShiftState CurrentShiftState();
+
+// The window procedure of the program's own window classes and the subclass procedure of the
+// native controls; both hand the messages to the window's peer.
+LRESULT CALLBACK ContainerProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK NativeSubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+
+class Win32Peer : public IControlPeer {
+public:
+    explicit Win32Peer(TControl& model) : m_model(model) {}
+    ~Win32Peer() override;
+    Win32Peer(const Win32Peer&) = delete;
+    Win32Peer& operator=(const Win32Peer&) = delete;
+
+    WindowHandle Handle() const override { return reinterpret_cast<WindowHandle>(m_hwnd); }
+    HWND Hwnd() const { return m_hwnd; }
+    TControl& Model() const { return m_model; }
+
+    // Creates the native window as a child of parent (a form peer: the owner, or null).
+    virtual void Create(HWND parent) = 0;
+    void Sync(Prop what, int arg) override;
+
+    // What a child window tells its parent, routed here by the parent container.
+    virtual bool OnCommand(WORD code) { return false; }
+    virtual bool OnNotify(NMHDR* header, LRESULT& result) { return false; }
+    virtual void OnScroll() {}
+    virtual void OnDrawItem(DRAWITEMSTRUCT* item) {}
+    // The colour children paint behind themselves.
+    virtual COLORREF Background() const;
+
+    // The window procedure of a container window and the subclass procedure of a native control.
+    virtual LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam);
+    virtual LRESULT SubclassProc(UINT msg, WPARAM wParam, LPARAM lParam);
+
+    static Win32Peer* Of(HWND window);
+
+protected:
+    // Creates a window of the program's container class (or of formClass for a form).
+    void CreateContainer(HWND parent, DWORD style, DWORD exStyle, const wchar_t* formClass = nullptr);
+    // Creates a native control, subclassed so that focus and keys reach the peer.
+    void CreateNative(HWND parent, const wchar_t* className, DWORD style, DWORD exStyle);
+    virtual void OnSync(Prop what, int arg) {}
+    virtual void Paint(HDC dc, const RECT& client);
+    // The model bounds in the parent window's client coordinates, in screen pixels.
+    RECT NativeBounds() const;
+    DWORD CommonStyle() const;
+    COLORREF ParentBackground() const;
+    void Attach(HWND window);
+    // Routes the parent-side messages of the children (commands, notifications, colours).
+    bool RouteChildMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+    TControl& m_model;
+    HWND m_hwnd = nullptr;
+    bool m_subclassed = false;
+
+private:
+    friend LRESULT CALLBACK ContainerProc(HWND, UINT, WPARAM, LPARAM);
+    friend LRESULT CALLBACK NativeSubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+};
+
+// Factories, one per control kind; Realize picks by the model's type.
+std::unique_ptr<Win32Peer> MakeFormPeer(TForm& form);
+std::unique_ptr<Win32Peer> MakePanelPeer(TControl& control);  // panels, sheets, page controls
+std::unique_ptr<Win32Peer> MakeGroupBoxPeer(TGroupBox& group);
+std::unique_ptr<Win32Peer> MakeHeadingPeer(TGradientHeading& heading);
+std::unique_ptr<Win32Peer> MakeLabelPeer(TLabel& label);
+std::unique_ptr<Win32Peer> MakeImagePeer(TImage& image);
+std::unique_ptr<Win32Peer> MakeSplitterPeer(TSplitter& splitter);
+std::unique_ptr<Win32Peer> MakeButtonPeer(TButton& button);
+std::unique_ptr<Win32Peer> MakeSpeedButtonPeer(TSpeedButton& button);
+std::unique_ptr<Win32Peer> MakeCheckBoxPeer(TCheckBox& box);
+std::unique_ptr<Win32Peer> MakeEditPeer(TEdit& edit);
+std::unique_ptr<Win32Peer> MakeSpinEditPeer(TSpinEdit& spin);
+std::unique_ptr<Win32Peer> MakeSliderPeer(TSlider& slider);
+std::unique_ptr<Win32Peer> MakeListViewPeer(TListView& list);
+
+std::unique_ptr<TImageList::IPeer> MakeImageListPeer(TImageList& list);
+HIMAGELIST NativeImageList(TImageList& list);
+std::unique_ptr<TTimer::IPeer> MakeTimerPeer(TTimer& timer);
+
+// Popup menus and help.
+void TrackMenu(TPopupMenu& menu, int x, int y);
+void OpenHelp(const std::wstring& helpFile, int context);
+// F1 on a form: help at the focused control's context, else the form's.
+void ShowFormHelp(TForm& form);
+bool IsFormWindow(HWND window);
+
+}  // namespace nv::win32

@@ -1,0 +1,172 @@
+// The native backend: builds the peers of a form's control tree, tool tips, the message loop
+// with keyboard navigation and F1, and the modal loop.
+#include "widgets/win32/Win32Backend.h"
+
+#include "widgets/Application.h"
+#include "widgets/win32/Peers.h"
+
+namespace nv {
+
+using namespace win32;
+
+namespace {
+
+std::unique_ptr<Win32Peer> MakePeer(TControl& c) {
+    // Most derived kinds first.
+    if (auto* x = dynamic_cast<TSpeedButton*>(&c)) return MakeSpeedButtonPeer(*x);
+    if (auto* x = dynamic_cast<TButton*>(&c)) return MakeButtonPeer(*x);
+    if (auto* x = dynamic_cast<TCheckBox*>(&c)) return MakeCheckBoxPeer(*x);
+    if (auto* x = dynamic_cast<TEdit*>(&c)) return MakeEditPeer(*x);
+    if (auto* x = dynamic_cast<TSpinEdit*>(&c)) return MakeSpinEditPeer(*x);
+    if (auto* x = dynamic_cast<TSlider*>(&c)) return MakeSliderPeer(*x);
+    if (auto* x = dynamic_cast<TListView*>(&c)) return MakeListViewPeer(*x);
+    if (auto* x = dynamic_cast<TLabel*>(&c)) return MakeLabelPeer(*x);
+    if (auto* x = dynamic_cast<TImage*>(&c)) return MakeImagePeer(*x);
+    if (auto* x = dynamic_cast<TGroupBox*>(&c)) return MakeGroupBoxPeer(*x);
+    if (auto* x = dynamic_cast<TGradientHeading*>(&c)) return MakeHeadingPeer(*x);
+    if (auto* x = dynamic_cast<TSplitter*>(&c)) return MakeSplitterPeer(*x);
+    return MakePanelPeer(c);  // panels, tab sheets, page controls
+}
+
+// A picture lies beneath its siblings (the header's banner under its texts).
+void PicturesToBack(TControl& parent) {
+    for (TControl* child : parent.Children())
+        if (dynamic_cast<TImage*>(child) && child->Handle())
+            ::SetWindowPos(reinterpret_cast<HWND>(child->Handle()), HWND_BOTTOM, 0, 0, 0, 0,
+                           SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+HWND CreateTooltip(HWND form) {
+    HWND tip = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                 WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, form, nullptr,
+                                 ::GetModuleHandleW(nullptr), nullptr);
+    if (!tip) return nullptr;
+    ::SendMessageW(tip, TTM_SETDELAYTIME, TTDT_AUTOPOP, 5000);
+    ::SendMessageW(tip, TTM_SETMAXTIPWIDTH, 0, Scale(320));
+    return tip;
+}
+
+void AddTool(HWND tip, HWND form, HWND control, const std::wstring& text) {
+    TTTOOLINFOW info{};
+    info.cbSize = sizeof(info);
+    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    info.hwnd = form;
+    info.uId = reinterpret_cast<UINT_PTR>(control);
+    info.lpszText = const_cast<wchar_t*>(text.c_str());
+    ::SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+// Keyboard navigation (Tab, arrows, Alt+letter) and F1 within the program's forms.
+bool PreTranslate(MSG& msg) {
+    if (!msg.hwnd) return false;
+    HWND root = ::GetAncestor(msg.hwnd, GA_ROOT);
+    if (!root || !IsFormWindow(root)) return false;
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_F1) {
+        if (auto* form = dynamic_cast<TForm*>(&Win32Peer::Of(root)->Model())) {
+            ShowFormHelp(*form);
+            return true;
+        }
+    }
+    return ::IsDialogMessageW(root, &msg) != FALSE;
+}
+
+void Pump(MSG& msg) {
+    if (PreTranslate(msg)) return;
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+}
+
+}  // namespace
+
+Win32WidgetBackend::Win32WidgetBackend(Platform& platform) : m_platform(platform) {
+    INITCOMMONCONTROLSEX init{sizeof(init), ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES |
+                                                ICC_BAR_CLASSES | ICC_UPDOWN_CLASS |
+                                                ICC_TAB_CLASSES | ICC_WIN95_CLASSES};
+    ::InitCommonControlsEx(&init);
+}
+
+Win32WidgetBackend::~Win32WidgetBackend() = default;
+
+void Win32WidgetBackend::Realize(TForm& form) {
+    HWND owner = nullptr;
+    auto* app = TApplication::Current();
+    if (app && app->MainForm() && app->MainForm() != &form)
+        owner = reinterpret_cast<HWND>(app->MainForm()->Handle());
+    auto peer = MakeFormPeer(form);
+    peer->Create(owner);
+    HWND window = peer->Hwnd();
+    form.AttachPeer(std::move(peer));
+    HWND tip = CreateTooltip(window);
+    for (TControl* child : form.Children())
+        RealizeTree(*child, reinterpret_cast<WindowHandle>(window),
+                    reinterpret_cast<WindowHandle>(tip));
+    PicturesToBack(form);
+    if (form.Visible()) form.Peer()->Sync(Prop::Visible, 0);
+}
+
+void Win32WidgetBackend::RealizeTree(TControl& control, WindowHandle parent, WindowHandle tooltip) {
+    auto peer = MakePeer(control);
+    peer->Create(reinterpret_cast<HWND>(parent));
+    HWND window = peer->Hwnd();
+    control.AttachPeer(std::move(peer));
+    if (auto* list = dynamic_cast<TListView*>(&control)) {
+        // The list's image list is realised with it; rows show its images from now on.
+        if (list->smallImages && !list->smallImages->Peer()) {
+            RealizeImageList(*list->smallImages);
+            control.Peer()->Sync(Prop::Items, 0);
+        }
+    }
+    if (window && tooltip && control.showHint && !control.hint.empty()) {
+        HWND form = ::GetAncestor(window, GA_ROOT);
+        AddTool(reinterpret_cast<HWND>(tooltip), form, window, control.hint);
+    }
+    for (TControl* child : control.Children())
+        RealizeTree(*child, reinterpret_cast<WindowHandle>(window), tooltip);
+    PicturesToBack(control);
+}
+
+void Win32WidgetBackend::RealizeImageList(TImageList& list) {
+    list.AttachPeer(MakeImageListPeer(list));
+}
+
+void Win32WidgetBackend::RealizeTimer(TTimer& timer) { timer.AttachPeer(MakeTimerPeer(timer)); }
+
+void Win32WidgetBackend::RunMessageLoop() {
+    MSG msg;
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) Pump(msg);
+}
+
+void Win32WidgetBackend::PostQuit() { ::PostQuitMessage(0); }
+
+ModalResult Win32WidgetBackend::RunModal(TForm& form) {
+    HWND owner = nullptr;
+    auto* app = TApplication::Current();
+    if (app && app->MainForm() && app->MainForm() != &form)
+        owner = reinterpret_cast<HWND>(app->MainForm()->Handle());
+    bool ownerWasEnabled = owner && ::IsWindowEnabled(owner);
+    if (ownerWasEnabled) ::EnableWindow(owner, FALSE);
+    form.Show();
+    MSG msg;
+    while (form.GetModalResult() == ModalResult::None) {
+        if (::GetMessageW(&msg, nullptr, 0, 0) <= 0) {
+            // The outer loop must see the quit too.
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        Pump(msg);
+    }
+    if (ownerWasEnabled) ::EnableWindow(owner, TRUE);
+    form.Hide();
+    if (owner && ::IsWindowVisible(owner)) ::SetForegroundWindow(owner);
+    ModalResult result = form.GetModalResult();
+    return result == ModalResult::None ? ModalResult::Cancel : result;
+}
+
+void Win32WidgetBackend::ShowPopupMenu(TPopupMenu& menu, int x, int y) { TrackMenu(menu, x, y); }
+
+void Win32WidgetBackend::ShowHelp(const std::wstring& helpFile, int context) {
+    OpenHelp(helpFile, context);
+}
+
+}  // namespace nv
