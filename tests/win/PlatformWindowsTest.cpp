@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <optional>
 #include <thread>
 
 #include "PlatformTestSupport.h"
@@ -246,6 +247,71 @@ TEST_F(PlatformTest, ScreenAndWorkArea) {
     EXPECT_LE(work.bottom, screen.bottom);
     EXPECT_GT(work.Height(), 0);
     m_platform.windows.GetCursorPos();
+}
+
+}  // namespace
+
+namespace {
+
+// Closes every dialog box of this process: the way out when an answer did not end the dialog.
+void CloseOurDialogs() {
+    for (int round = 0; round < 5; ++round) {
+        for (HWND w = ::FindWindowW(L"#32770", nullptr); w; w = ::FindWindowExW(nullptr, w, L"#32770", nullptr)) {
+            DWORD pid = 0;
+            ::GetWindowThreadProcessId(w, &pid);
+            if (pid == ::GetCurrentProcessId()) ::PostMessageW(w, WM_COMMAND, IDCANCEL, 0);
+        }
+        ::Sleep(200);
+    }
+}
+
+// Waits for the open-file dialog, types a name into its file-name box and presses Open (or
+// cancels when name is empty). Returns whether the dialog went away by that answer.
+bool AnswerOpenDialog(const std::wstring& name) {
+    HWND dialog = nullptr;
+    for (int i = 0; i < 400 && !dialog; ++i) {
+        dialog = ::FindWindowW(L"#32770", L"Open");
+        if (!dialog) ::Sleep(25);
+    }
+    if (!dialog) return false;
+    ::Sleep(300);  // let the dialog fill its controls
+    if (name.empty()) {
+        ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    } else {
+        const int kFileNameCombo = 0x47C;  // cmb13, the explorer-style name box
+        ::SetDlgItemTextW(dialog, kFileNameCombo, name.c_str());
+        ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    }
+    for (int i = 0; i < 100 && ::IsWindow(dialog); ++i) ::Sleep(30);
+    if (!::IsWindow(dialog)) return true;
+    CloseOurDialogs();  // e.g. a "File does not exist" box in front of the dialog
+    return false;
+}
+
+TEST_F(PlatformTest, OpenFileDialogGivesTheChosenFileOrNothingWhenCancelled) {
+    nvtest::TempFolder folder;
+    const std::wstring file = folder / L"tool.exe";
+    const std::wstring bare = folder / L"readme";
+    m_platform.kernel.ReplaceFileContents(file, {'x'});
+    m_platform.kernel.ReplaceFileContents(bare, {'x'});
+
+    struct Case {
+        std::wstring typed;
+        std::wstring defaultExt;
+        std::optional<std::wstring> expected;
+    };
+    // The program's own dialog asks for the default extension "*.*": a wildcard is no extension
+    // and must not be glued to the chosen name.
+    for (const Case& c : {Case{file, L"*.*", file}, Case{bare, L"*.*", bare}, Case{file, L"", file},
+                          Case{L"", L"*.*", std::nullopt}}) {
+        bool answered = false;
+        std::thread answer([&] { answered = AnswerOpenDialog(c.typed); });
+        auto chosen = m_platform.shell.GetOpenFileNameW(0, L"All files|*.*", c.defaultExt);
+        answer.join();
+        EXPECT_TRUE(answered) << nv::ToUtf8(c.typed);
+        ASSERT_EQ(chosen.has_value(), c.expected.has_value()) << nv::ToUtf8(c.typed);
+        if (chosen) EXPECT_EQ(_wcsicmp(chosen->c_str(), c.expected->c_str()), 0) << nv::ToUtf8(*chosen);
+    }
 }
 
 }  // namespace

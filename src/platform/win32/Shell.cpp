@@ -44,6 +44,13 @@ std::optional<std::wstring> Win32Shell::GetOpenFileNameW(WindowHandle owner,
         if (c == L'|') c = L'\0';
     pairs.append(2, L'\0');
 
+    // The dialog wants a bare extension ("ini"). "*.*" or ".ini" arrive from callers thinking in
+    // filter patterns; a wildcard would be glued to a typed name ("tool.*.*"), so it means none.
+    std::wstring extension = defaultExt;
+    while (!extension.empty() && (extension[0] == L'*' || extension[0] == L'.'))
+        extension.erase(0, 1);
+    if (extension.find_first_of(L"*?") != std::wstring::npos) extension.clear();
+
     std::wstring file(32768, L'\0');
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof(dialog);
@@ -52,7 +59,7 @@ std::optional<std::wstring> Win32Shell::GetOpenFileNameW(WindowHandle owner,
     dialog.nFilterIndex = 1;
     dialog.lpstrFile = file.data();
     dialog.nMaxFile = static_cast<DWORD>(file.size());
-    dialog.lpstrDefExt = win32::OrNull(defaultExt);
+    dialog.lpstrDefExt = win32::OrNull(extension);
     dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_PATHMUSTEXIST |
                    OFN_FILEMUSTEXIST | OFN_NOCHANGEDIR;
     if (!::GetOpenFileNameW(&dialog)) return std::nullopt;
