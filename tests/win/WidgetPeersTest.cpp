@@ -1,0 +1,390 @@
+// The native peers against live Wine controls: the native state follows the model, the user's
+// actions reach the model once, keys can be swallowed, and the form answers its messages.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <stdexcept>
+
+#include "WidgetTestSupport.h"
+#include "platform/win32/Win32Platform.h"
+#include "widgets/Application.h"
+#include "widgets/win32/Win32Backend.h"
+
+namespace {
+
+using nvtest::Hwnd;
+using nvtest::PumpPending;
+using nvtest::TextOf;
+
+class SampleForm : public nv::TForm {
+public:
+    SampleForm() : TForm("SampleForm") {
+        SetCaption(L"Sample");
+        SetClientSize(500, 320);
+        minWidth = 400;
+        minHeight = 300;
+        box.SetCaption(L"Option");
+        box.SetBounds(10, 10, 120, 17);
+        button.SetCaption(L"Go");
+        button.SetBounds(10, 34, 80, 25);
+        edit.SetBounds(10, 66, 150, 21);
+        first.SetCaption(L"First");
+        first.SetBounds(170, 10, 60, 25);
+        second.SetCaption(L"Second");
+        second.SetBounds(234, 10, 60, 25);
+        for (nv::TSpeedButton* b : {&first, &second}) b->groupIndex = 1;
+        first.SetDown(true);
+        pages.SetBounds(170, 40, 120, 50);
+        sheetA.SetAlign(nv::Align::Client);
+        sheetB.SetAlign(nv::Align::Client);
+        pages.SetActivePage(&sheetA);
+        left.SetBounds(10, 100, 220, 150);
+        right.SetBounds(250, 100, 220, 150);
+        for (nv::TListView* l : {&left, &right}) l->columns = {{L"Name", 100}, {L"Title", 100}};
+        bottom.SetBounds(0, 0, 10, 20);
+        bottom.SetAlign(nv::Align::Bottom);
+    }
+    nv::TCheckBox box{this, "box"};
+    nv::TButton button{this, "button"};
+    nv::TEdit edit{this, "edit"};
+    nv::TSpeedButton first{this, "first"};
+    nv::TSpeedButton second{this, "second"};
+    nv::TPageControl pages{this, "pages"};
+    nv::TTabSheet sheetA{&pages, "sheetA"};
+    nv::TTabSheet sheetB{&pages, "sheetB"};
+    nv::TListView left{this, "left"};
+    nv::TListView right{this, "right"};
+    nv::TPanel bottom{this, "bottom"};
+};
+
+class WidgetPeers : public ::testing::Test {
+protected:
+    void SetUp() override {
+        app.CreateForm(form);
+        form.Show();
+        PumpPending();
+    }
+    void TearDown() override { PumpPending(); }
+
+    static void AddRow(nv::TListView& list, const std::wstring& name, const std::wstring& title) {
+        nv::TListItem& item = list.Add();
+        item.SetCaption(name);
+        item.AddSubItem(title);
+    }
+    static std::wstring RowText(HWND list, int row, int column = 0) {
+        wchar_t buffer[256] = {};
+        ListView_GetItemText(list, row, column, buffer, 256);
+        return buffer;
+    }
+
+    nvtest::RecordingWindows windows;
+    nv::Win32Platform os;
+    nv::Platform platform = os.AsPlatform();
+    nv::Win32WidgetBackend backend{platform};
+    nv::TApplication app{windows, backend};
+    SampleForm form;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Buttons and check boxes
+
+TEST_F(WidgetPeers, CheckBoxFollowsTheModelAndAClickFlipsItOnce) {
+    HWND box = Hwnd(form.box.Handle());
+    int clicks = 0;
+    form.box.OnClick = [&] { ++clicks; };
+    form.box.SetChecked(true);
+    EXPECT_EQ(::SendMessageW(box, BM_GETCHECK, 0, 0), BST_CHECKED);
+    form.box.SetCheckedSilently(false);
+    EXPECT_EQ(::SendMessageW(box, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+
+    clicks = 0;
+    ::SendMessageW(box, BM_CLICK, 0, 0);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_TRUE(form.box.Checked());
+    EXPECT_EQ(::SendMessageW(box, BM_GETCHECK, 0, 0), BST_CHECKED);
+}
+
+TEST_F(WidgetPeers, ButtonClickRunsTheHandlerAndAnErrorBecomesTheErrorReport) {
+    int clicks = 0;
+    form.button.OnClick = [&] { ++clicks; };
+    ::SendMessageW(Hwnd(form.button.Handle()), BM_CLICK, 0, 0);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_TRUE(windows.boxes.empty());
+
+    form.button.OnClick = [] { throw std::runtime_error("The list file cannot be written"); };
+    ::SendMessageW(Hwnd(form.button.Handle()), BM_CLICK, 0, 0);
+    ASSERT_EQ(windows.boxes.size(), 1u);
+    EXPECT_EQ(windows.boxes[0], L"The list file cannot be written.");
+    // The program goes on: the next click works.
+    form.button.OnClick = [&] { ++clicks; };
+    ::SendMessageW(Hwnd(form.button.Handle()), BM_CLICK, 0, 0);
+    EXPECT_EQ(clicks, 2);
+}
+
+TEST_F(WidgetPeers, SpeedButtonGroupKeepsExactlyOneDownOnScreen) {
+    HWND first = Hwnd(form.first.Handle()), second = Hwnd(form.second.Handle());
+    EXPECT_EQ(::SendMessageW(first, BM_GETCHECK, 0, 0), BST_CHECKED);
+    ::SendMessageW(second, BM_CLICK, 0, 0);
+    EXPECT_TRUE(form.second.Down());
+    EXPECT_FALSE(form.first.Down());
+    EXPECT_EQ(::SendMessageW(second, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(::SendMessageW(first, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    // Clicking the down button again leaves it down.
+    ::SendMessageW(second, BM_CLICK, 0, 0);
+    EXPECT_EQ(::SendMessageW(second, BM_GETCHECK, 0, 0), BST_CHECKED);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Edits
+
+TEST_F(WidgetPeers, EditShowsTextSetFromCodeAndReportsTyping) {
+    HWND edit = Hwnd(form.edit.Handle());
+    form.edit.SetText(L"Ctrl+F12");
+    EXPECT_EQ(TextOf(edit), L"Ctrl+F12");
+
+    int changes = 0;
+    form.edit.SetText(L"");
+    form.edit.OnChange = [&] { ++changes; };
+    ::SendMessageW(edit, WM_CHAR, L'a', 1);
+    ::SendMessageW(edit, WM_CHAR, L'b', 1);
+    EXPECT_EQ(form.edit.Text(), L"ab");
+    EXPECT_EQ(TextOf(edit), L"ab");  // typed once, not echoed twice
+    EXPECT_EQ(changes, 2);
+}
+
+TEST_F(WidgetPeers, KeyPressHandlerThatClearsTheCharacterKeepsTheEditEmpty) {
+    HWND edit = Hwnd(form.edit.Handle());
+    std::wstring seen;
+    form.edit.OnKeyPress = [&](wchar_t& ch) {
+        seen += ch;
+        ch = 0;
+    };
+    for (wchar_t ch : std::wstring(L"xyz")) ::SendMessageW(edit, WM_CHAR, ch, 1);
+    EXPECT_EQ(seen, L"xyz");
+    EXPECT_EQ(TextOf(edit), L"");
+    EXPECT_EQ(form.edit.Text(), L"");
+}
+
+TEST_F(WidgetPeers, KeyDownHandlerCanSwallowAKey) {
+    HWND edit = Hwnd(form.edit.Handle());
+    form.edit.SetText(L"abc");
+    std::vector<std::uint16_t> downs, ups;
+    form.edit.OnKeyDown = [&](std::uint16_t& key, nv::ShiftState) {
+        downs.push_back(key);
+        if (key == VK_DELETE) key = 0;
+    };
+    form.edit.OnKeyUp = [&](std::uint16_t& key, nv::ShiftState) { ups.push_back(key); };
+    ::SendMessageW(edit, EM_SETSEL, 0, 0);
+    ::SendMessageW(edit, WM_KEYDOWN, VK_DELETE, 1);
+    ::SendMessageW(edit, WM_KEYUP, VK_DELETE, 1);
+    EXPECT_EQ(TextOf(edit), L"abc");
+    EXPECT_EQ(downs, std::vector<std::uint16_t>{VK_DELETE});
+    EXPECT_EQ(ups, std::vector<std::uint16_t>{VK_DELETE});
+
+    // Without the handler's veto the control deletes as usual, and the model learns it.
+    form.edit.OnKeyDown = nullptr;
+    ::SendMessageW(edit, WM_KEYDOWN, VK_DELETE, 1);
+    EXPECT_EQ(TextOf(edit), L"bc");
+    EXPECT_EQ(form.edit.Text(), L"bc");
+}
+
+TEST_F(WidgetPeers, FocusGoesBothWays) {
+    form.edit.SetFocus();
+    EXPECT_EQ(::GetFocus(), Hwnd(form.edit.Handle()));
+    ::SetFocus(Hwnd(form.left.Handle()));
+    EXPECT_EQ(app.FocusedControl(), &form.left);
+}
+
+// ---------------------------------------------------------------------------------------------
+// List views and pages
+
+TEST_F(WidgetPeers, ListViewShowsTheModelsRowsInTheModelsOrder) {
+    HWND list = Hwnd(form.left.Handle());
+    form.left.sorted = true;
+    AddRow(form.left, L"notepad.exe", L"Untitled");
+    AddRow(form.left, L"calc.exe", L"Calculator");
+    AddRow(form.left, L"explorer.exe", L"Files");
+    ASSERT_EQ(ListView_GetItemCount(list), 3);
+    EXPECT_EQ(RowText(list, 0), L"calc.exe");
+    EXPECT_EQ(RowText(list, 1), L"explorer.exe");
+    EXPECT_EQ(RowText(list, 2), L"notepad.exe");
+    EXPECT_EQ(RowText(list, 0, 1), L"Calculator");
+
+    form.left.Item(1).SetSubItem(0, L"Downloads");
+    EXPECT_EQ(RowText(list, 1, 1), L"Downloads");
+    form.left.Delete(0);
+    ASSERT_EQ(ListView_GetItemCount(list), 2);
+    EXPECT_EQ(RowText(list, 0), L"explorer.exe");
+    form.left.Clear();
+    EXPECT_EQ(ListView_GetItemCount(list), 0);
+}
+
+TEST_F(WidgetPeers, ListViewSelectionGoesBothWays) {
+    HWND list = Hwnd(form.left.Handle());
+    for (auto name : {L"a", L"b", L"c"}) AddRow(form.left, name, L"");
+    form.left.SetItemIndex(2);
+    EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), 2);
+
+    ListView_SetItemState(list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    EXPECT_EQ(form.left.ItemIndex(), 0);
+    EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), 0);
+    ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
+    EXPECT_EQ(form.left.ItemIndex(), -1);
+}
+
+TEST_F(WidgetPeers, ListViewKeysReachTheModel) {
+    std::vector<std::uint16_t> keys;
+    form.left.OnKeyDown = [&](std::uint16_t& key, nv::ShiftState) { keys.push_back(key); };
+    ::SendMessageW(Hwnd(form.left.Handle()), WM_KEYDOWN, VK_F5, 1);
+    EXPECT_EQ(keys, std::vector<std::uint16_t>{VK_F5});
+}
+
+TEST_F(WidgetPeers, PageControlShowsOnlyTheActivePage) {
+    EXPECT_TRUE(::IsWindowVisible(Hwnd(form.sheetA.Handle())));
+    EXPECT_FALSE(::IsWindowVisible(Hwnd(form.sheetB.Handle())));
+    form.pages.SetActivePage(&form.sheetB);
+    EXPECT_FALSE(::IsWindowVisible(Hwnd(form.sheetA.Handle())));
+    EXPECT_TRUE(::IsWindowVisible(Hwnd(form.sheetB.Handle())));
+}
+
+// ---------------------------------------------------------------------------------------------
+// The form
+
+TEST_F(WidgetPeers, FormClientAreaFollowsTheModelAndTheModelFollowsResizing) {
+    HWND window = Hwnd(form.Handle());
+    RECT client;
+    ::GetClientRect(window, &client);
+    EXPECT_EQ(client.right, 500);
+    EXPECT_EQ(client.bottom, 320);
+
+    RECT outer;
+    ::GetWindowRect(window, &outer);
+    ::SetWindowPos(window, nullptr, 0, 0, (outer.right - outer.left) + 40,
+                   (outer.bottom - outer.top) + 30, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_EQ(form.Width(), 540);
+    EXPECT_EQ(form.Height(), 350);
+    // The bottom-aligned panel moved with the edge, natively too.
+    EXPECT_EQ(form.bottom.Bounds().top, 330);
+    RECT panel;
+    ::GetWindowRect(Hwnd(form.bottom.Handle()), &panel);
+    ::MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&panel), 2);
+    EXPECT_EQ(panel.top, 330);
+    EXPECT_EQ(panel.right, 540);
+}
+
+TEST_F(WidgetPeers, FormCannotBeMadeSmallerThanItsMinimumSize) {
+    HWND window = Hwnd(form.Handle());
+    MINMAXINFO info{};
+    ::SendMessageW(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(info.ptMinTrackSize.x, 400);
+    EXPECT_EQ(info.ptMinTrackSize.y, 300);
+}
+
+TEST_F(WidgetPeers, FormPassesHotkeysAndTheEndOfSessionQuery) {
+    HWND window = Hwnd(form.Handle());
+    std::vector<int> hotkeys;
+    form.OnHotKey = [&](int id) { hotkeys.push_back(id); };
+    ::SendMessageW(window, WM_HOTKEY, 2, 0);
+    ::SendMessageW(window, WM_HOTKEY, 0, 0);
+    EXPECT_EQ(hotkeys, (std::vector<int>{2, 0}));
+
+    bool allow = false;
+    int queries = 0;
+    form.OnCloseQuery = [&](bool& canClose) {
+        ++queries;
+        canClose = allow;
+    };
+    EXPECT_EQ(::SendMessageW(window, WM_QUERYENDSESSION, 0, 0), FALSE);
+    allow = true;
+    EXPECT_EQ(::SendMessageW(window, WM_QUERYENDSESSION, 0, 0), TRUE);
+    EXPECT_EQ(queries, 2);
+    EXPECT_TRUE(::IsWindowVisible(window));  // answering the query does not close
+}
+
+TEST_F(WidgetPeers, HidingAndShowingTheFormFollowsTheModel) {
+    HWND window = Hwnd(form.Handle());
+    EXPECT_TRUE(::IsWindowVisible(window));
+    form.Hide();
+    EXPECT_FALSE(::IsWindowVisible(window));
+    form.Show();
+    EXPECT_TRUE(::IsWindowVisible(window));
+}
+
+TEST_F(WidgetPeers, CloseThatTheQueryRefusesKeepsTheForm) {
+    HWND window = Hwnd(form.Handle());
+    form.OnCloseQuery = [](bool& canClose) { canClose = false; };
+    ::SendMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(::IsWindow(window));
+    EXPECT_TRUE(::IsWindowVisible(window));
+    EXPECT_FALSE(app.Terminated());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Drag and drop between list views
+
+class WidgetDrag : public WidgetPeers {
+protected:
+    void SetUp() override {
+        WidgetPeers::SetUp();
+        for (auto name : {L"a.exe", L"b.exe", L"c.exe"}) AddRow(form.left, name, L"");
+        form.right.OnDragOver = [this](nv::TControl* source, bool& accept) {
+            overs.push_back(source);
+            accept = acceptDrops;
+        };
+        form.right.OnDragDrop = [this](nv::TControl* source) {
+            drops.push_back(source);
+            droppedIndex = form.left.ItemIndex();
+        };
+        PumpPending();
+    }
+
+    // Starts a drag on a row of the left list and lets the button go over the right list.
+    void DragRowToRightList(int row) {
+        HWND source = Hwnd(form.left.Handle());
+        NMLISTVIEW begin{};
+        begin.hdr.hwndFrom = source;
+        begin.hdr.code = LVN_BEGINDRAG;
+        begin.iItem = row;
+        ::SendMessageW(::GetParent(source), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&begin));
+        RECT target;
+        ::GetWindowRect(Hwnd(form.right.Handle()), &target);
+        POINT p{(target.left + target.right) / 2, (target.top + target.bottom) / 2};
+        ::ScreenToClient(source, &p);
+        LPARAM at = MAKELPARAM(static_cast<WORD>(p.x), static_cast<WORD>(p.y));
+        ::SendMessageW(source, WM_MOUSEMOVE, MK_LBUTTON, at);
+        ::SendMessageW(source, WM_LBUTTONUP, 0, at);
+    }
+
+    bool acceptDrops = true;
+    std::vector<nv::TControl*> overs;
+    std::vector<nv::TControl*> drops;
+    int droppedIndex = -2;
+};
+
+TEST_F(WidgetDrag, AcceptedDragDropsTheRowItStartedOn) {
+    DragRowToRightList(1);
+    ASSERT_FALSE(overs.empty());
+    EXPECT_EQ(overs[0], &form.left);
+    ASSERT_EQ(drops.size(), 1u);
+    EXPECT_EQ(drops[0], &form.left);
+    EXPECT_EQ(droppedIndex, 1);
+    EXPECT_EQ(::GetCapture(), nullptr);
+}
+
+TEST_F(WidgetDrag, RefusedDragDropsNothing) {
+    acceptDrops = false;
+    DragRowToRightList(0);
+    EXPECT_FALSE(overs.empty());
+    EXPECT_TRUE(drops.empty());
+    EXPECT_EQ(::GetCapture(), nullptr);
+}
+
+TEST_F(WidgetDrag, ListWithoutAutoDragStartsNoDrag) {
+    form.left.autoDrag = false;
+    DragRowToRightList(0);
+    EXPECT_TRUE(overs.empty());
+    EXPECT_TRUE(drops.empty());
+}
+
+}  // namespace

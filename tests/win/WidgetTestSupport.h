@@ -1,0 +1,77 @@
+// Shared pieces of the widget peer tests: a window manager that records message boxes instead
+// of showing them (every other call answers "nothing"), and a pump for pending messages.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace nvtest {
+
+class RecordingWindows final : public nv::IWindowManager {
+public:
+    std::vector<std::wstring> boxes;
+
+    nv::MessageBoxResult MessageBoxW(nv::WindowHandle, const std::wstring& text,
+                                     const std::wstring&, nv::MessageBoxKind,
+                                     nv::MessageBoxButtons) override {
+        boxes.push_back(text);
+        return nv::MessageBoxResult::Ok;
+    }
+    nv::WindowHandle GetTopWindow() override { return 0; }
+    nv::WindowHandle GetNextWindow(nv::WindowHandle) override { return 0; }
+    std::wstring GetWindowTextW(nv::WindowHandle, int) override { return {}; }
+    std::wstring GetClassNameW(nv::WindowHandle, int) override { return {}; }
+    bool GetWindowInfo(nv::WindowHandle, nv::WindowInfo&) override { return false; }
+    nv::ProcessId GetWindowThreadProcessId(nv::WindowHandle) override { return 0; }
+    std::uint32_t GetWindowExStyle(nv::WindowHandle) override { return 0; }
+    void SetWindowExStyle(nv::WindowHandle, std::uint32_t) override {}
+    bool PostMessageW(nv::WindowHandle, std::uint32_t, std::uintptr_t, std::intptr_t) override {
+        return false;
+    }
+    bool ShowWindow(nv::WindowHandle, int) override { return false; }
+    bool ShowWindowAsync(nv::WindowHandle, int) override { return false; }
+    bool SendMessageTimeoutW(nv::WindowHandle, std::uint32_t, std::uintptr_t, std::intptr_t,
+                             std::uint32_t) override {
+        return false;
+    }
+    nv::WindowHandle FindWindowW(const std::wstring&, const std::wstring&) override { return 0; }
+    nv::WindowHandle GetForegroundWindow() override { return 0; }
+    bool SetForegroundWindow(nv::WindowHandle) override { return false; }
+    bool IsWindow(nv::WindowHandle) override { return false; }
+    bool IsIconic(nv::WindowHandle) override { return false; }
+    bool IsWindowVisible(nv::WindowHandle) override { return false; }
+    void SetForegroundLockTimeout(std::uint32_t) override {}
+    bool RegisterHotKey(nv::WindowHandle, int, std::uint32_t, std::uint32_t) override {
+        return false;
+    }
+    bool UnregisterHotKey(nv::WindowHandle, int) override { return false; }
+    std::uint32_t MapVirtualKeyW(std::uint32_t) override { return 0; }
+    std::wstring GetKeyNameTextW(std::int32_t) override { return {}; }
+    nv::Point GetCursorPos() override { return {}; }
+    nv::Rect GetPrimaryScreenRect() override { return {0, 0, 1280, 1024}; }
+    nv::Rect GetWorkArea() override { return {0, 0, 1280, 1024}; }
+};
+
+// Handles every message already waiting (painting, posted notifications).
+inline void PumpPending() {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) break;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+inline HWND Hwnd(nv::WindowHandle handle) { return reinterpret_cast<HWND>(handle); }
+
+inline std::wstring TextOf(HWND window) {
+    wchar_t buffer[512] = {};
+    ::GetWindowTextW(window, buffer, 512);
+    return buffer;
+}
+
+}  // namespace nvtest
