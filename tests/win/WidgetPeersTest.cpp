@@ -320,6 +320,47 @@ TEST_F(WidgetPeers, CloseThatTheQueryRefusesKeepsTheForm) {
     EXPECT_FALSE(app.Terminated());
 }
 
+TEST_F(WidgetPeers, ModalFormDisablesTheMainFormUntilItIsClosed) {
+    HWND main = Hwnd(form.Handle());
+    nv::TForm dialog("Dialog");
+    dialog.SetClientSize(200, 100);
+    app.CreateForm(dialog);
+    bool mainEnabledMeanwhile = true;
+    dialog.OnShow = [&] {
+        mainEnabledMeanwhile = ::IsWindowEnabled(main) != FALSE;
+        ::PostMessageW(Hwnd(dialog.Handle()), WM_CLOSE, 0, 0);
+    };
+    EXPECT_EQ(dialog.ShowModal(), nv::ModalResult::Cancel);
+    EXPECT_FALSE(mainEnabledMeanwhile);
+    EXPECT_TRUE(::IsWindowEnabled(main));
+    EXPECT_FALSE(::IsWindowVisible(Hwnd(dialog.Handle())));
+}
+
+TEST_F(WidgetPeers, TimerTicksThroughTheErrorBoundaryAndStopsWhenDisabled) {
+    nv::TTimer timer;
+    timer.interval = 10;
+    int ticks = 0;
+    timer.OnTimer = [&] {
+        if (++ticks == 1) throw std::runtime_error("The tick failed");
+    };
+    app.CreateTimer(timer);
+    timer.SetEnabled(true);
+    for (DWORD start = ::GetTickCount(); ticks < 2 && ::GetTickCount() - start < 3000;) {
+        PumpPending();
+        ::Sleep(5);
+    }
+    EXPECT_GE(ticks, 2);
+    ASSERT_FALSE(windows.boxes.empty());
+    EXPECT_EQ(windows.boxes[0], L"The tick failed.");
+
+    timer.SetEnabled(false);
+    PumpPending();
+    int seen = ticks;
+    ::Sleep(60);
+    PumpPending();
+    EXPECT_EQ(ticks, seen);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Drag and drop between list views
 
