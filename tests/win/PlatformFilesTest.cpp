@@ -1,9 +1,10 @@
 // The real kernel layer against Wine: files, code pages, comparison, the process and its mutex.
 #include <gtest/gtest.h>
 
-#include "PlatformTestSupport.h"
-
+// clang-format off
+#include "PlatformTestSupport.h"  // <windows.h> before <shellapi.h>
 #include <shellapi.h>
+// clang-format on
 
 namespace {
 
@@ -50,8 +51,8 @@ TEST_F(PlatformTest, ReplaceFileContentsOfAFileOpenElsewhereKeepsTheOldContents)
     m_platform.kernel.ReplaceFileContents(file, Bytes("old"));
     // Another program holds the file open without sharing deletion: the replacement must fail
     // as a whole.
-    HANDLE held = ::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
+    HANDLE held = ::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     EXPECT_THROW(m_platform.kernel.ReplaceFileContents(file, Bytes("new")), nv::OsError);
     ::CloseHandle(held);
@@ -88,7 +89,9 @@ TEST_F(PlatformTest, CreateDirectoryTreeMakesEveryLevel) {
 TEST_F(PlatformTest, AnsiRoundTripOfLatin1Text) {
     const std::wstring text = L"Gr\u00fc\u00dfe, caf\u00e9 \u00ff \u00a9";
     std::string ansi = m_platform.kernel.WideToAnsi(text);
-    EXPECT_EQ(ansi, "Gr\xfc\xdf" "e, caf\xe9 \xff \xa9");  // Windows-1252
+    EXPECT_EQ(ansi,
+              "Gr\xfc\xdf"
+              "e, caf\xe9 \xff \xa9");  // Windows-1252
     EXPECT_EQ(m_platform.kernel.AnsiToWide(ansi), text);
     std::printf("[wine] ANSI code page: %u\n", ::GetACP());
 

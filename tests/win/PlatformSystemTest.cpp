@@ -14,7 +14,7 @@ using nvtest::TempFolder;
 const std::wstring kTestKey = L"Software\\NivoraTest";
 
 class RegistryTest : public PlatformTest {
-protected:
+  protected:
     void SetUp() override { ::RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey.c_str()); }
     void TearDown() override { ::RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey.c_str()); }
     void WriteRaw(const std::wstring& name, DWORD type, const void* data, DWORD size) {
@@ -34,7 +34,8 @@ TEST_F(RegistryTest, WriteReadDeleteRoundTrip) {
     EXPECT_EQ(reg.WriteString(hkcu, kTestKey, L"Nivora", L"x", false), 2u);  // no key, no create
     EXPECT_FALSE(reg.KeyExists(hkcu, kTestKey));
 
-    EXPECT_EQ(reg.WriteString(hkcu, kTestKey, L"Nivora", L"\"C:\\Pro gram\\Nivora.exe\"", true), 0u);
+    EXPECT_EQ(reg.WriteString(hkcu, kTestKey, L"Nivora", L"\"C:\\Pro gram\\Nivora.exe\"", true),
+              0u);
     EXPECT_TRUE(reg.KeyExists(hkcu, kTestKey));
     EXPECT_TRUE(reg.ValueExists(hkcu, kTestKey, L"Nivora"));
     EXPECT_EQ(reg.ReadString(hkcu, kTestKey, L"Nivora"), L"\"C:\\Pro gram\\Nivora.exe\"");
@@ -73,14 +74,13 @@ TEST_F(RegistryTest, ReadsNumbersLongStringsAndStringsWithoutTerminator) {
 TEST_F(PlatformTest, RegistryReadsTheMachineVersionKey) {
     const std::wstring key = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
     EXPECT_TRUE(m_platform.registry.KeyExists(RegistryHive::LocalMachine, key));
-    auto build = m_platform.registry.ReadString(RegistryHive::LocalMachine, key,
-                                                L"CurrentBuildNumber");
+    auto build =
+        m_platform.registry.ReadString(RegistryHive::LocalMachine, key, L"CurrentBuildNumber");
     ASSERT_TRUE(build.has_value());
-    std::printf("[wine] CurrentBuildNumber %s, CurrentMajorVersionNumber %u\n",
-                nv::ToUtf8(*build).c_str(),
-                m_platform.registry.ReadDword(RegistryHive::LocalMachine, key,
-                                              L"CurrentMajorVersionNumber")
-                    .value_or(0));
+    std::printf(
+        "[wine] CurrentBuildNumber %s, CurrentMajorVersionNumber %u\n", nv::ToUtf8(*build).c_str(),
+        m_platform.registry.ReadDword(RegistryHive::LocalMachine, key, L"CurrentMajorVersionNumber")
+            .value_or(0));
 }
 
 TEST_F(PlatformTest, ProfileRoundTripKeepsUnknownKeys) {

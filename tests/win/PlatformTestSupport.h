@@ -12,7 +12,7 @@ namespace nvtest {
 
 // A folder of its own under %TEMP%, removed with everything in it at the end.
 class TempFolder {
-public:
+  public:
     TempFolder() {
         wchar_t base[MAX_PATH];
         ::GetTempPathW(MAX_PATH, base);
@@ -28,13 +28,13 @@ public:
     const std::wstring& Path() const { return m_path; }
     std::wstring operator/(const std::wstring& name) const { return m_path + L"\\" + name; }
 
-private:
+  private:
     std::wstring m_path;
 };
 
 // Every test holds the real platform the program would get.
 class PlatformTest : public ::testing::Test {
-protected:
+  protected:
     nv::Win32Platform m_os;
     nv::Platform m_platform = m_os.AsPlatform();
 };

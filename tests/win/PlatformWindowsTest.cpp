@@ -85,7 +85,7 @@ TEST_F(PlatformTest, WindowWalkFindsOurWindowWithTitleClassAndStyle) {
 
 // A window on a thread of its own that either pumps messages or sits blocked until released.
 class ForeignWindow {
-public:
+  public:
     explicit ForeignWindow(bool pumping) {
         m_release = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
         HANDLE ready = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -111,7 +111,7 @@ public:
     }
     nv::WindowHandle Handle() const { return reinterpret_cast<nv::WindowHandle>(m_window); }
 
-private:
+  private:
     HANDLE m_release;
     HWND m_window = nullptr;
     DWORD m_threadId = 0;
@@ -121,12 +121,14 @@ private:
 TEST_F(PlatformTest, SendMessageTimeoutTellsAnsweringFromSilentWindows) {
     {
         ForeignWindow pumping(true);
-        EXPECT_TRUE(m_platform.windows.SendMessageTimeoutW(pumping.Handle(), nv::kWmNull, 0, 0, 1000));
+        EXPECT_TRUE(
+            m_platform.windows.SendMessageTimeoutW(pumping.Handle(), nv::kWmNull, 0, 0, 1000));
     }
     {
         ForeignWindow blocked(false);
         DWORD start = ::GetTickCount();
-        EXPECT_FALSE(m_platform.windows.SendMessageTimeoutW(blocked.Handle(), nv::kWmNull, 0, 0, 200));
+        EXPECT_FALSE(
+            m_platform.windows.SendMessageTimeoutW(blocked.Handle(), nv::kWmNull, 0, 0, 200));
         DWORD waited = ::GetTickCount() - start;
         EXPECT_LT(waited, 3000u);
         std::printf("[wine] SendMessageTimeoutW on a blocked thread returned after %lu ms\n",
@@ -209,7 +211,8 @@ TEST_F(PlatformTest, YesCancelBoxShowsYesAndCancelAndCountsClosingAsCancel) {
                    Case{WM_CLOSE, 0, nv::MessageBoxResult::Cancel}}) {
         std::atomic<bool> seen{false};
         std::wstring buttons;
-        std::thread answer([&] { buttons = AnswerDialog(L"Nivora question", c.message, c.wParam, seen); });
+        std::thread answer(
+            [&] { buttons = AnswerDialog(L"Nivora question", c.message, c.wParam, seen); });
         auto result = wm.MessageBoxW(0, L"Do you really want it?", L"Nivora question",
                                      nv::MessageBoxKind::Warning, nv::MessageBoxButtons::YesCancel);
         answer.join();
@@ -226,9 +229,8 @@ TEST_F(PlatformTest, OkBoxAnswersOk) {
     std::atomic<bool> seen{false};
     std::wstring buttons;
     std::thread answer([&] { buttons = AnswerDialog(L"Nivora notice", WM_COMMAND, IDOK, seen); });
-    auto result = m_platform.windows.MessageBoxW(0, L"Done.", L"Nivora notice",
-                                                 nv::MessageBoxKind::Information,
-                                                 nv::MessageBoxButtons::Ok);
+    auto result = m_platform.windows.MessageBoxW(
+        0, L"Done.", L"Nivora notice", nv::MessageBoxKind::Information, nv::MessageBoxButtons::Ok);
     answer.join();
     EXPECT_TRUE(seen);
     EXPECT_EQ(result, nv::MessageBoxResult::Ok);
@@ -256,7 +258,8 @@ namespace {
 // Closes every dialog box of this process: the way out when an answer did not end the dialog.
 void CloseOurDialogs() {
     for (int round = 0; round < 5; ++round) {
-        for (HWND w = ::FindWindowW(L"#32770", nullptr); w; w = ::FindWindowExW(nullptr, w, L"#32770", nullptr)) {
+        for (HWND w = ::FindWindowW(L"#32770", nullptr); w;
+             w = ::FindWindowExW(nullptr, w, L"#32770", nullptr)) {
             DWORD pid = 0;
             ::GetWindowThreadProcessId(w, &pid);
             if (pid == ::GetCurrentProcessId()) ::PostMessageW(w, WM_COMMAND, IDCANCEL, 0);
@@ -310,7 +313,9 @@ TEST_F(PlatformTest, OpenFileDialogGivesTheChosenFileOrNothingWhenCancelled) {
         answer.join();
         EXPECT_TRUE(answered) << nv::ToUtf8(c.typed);
         ASSERT_EQ(chosen.has_value(), c.expected.has_value()) << nv::ToUtf8(c.typed);
-        if (chosen) EXPECT_EQ(_wcsicmp(chosen->c_str(), c.expected->c_str()), 0) << nv::ToUtf8(*chosen);
+        if (chosen) {
+            EXPECT_EQ(_wcsicmp(chosen->c_str(), c.expected->c_str()), 0) << nv::ToUtf8(*chosen);
+        }
     }
 }
 

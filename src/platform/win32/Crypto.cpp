@@ -1,5 +1,7 @@
 // bcrypt: random bytes and PBKDF2-HMAC-SHA-256 for the application password.
-#include "platform/win32/Win32Util.h"
+// clang-format off
+#include "platform/win32/Win32Util.h"  // <windows.h>, which the headers below need
+// clang-format on
 
 #include <bcrypt.h>
 
@@ -47,8 +49,9 @@ std::vector<std::uint8_t> Win32Crypto::Pbkdf2Sha256(const std::vector<std::uint8
     std::vector<std::uint8_t> key(keyLength);
     status = ::BCryptDeriveKeyPBKDF2(
         handle, password.empty() ? &empty : const_cast<UCHAR*>(password.data()),
-        static_cast<ULONG>(password.size()), salt.empty() ? &empty : const_cast<UCHAR*>(salt.data()),
-        static_cast<ULONG>(salt.size()), iterations, key.data(), static_cast<ULONG>(keyLength), 0);
+        static_cast<ULONG>(password.size()),
+        salt.empty() ? &empty : const_cast<UCHAR*>(salt.data()), static_cast<ULONG>(salt.size()),
+        iterations, key.data(), static_cast<ULONG>(keyLength), 0);
     if (!Succeeded(status)) Fail("Cannot derive the password key", status);
     return key;
 }

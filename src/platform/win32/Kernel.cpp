@@ -1,5 +1,7 @@
 // kernel32 and PSAPI: the error slot, clock, version, processes, the mutex, files, code pages.
-#include "platform/win32/Win32Util.h"
+// clang-format off
+#include "platform/win32/Win32Util.h"  // <windows.h>, which the headers below need
+// clang-format on
 
 #include <psapi.h>
 #include <shellapi.h>
@@ -32,9 +34,8 @@ std::wstring SystemMessage(std::uint32_t code) {
         nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     std::unique_ptr<void, LocalFreer> owner(text);
     std::wstring message = length ? std::wstring(text, length) : std::wstring();
-    while (!message.empty() &&
-           (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' ' ||
-            message.back() == L'.'))
+    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' ||
+                                message.back() == L' ' || message.back() == L'.'))
         message.pop_back();
     if (message.empty()) message = L"System error " + std::to_wstring(code);
     return message;
@@ -85,8 +86,8 @@ std::wstring Win32Kernel::GetModuleFileNameW() {
 
 std::vector<std::wstring> Win32Kernel::GetCommandLineArgs() {
     int count = 0;
-    std::unique_ptr<LPWSTR, win32::LocalFreer> argv(::CommandLineToArgvW(::GetCommandLineW(),
-                                                                         &count));
+    std::unique_ptr<LPWSTR, win32::LocalFreer> argv(
+        ::CommandLineToArgvW(::GetCommandLineW(), &count));
     std::vector<std::wstring> args;
     if (!argv) return args;
     for (int i = 1; i < count; ++i) args.emplace_back(argv.get()[i]);
@@ -107,7 +108,8 @@ std::wstring Win32Kernel::GetProcessImageFileNameW(ProcessId pid) {
     // the limited right, which is all the image name needs.
     UniqueHandle process =
         MakeHandle(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid));
-    if (!process) process = MakeHandle(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    if (!process)
+        process = MakeHandle(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
     if (!process) return {};
     for (DWORD size = MAX_PATH * 2; size <= 65536; size *= 2) {
         std::wstring buffer(size, L'\0');
@@ -141,9 +143,9 @@ bool Win32Kernel::FileExists(const std::wstring& path) {
 }
 
 std::vector<std::uint8_t> Win32Kernel::ReadWholeFile(const std::wstring& path) {
-    UniqueHandle file = MakeHandle(::CreateFileW(path.c_str(), GENERIC_READ,
-                                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueHandle file =
+        MakeHandle(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) throw win32::MakeOsError(L"Cannot open file \"" + path + L"\"", ::GetLastError());
     LARGE_INTEGER size{};
     if (!::GetFileSizeEx(file.get(), &size))
@@ -173,7 +175,8 @@ void Win32Kernel::ReplaceFileContents(const std::wstring& path,
         UniqueHandle file =
             MakeHandle(::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) throw win32::MakeOsError(L"Cannot write file \"" + path + L"\"", ::GetLastError());
+        if (!file)
+            throw win32::MakeOsError(L"Cannot write file \"" + path + L"\"", ::GetLastError());
         std::size_t done = 0;
         while (done < bytes.size()) {
             DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
@@ -199,7 +202,8 @@ void Win32Kernel::ReplaceFileContents(const std::wstring& path,
 
 bool Win32Kernel::CreateDirectoryTree(const std::wstring& path) {
     std::wstring folder = path;
-    while (folder.size() > 1 && (folder.back() == L'\\' || folder.back() == L'/')) folder.pop_back();
+    while (folder.size() > 1 && (folder.back() == L'\\' || folder.back() == L'/'))
+        folder.pop_back();
     if (folder.empty()) return false;
     // Create each level from the top; levels that exist already (the drive among them) fail
     // harmlessly, and the final check tells whether the whole tree is there.
@@ -229,8 +233,8 @@ std::string Win32Kernel::WideToAnsi(const std::wstring& text) {
 
 std::wstring Win32Kernel::AnsiToWide(const std::string& bytes) {
     if (bytes.empty()) return {};
-    int length = ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()),
-                                       nullptr, 0);
+    int length =
+        ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
     if (length <= 0) return {};
     std::wstring text(static_cast<std::size_t>(length), L'\0');
     ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(),

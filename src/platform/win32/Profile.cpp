@@ -1,5 +1,7 @@
 // The private-profile (INI) functions.
-#include "platform/win32/Win32Util.h"
+// clang-format off
+#include "platform/win32/Win32Util.h"  // <windows.h>, which the headers below need
+// clang-format on
 
 #include "platform/win32/Win32Platform.h"
 
@@ -15,11 +17,10 @@ std::wstring Win32Profile::GetPrivateProfileStringW(const std::wstring& section,
     return std::wstring(buffer, length);
 }
 
-bool Win32Profile::WritePrivateProfileStringW(const std::wstring& section,
-                                              const std::wstring& key, const std::wstring& value,
-                                              const std::wstring& file) {
-    BOOL ok = ::WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(),
-                                           file.c_str());
+bool Win32Profile::WritePrivateProfileStringW(const std::wstring& section, const std::wstring& key,
+                                              const std::wstring& value, const std::wstring& file) {
+    BOOL ok =
+        ::WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), file.c_str());
     if (!ok) win32::SaveLastError(::GetLastError());
     return ok != FALSE;
 }

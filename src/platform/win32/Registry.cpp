@@ -1,5 +1,7 @@
 // advapi32: the few registry reads and writes the program makes.
-#include "platform/win32/Win32Util.h"
+// clang-format off
+#include "platform/win32/Win32Util.h"  // <windows.h>, which the headers below need
+// clang-format on
 
 #include <algorithm>
 #include <cstring>
@@ -21,7 +23,8 @@ HKEY Root(RegistryHive hive) {
     return hive == RegistryHive::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
 }
 
-UniqueKey OpenKey(RegistryHive hive, const std::wstring& key, REGSAM access, LONG* status = nullptr) {
+UniqueKey OpenKey(RegistryHive hive, const std::wstring& key, REGSAM access,
+                  LONG* status = nullptr) {
     HKEY handle = nullptr;
     LONG result = ::RegOpenKeyExW(Root(hive), key.c_str(), 0, access, &handle);
     if (status) *status = result;
@@ -36,8 +39,8 @@ std::optional<std::vector<BYTE>> QueryValue(RegistryHive hive, const std::wstrin
     std::vector<BYTE> data(256);
     for (;;) {
         DWORD size = static_cast<DWORD>(data.size());
-        LONG result = ::RegQueryValueExW(handle.get(), name.c_str(), nullptr, &type, data.data(),
-                                         &size);
+        LONG result =
+            ::RegQueryValueExW(handle.get(), name.c_str(), nullptr, &type, data.data(), &size);
         if (result == ERROR_SUCCESS) {
             data.resize(size);
             return data;

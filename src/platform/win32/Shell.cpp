@@ -1,5 +1,7 @@
 // shell32 and comdlg32: special folders, launching, file icons, the open-file dialog.
-#include "platform/win32/Win32Util.h"
+// clang-format off
+#include "platform/win32/Win32Util.h"  // <windows.h>, which the headers below need
+// clang-format on
 
 #include <commdlg.h>
 #include <shellapi.h>

@@ -10,7 +10,7 @@
 namespace nv {
 
 class Win32WindowManager final : public IWindowManager {
-public:
+  public:
     WindowHandle GetTopWindow() override;
     WindowHandle GetNextWindow(WindowHandle window) override;
     std::wstring GetWindowTextW(WindowHandle window, int maxChars) override;
@@ -46,7 +46,7 @@ public:
 };
 
 class Win32Kernel final : public IKernel {
-public:
+  public:
     std::uint32_t GetLastError() override;
     std::uint32_t GetTickCount() override;
     OsVersion GetVersionExW() override;
@@ -66,7 +66,7 @@ public:
     std::string WideToAnsi(const std::wstring& text) override;
     std::wstring AnsiToWide(const std::string& bytes) override;
 
-private:
+  private:
     struct HandleCloser {
         void operator()(void* handle) const;
     };
@@ -75,7 +75,7 @@ private:
 };
 
 class Win32Shell final : public IShell {
-public:
+  public:
     std::wstring SHGetSpecialFolderPathW(int csidl) override;
     void ShellExecuteW(const std::wstring& verb, const std::wstring& file,
                        const std::wstring& parameters, const std::wstring& directory,
@@ -87,7 +87,7 @@ public:
 };
 
 class Win32Registry final : public IRegistry {
-public:
+  public:
     bool KeyExists(RegistryHive hive, const std::wstring& key) override;
     bool ValueExists(RegistryHive hive, const std::wstring& key, const std::wstring& name) override;
     std::optional<std::wstring> ReadString(RegistryHive hive, const std::wstring& key,
@@ -101,7 +101,7 @@ public:
 };
 
 class Win32Profile final : public IProfile {
-public:
+  public:
     std::wstring GetPrivateProfileStringW(const std::wstring& section, const std::wstring& key,
                                           const std::wstring& defaultValue,
                                           const std::wstring& file) override;
@@ -110,14 +110,14 @@ public:
 };
 
 class Win32Wmi final : public IWmi {
-public:
+  public:
     bool CoInitialize() override;
     void CoUninitialize() override;
     std::wstring QueryOperatingSystemVersion() override;
 };
 
 class Win32Crypto final : public ICrypto {
-public:
+  public:
     std::vector<std::uint8_t> GenRandom(std::size_t count) override;
     std::vector<std::uint8_t> Pbkdf2Sha256(const std::vector<std::uint8_t>& password,
                                            const std::vector<std::uint8_t>& salt,
@@ -127,12 +127,12 @@ public:
 
 // The whole real platform; it must outlive every Platform handed out by AsPlatform().
 class Win32Platform {
-public:
+  public:
     Platform AsPlatform() {
         return Platform{m_windows, m_kernel, m_shell, m_registry, m_profile, m_wmi, m_crypto};
     }
 
-private:
+  private:
     Win32WindowManager m_windows;
     Win32Kernel m_kernel;
     Win32Shell m_shell;

@@ -1,5 +1,7 @@
 // user32: the window walk, window state, messages, hotkeys, key names, message boxes, screen.
-#include "platform/win32/Win32Util.h"
+// clang-format off
+#include "platform/win32/Win32Util.h"  // <windows.h>, which the headers below need
+// clang-format on
 
 #include <commctrl.h>
 
@@ -28,20 +30,28 @@ std::wstring ReadText(int maxChars, Read read) {
 
 UINT MessageBoxIcon(MessageBoxKind kind) {
     switch (kind) {
-    case MessageBoxKind::Warning: return MB_ICONWARNING;
-    case MessageBoxKind::Error: return MB_ICONERROR;
-    case MessageBoxKind::Information: return MB_ICONINFORMATION;
-    case MessageBoxKind::Plain: break;
+        case MessageBoxKind::Warning:
+            return MB_ICONWARNING;
+        case MessageBoxKind::Error:
+            return MB_ICONERROR;
+        case MessageBoxKind::Information:
+            return MB_ICONINFORMATION;
+        case MessageBoxKind::Plain:
+            break;
     }
     return 0;
 }
 
 PCWSTR TaskDialogIcon(MessageBoxKind kind) {
     switch (kind) {
-    case MessageBoxKind::Warning: return TD_WARNING_ICON;
-    case MessageBoxKind::Error: return TD_ERROR_ICON;
-    case MessageBoxKind::Information: return TD_INFORMATION_ICON;
-    case MessageBoxKind::Plain: break;
+        case MessageBoxKind::Warning:
+            return TD_WARNING_ICON;
+        case MessageBoxKind::Error:
+            return TD_ERROR_ICON;
+        case MessageBoxKind::Information:
+            return TD_INFORMATION_ICON;
+        case MessageBoxKind::Plain:
+            break;
     }
     return nullptr;
 }
@@ -56,8 +66,7 @@ struct LibraryFreer {
 std::optional<MessageBoxResult> AskYesCancelWithTaskDialog(HWND owner, const std::wstring& text,
                                                            const std::wstring& caption,
                                                            MessageBoxKind kind) {
-    using TaskDialogIndirectFn =
-        HRESULT(WINAPI*)(const TASKDIALOGCONFIG*, int*, int*, BOOL*);
+    using TaskDialogIndirectFn = HRESULT(WINAPI*)(const TASKDIALOGCONFIG*, int*, int*, BOOL*);
     std::unique_ptr<HINSTANCE__, LibraryFreer> comctl(::LoadLibraryW(L"comctl32.dll"));
     if (!comctl) return std::nullopt;
     auto taskDialog = reinterpret_cast<TaskDialogIndirectFn>(
@@ -122,8 +131,8 @@ void Win32WindowManager::SetWindowExStyle(WindowHandle window, std::uint32_t exS
     ::SetWindowLongW(ToHwnd(window), GWL_EXSTYLE, static_cast<LONG>(exStyle));
 }
 
-bool Win32WindowManager::PostMessageW(WindowHandle window, std::uint32_t msg,
-                                      std::uintptr_t wParam, std::intptr_t lParam) {
+bool Win32WindowManager::PostMessageW(WindowHandle window, std::uint32_t msg, std::uintptr_t wParam,
+                                      std::intptr_t lParam) {
     BOOL ok = ::PostMessageW(ToHwnd(window), msg, wParam, lParam);
     if (!ok) win32::SaveLastError(::GetLastError());
     return ok != FALSE;
@@ -150,9 +159,7 @@ WindowHandle Win32WindowManager::FindWindowW(const std::wstring& className,
     return FromHwnd(::FindWindowW(win32::OrNull(className), win32::OrNull(title)));
 }
 
-WindowHandle Win32WindowManager::GetForegroundWindow() {
-    return FromHwnd(::GetForegroundWindow());
-}
+WindowHandle Win32WindowManager::GetForegroundWindow() { return FromHwnd(::GetForegroundWindow()); }
 
 bool Win32WindowManager::SetForegroundWindow(WindowHandle window) {
     return ::SetForegroundWindow(ToHwnd(window)) != FALSE;

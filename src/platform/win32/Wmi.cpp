@@ -1,5 +1,7 @@
 // COM on the calling thread and the WMI query of the operating system's version.
-#include "platform/win32/Win32Util.h"
+// clang-format off
+#include "platform/win32/Win32Util.h"  // <windows.h>, which the headers below need
+// clang-format on
 
 #include <objbase.h>
 #include <oleauto.h>
@@ -57,9 +59,9 @@ std::wstring Win32Wmi::QueryOperatingSystemVersion() {
           "creating the locator");
     ComPtr<IWbemServices> services;
     Bstr ns(L"root\\CIMV2");
-    Check(locator->ConnectServer(ns.value, nullptr, nullptr, nullptr, 0, nullptr, nullptr,
-                                 &services),
-          "connecting to root\\CIMV2");
+    Check(
+        locator->ConnectServer(ns.value, nullptr, nullptr, nullptr, 0, nullptr, nullptr, &services),
+        "connecting to root\\CIMV2");
     // Without this the proxy may refuse to impersonate on real Windows; a failure here shows
     // up in the query below.
     ::CoSetProxyBlanket(services.Get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
