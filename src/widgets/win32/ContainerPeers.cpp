@@ -8,6 +8,8 @@ namespace nv::win32 {
 
 namespace {
 
+constexpr COLORREF kHeadingLight = RGB(140, 180, 220);
+
 void DrawTextIn(HDC dc, const std::wstring& text, RECT r, HFONT font, COLORREF color, UINT flags) {
     HGDIOBJ old = ::SelectObject(dc, font);
     ::SetBkMode(dc, TRANSPARENT);
@@ -80,7 +82,8 @@ public:
     void Create(HWND parent) override {
         CreateContainer(parent, CommonStyle() | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT);
     }
-    COLORREF Background() const override { return kAccent; }
+    // Pictures docked in the heading sit at its light end.
+    COLORREF Background() const override { return kHeadingLight; }
 
 private:
     // Room taken by a picture docked at the heading's right end.
@@ -93,7 +96,7 @@ private:
 
 protected:
     void Paint(HDC dc, const RECT& client) override {
-        const COLORREF light = RGB(140, 180, 220);
+        const COLORREF light = kHeadingLight;
         TRIVERTEX v[2] = {};
         v[0].x = client.left;
         v[0].y = client.top;
@@ -176,10 +179,10 @@ private:
 };
 
 // A picture. The pictures themselves are not drawn yet: a large one shows a frame with the
-// program icon, a small one just the colour behind it.
+// program icon, a small one an arrow in the accent colour (the Windows page's two arrows).
 class ImagePeer final : public Win32Peer {
 public:
-    using Win32Peer::Win32Peer;
+    explicit ImagePeer(TImage& image) : Win32Peer(image), m_image(image) {}
     void Create(HWND parent) override {
         CreateContainer(parent, CommonStyle() | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT);
     }
@@ -187,7 +190,10 @@ public:
 protected:
     void Paint(HDC dc, const RECT& client) override {
         ::FillRect(dc, &client, SolidBrush(Background()));
-        if (client.bottom - client.top < Scale(40)) return;
+        if (client.bottom - client.top < Scale(40)) {
+            DrawArrow(dc, client);
+            return;
+        }
         RECT frame = client;
         ::DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
         HICON icon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(100));
@@ -195,6 +201,29 @@ protected:
             ::DrawIconEx(dc, (client.right - 32) / 2, (client.bottom - 32) / 2, icon, 32, 32, 0,
                          nullptr, DI_NORMAL);
     }
+
+private:
+    void DrawArrow(HDC dc, const RECT& r) {
+        constexpr int kArrowDown = 203;
+        int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2, h = Scale(4);
+        POINT points[3];
+        if (m_image.resourceId == kArrowDown) {
+            points[0] = {cx - h, cy - h / 2};
+            points[1] = {cx + h, cy - h / 2};
+            points[2] = {cx, cy + h / 2 + 1};
+        } else {
+            points[0] = {cx - h / 2, cy - h};
+            points[1] = {cx - h / 2, cy + h};
+            points[2] = {cx + h / 2 + 1, cy};
+        }
+        HGDIOBJ oldBrush = ::SelectObject(dc, SolidBrush(kAccent));
+        HGDIOBJ oldPen = ::SelectObject(dc, ::GetStockObject(NULL_PEN));
+        ::Polygon(dc, points, 3);
+        ::SelectObject(dc, oldPen);
+        ::SelectObject(dc, oldBrush);
+    }
+
+    TImage& m_image;
 };
 
 // The splitter: dragging it moves the neighbouring panel's edge within the minimum sizes.
