@@ -241,11 +241,12 @@ void TMainForm::BuildLayout() {
     Place(edHkProgramKey, 10, 20, 190, 21);
     gbSSaverHotkey.SetCaption(L"Start Screen saver");
     gbSSaverHotkey.hint = L"Start Screen saver hot key configuration";
-    Place(gbSSaverHotkey, 12, 118, 250, 74);
+    Place(gbSSaverHotkey, 12, 118, 250, 80);
     Place(edHKSSaverKey, 10, 20, 190, 21);
     Place(btnMouseSSaverCtrl, 206, 18, 28, 25);
     cbLockWorkstation.SetCaption(L"Lock workstation before starting ( For OS >= Win 2000)");
-    Place(cbLockWorkstation, 10, 48, 236, 17);
+    // The caption is longer than the group is wide: it wraps onto a second line.
+    Place(cbLockWorkstation, 10, 45, 236, 28);
     for (TSpeedButton* b : {&btnMouseWinCtrl, &btnMouseSSaverCtrl}) {
         b->hint = L"Activate On Mouse Shortcut";
         b->helpContext = 1014;
@@ -258,7 +259,7 @@ void TMainForm::BuildLayout() {
     edHKSSaverKey.SetText(L"CTRL+F12");
     for (TEdit* e : {&edHkWindowsKey, &edHkProgramKey, &edHKSSaverKey}) e->hint = kHotkeyHint;
     FlatGroupBox4.SetCaption(L"Quick instructions");
-    Place(FlatGroupBox4, 272, 6, 260, 186);
+    Place(FlatGroupBox4, 272, 6, 260, 192);
     StaticText1.SetCaption(
         L"Click inside one of the edit boxes (white fields) and press the key combination that "
         L"you want to assign. The key name will be displayed in the field. Click the button with "

@@ -48,7 +48,9 @@ class CheckBoxPeer final : public Win32Peer {
 public:
     explicit CheckBoxPeer(TCheckBox& box) : Win32Peer(box), m_box(box) {}
     void Create(HWND parent) override {
-        CreateNative(parent, WC_BUTTONW, CommonStyle() | WS_TABSTOP | BS_CHECKBOX, 0);
+        // Multi-line: a caption longer than the box wraps where the box is tall enough.
+        CreateNative(parent, WC_BUTTONW, CommonStyle() | WS_TABSTOP | BS_CHECKBOX | BS_MULTILINE,
+                     0);
         ShowChecked();
     }
     bool OnCommand(WORD code) override {
