@@ -62,7 +62,10 @@ bool PreTranslate(MSG& msg) {
     if (!msg.hwnd) return false;
     HWND root = ::GetAncestor(msg.hwnd, GA_ROOT);
     if (!root || !IsFormWindow(root)) return false;
-    if (msg.message == WM_KEYDOWN && msg.wParam == VK_F1) {
+    // F1 is help, except in a box that takes every key for itself (a hotkey box).
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_F1 &&
+        !(::SendMessageW(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg)) &
+          DLGC_WANTALLKEYS)) {
         if (auto* form = dynamic_cast<TForm*>(&Win32Peer::Of(root)->Model())) {
             ShowFormHelp(*form);
             return true;
