@@ -362,6 +362,130 @@ TEST_F(WidgetPeers, TimerTicksThroughTheErrorBoundaryAndStopsWhenDisabled) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// Splitter and help
+
+class SplitForm : public nv::TForm {
+public:
+    SplitForm() : TForm("SplitForm") {
+        SetClientSize(400, 200);
+        left.SetBounds(0, 0, 150, 10);
+        left.SetAlign(nv::Align::Left);
+        splitter.SetBounds(0, 0, 5, 10);
+        splitter.SetAlign(nv::Align::Left);
+        splitter.minSize = 100;
+        right.SetAlign(nv::Align::Client);
+        group.SetBounds(10, 10, 120, 80);
+        option.SetBounds(10, 20, 100, 17);
+        option.helpContext = 1012;
+        left.helpContext = 1001;
+        helpContext = 1000;
+    }
+    nv::TPanel left{this, "left"};
+    nv::TSplitter splitter{this, "splitter"};
+    nv::TPanel right{this, "right"};
+    nv::TGroupBox group{&left, "group"};
+    nv::TCheckBox option{&group, "option"};
+    nv::TButton plain{&right, "plain"};
+};
+
+// Forwards to the native backend and records the help requests.
+class HelpRecordingBackend : public nv::IWidgetBackend {
+public:
+    explicit HelpRecordingBackend(nv::IWidgetBackend& real) : m_real(real) {}
+    void Realize(nv::TForm& form) override { m_real.Realize(form); }
+    void RealizeImageList(nv::TImageList& list) override { m_real.RealizeImageList(list); }
+    void RealizeTimer(nv::TTimer& timer) override { m_real.RealizeTimer(timer); }
+    void RunMessageLoop() override { m_real.RunMessageLoop(); }
+    void PostQuit() override { m_real.PostQuit(); }
+    nv::ModalResult RunModal(nv::TForm& form) override { return m_real.RunModal(form); }
+    void ShowPopupMenu(nv::TPopupMenu& menu, int x, int y) override {
+        m_real.ShowPopupMenu(menu, x, y);
+    }
+    void ShowHelp(const std::wstring&, int context) override { contexts.push_back(context); }
+    std::vector<int> contexts;
+
+private:
+    nv::IWidgetBackend& m_real;
+};
+
+class WidgetSplitAndHelp : public ::testing::Test {
+protected:
+    void SetUp() override {
+        app.CreateForm(form);
+        form.Show();
+        PumpPending();
+    }
+    // Presses the left button on the splitter and moves the mouse by dx screen pixels.
+    void DragSplitter(int dx) {
+        HWND splitter = Hwnd(form.splitter.Handle());
+        RECT r;
+        ::GetWindowRect(splitter, &r);
+        POINT start{r.left + 2, r.top + 20};
+        POINT p = start;
+        ::ScreenToClient(splitter, &p);
+        ::SendMessageW(splitter, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+        POINT end{start.x + dx, start.y};
+        ::ScreenToClient(splitter, &end);
+        ::SendMessageW(splitter, WM_MOUSEMOVE, MK_LBUTTON,
+                       MAKELPARAM(static_cast<WORD>(end.x), static_cast<WORD>(end.y)));
+        ::SendMessageW(splitter, WM_LBUTTONUP, 0,
+                       MAKELPARAM(static_cast<WORD>(end.x), static_cast<WORD>(end.y)));
+    }
+    int NativeWidth(nv::TControl& c) {
+        RECT r;
+        ::GetWindowRect(Hwnd(c.Handle()), &r);
+        return r.right - r.left;
+    }
+
+    nvtest::RecordingWindows windows;
+    nv::Win32Platform os;
+    nv::Platform platform = os.AsPlatform();
+    nv::Win32WidgetBackend native{platform};
+    HelpRecordingBackend backend{native};
+    nv::TApplication app{windows, backend};
+    SplitForm form;
+};
+
+TEST_F(WidgetSplitAndHelp, DraggingTheSplitterMovesThePanelsWithinTheirMinimumSizes) {
+    DragSplitter(40);
+    EXPECT_EQ(form.left.Width(), 190);
+    EXPECT_EQ(NativeWidth(form.left), 190);
+    EXPECT_EQ(NativeWidth(form.right), 400 - 190 - 5);
+
+    DragSplitter(-300);  // the left panel stops at its minimum
+    EXPECT_EQ(form.left.Width(), 100);
+    EXPECT_EQ(NativeWidth(form.left), 100);
+    DragSplitter(400);  // and the client panel at its own
+    EXPECT_EQ(form.right.Width(), 100);
+    EXPECT_EQ(NativeWidth(form.right), 100);
+}
+
+TEST_F(WidgetSplitAndHelp, GroupBoxChildrenKeepTheirModelPositions) {
+    RECT box;
+    ::GetWindowRect(Hwnd(form.option.Handle()), &box);
+    ::MapWindowPoints(nullptr, Hwnd(form.group.Handle()), reinterpret_cast<POINT*>(&box), 2);
+    EXPECT_EQ(box.left, 10);
+    EXPECT_EQ(box.top, 20);
+}
+
+TEST_F(WidgetSplitAndHelp, HelpOpensAtTheFocusedControlsContextOrTheNearestAboveIt) {
+    HWND window = Hwnd(form.Handle());
+    form.option.SetFocus();
+    ::SendMessageW(window, WM_HELP, 0, 0);
+    form.plain.SetFocus();  // no context of its own, nor has its panel: the window's
+    ::SendMessageW(window, WM_HELP, 0, 0);
+    EXPECT_EQ(backend.contexts, (std::vector<int>{1012, 1000}));
+
+    // F1 through the message loop, as the user presses it.
+    form.option.SetFocus();
+    ::PostMessageW(Hwnd(form.option.Handle()), WM_KEYDOWN, VK_F1, 1);
+    ::PostQuitMessage(0);
+    backend.RunMessageLoop();
+    EXPECT_EQ(backend.contexts.back(), 1012);
+    EXPECT_EQ(backend.contexts.size(), 3u);
+}
+
+// ---------------------------------------------------------------------------------------------
 // Drag and drop between list views
 
 class WidgetDrag : public WidgetPeers {
