@@ -518,6 +518,7 @@ protected:
         ::ScreenToClient(source, &p);
         LPARAM at = MAKELPARAM(static_cast<WORD>(p.x), static_cast<WORD>(p.y));
         ::SendMessageW(source, WM_MOUSEMOVE, MK_LBUTTON, at);
+        cursorOverTarget = ::GetCursor();
         ::SendMessageW(source, WM_LBUTTONUP, 0, at);
     }
 
@@ -525,6 +526,8 @@ protected:
     std::vector<nv::TControl*> overs;
     std::vector<nv::TControl*> drops;
     int droppedIndex = -2;
+    HCURSOR cursorOverTarget = nullptr;
+    HCURSOR noDrop = ::LoadCursorW(nullptr, IDC_NO);
 };
 
 TEST_F(WidgetDrag, AcceptedDragDropsTheRowItStartedOn) {
@@ -534,6 +537,8 @@ TEST_F(WidgetDrag, AcceptedDragDropsTheRowItStartedOn) {
     ASSERT_EQ(drops.size(), 1u);
     EXPECT_EQ(drops[0], &form.left);
     EXPECT_EQ(droppedIndex, 1);
+    EXPECT_NE(cursorOverTarget, noDrop);
+    EXPECT_NE(cursorOverTarget, nullptr);
     EXPECT_EQ(::GetCapture(), nullptr);
 }
 
@@ -542,6 +547,7 @@ TEST_F(WidgetDrag, RefusedDragDropsNothing) {
     DragRowToRightList(0);
     EXPECT_FALSE(overs.empty());
     EXPECT_TRUE(drops.empty());
+    EXPECT_EQ(cursorOverTarget, noDrop);
     EXPECT_EQ(::GetCapture(), nullptr);
 }
 

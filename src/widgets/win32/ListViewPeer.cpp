@@ -3,11 +3,55 @@
 // drags of a row from one list view to another.
 #include <windowsx.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include "widgets/win32/Peers.h"
 
 namespace nv::win32 {
 
 namespace {
+
+// The cursor over a list that takes the drop: the arrow with a small plus box beside it.
+HCURSOR DropCursor() {
+    static HCURSOR cursor = [] {
+        static const char* const kArt[] = {
+            "X",           "XX",          "X.X",         "X..X",        "X...X",
+            "X....X",      "X.....X",     "X......X",    "X.......X",   "X........X",
+            "X.....XXXXX", "X..X..X",     "X.X X..X",    "XX  X..X",    "X    X..X",
+            "     X..X",   "      XX",    "",
+            "          XXXXXXXXXXX",
+            "          X.........X",
+            "          X....X....X",
+            "          X....X....X",
+            "          X....X....X",
+            "          X.XXXXXXX.X",
+            "          X....X....X",
+            "          X....X....X",
+            "          X....X....X",
+            "          X.........X",
+            "          XXXXXXXXXXX",
+        };
+        // Monochrome planes, 32 x 32, one bit a pixel: AND 1 + XOR 0 is transparent,
+        // AND 0 + XOR 0 black, AND 0 + XOR 1 white.
+        BYTE andPlane[32 * 4], xorPlane[32 * 4];
+        std::fill(std::begin(andPlane), std::end(andPlane), 0xFF);
+        std::fill(std::begin(xorPlane), std::end(xorPlane), 0x00);
+        for (int y = 0; y < static_cast<int>(std::size(kArt)); ++y) {
+            for (int x = 0; kArt[y][x]; ++x) {
+                char c = kArt[y][x];
+                if (c == ' ') continue;
+                BYTE bit = static_cast<BYTE>(0x80 >> (x % 8));
+                andPlane[y * 4 + x / 8] &= static_cast<BYTE>(~bit);
+                if (c == '.') xorPlane[y * 4 + x / 8] |= bit;
+            }
+        }
+        HCURSOR made =
+            ::CreateCursor(::GetModuleHandleW(nullptr), 0, 0, 32, 32, andPlane, xorPlane);
+        return made ? made : ::LoadCursorW(nullptr, IDC_ARROW);
+    }();
+    return cursor;
+}
 
 class ListViewPeer final : public Win32Peer {
 public:
@@ -86,7 +130,7 @@ public:
                 if (m_dragging) {
                     bool accept = false;
                     DropTargetAt(lParam, accept);
-                    ::SetCursor(::LoadCursorW(nullptr, accept ? IDC_ARROW : IDC_NO));
+                    ::SetCursor(accept ? DropCursor() : ::LoadCursorW(nullptr, IDC_NO));
                     return 0;
                 }
                 break;
