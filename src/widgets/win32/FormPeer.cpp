@@ -74,6 +74,10 @@ public:
                            ::IsWindowVisible(m_lastFocus)) {
                     ::SetFocus(m_lastFocus);
                     return 0;
+                } else if (HWND first = ::GetNextDlgTabItem(m_hwnd, nullptr, FALSE)) {
+                    // First activation: the keyboard starts at the first control in tab order.
+                    ::SetFocus(first);
+                    return 0;
                 }
                 break;
             default:
