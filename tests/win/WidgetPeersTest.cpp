@@ -220,6 +220,36 @@ TEST_F(WidgetPeers, ListViewShowsTheModelsRowsInTheModelsOrder) {
     EXPECT_EQ(ListView_GetItemCount(list), 0);
 }
 
+TEST_F(WidgetPeers, ListViewRowsStayInStepThroughManyAddsMovesAndDeletes) {
+    HWND list = Hwnd(form.left.Handle());
+    form.left.sorted = true;
+    unsigned seed = 12345;
+    auto next = [&seed](unsigned range) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % range;
+    };
+    for (int step = 0; step < 300; ++step) {
+        unsigned action = next(10);
+        if (action < 5 || form.left.Count() == 0) {
+            AddRow(form.left, L"row" + std::to_wstring(next(1000)), L"t" + std::to_wstring(step));
+        } else if (action < 7) {
+            form.left.Delete(static_cast<int>(next(form.left.Count())));
+        } else if (action < 9) {
+            form.left.Item(static_cast<int>(next(form.left.Count())))
+                .SetCaption(L"row" + std::to_wstring(next(1000)));
+        } else {
+            form.left.SetItemIndex(static_cast<int>(next(form.left.Count())));
+        }
+        ASSERT_EQ(ListView_GetItemCount(list), form.left.Count()) << "step " << step;
+        for (int i = 0; i < form.left.Count(); ++i) {
+            ASSERT_EQ(RowText(list, i), form.left.Item(i).Caption()) << "step " << step;
+            ASSERT_EQ(RowText(list, i, 1), form.left.Item(i).SubItems()[0]) << "step " << step;
+        }
+        ASSERT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), form.left.ItemIndex())
+            << "step " << step;
+    }
+}
+
 TEST_F(WidgetPeers, ListViewSelectionGoesBothWays) {
     HWND list = Hwnd(form.left.Handle());
     for (auto name : {L"a", L"b", L"c"}) AddRow(form.left, name, L"");

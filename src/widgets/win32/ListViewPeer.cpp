@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <vector>
 
 #include "widgets/win32/Peers.h"
 
@@ -156,7 +157,8 @@ protected:
     void OnSync(Prop what, int arg) override {
         switch (what) {
             case Prop::Items:
-                Rebuild();
+                UseCurrentImageList();
+                if (!SyncOneChange()) Rebuild();
                 break;
             case Prop::ItemText:
                 if (arg >= 0 && arg < m_list.Count()) SetRow(arg, false);
@@ -187,14 +189,68 @@ private:
         }
     }
 
+    // Most changes of the items are one row added, removed or moved (an added row of a sorted
+    // list moves into place when its caption is set): apply those row by row, so that filling
+    // a list costs one insertion per row instead of a rebuild per row.
+    bool SyncOneChange() {
+        std::vector<const TListItem*> now;
+        for (int i = 0; i < m_list.Count(); ++i) now.push_back(&m_list.Item(i));
+        const auto& was = m_rows;
+        std::size_t prefix = 0;
+        while (prefix < was.size() && prefix < now.size() && was[prefix] == now[prefix]) ++prefix;
+        std::size_t suffix = 0;
+        while (suffix < was.size() - prefix && suffix < now.size() - prefix &&
+               was[was.size() - 1 - suffix] == now[now.size() - 1 - suffix])
+            ++suffix;
+        std::size_t oldMiddle = was.size() - prefix - suffix;
+        std::size_t newMiddle = now.size() - prefix - suffix;
+        bool done = true;
+        m_updating = true;
+        if (oldMiddle == 0 && newMiddle == 0) {
+            // Nothing moved, but a caption may have changed in place.
+            for (int i = 0; i < m_list.Count(); ++i) SetRow(i, false);
+        } else if (oldMiddle == 0 && newMiddle == 1) {
+            m_rows = now;
+            SetRow(static_cast<int>(prefix), true);
+        } else if (oldMiddle == 1 && newMiddle == 0) {
+            ListView_DeleteItem(m_hwnd, static_cast<int>(prefix));
+            m_rows = now;
+        } else if (oldMiddle == newMiddle && oldMiddle >= 2 &&
+                   std::equal(was.begin() + prefix, was.begin() + prefix + oldMiddle - 1,
+                              now.begin() + prefix + 1)) {
+            // The last row of the changed stretch moved to its front.
+            ListView_DeleteItem(m_hwnd, static_cast<int>(prefix + oldMiddle - 1));
+            m_rows = now;
+            SetRow(static_cast<int>(prefix), true);
+        } else if (oldMiddle == newMiddle && oldMiddle >= 2 &&
+                   std::equal(was.begin() + prefix + 1, was.begin() + prefix + oldMiddle,
+                              now.begin() + prefix)) {
+            // The first row of the changed stretch moved to its end.
+            ListView_DeleteItem(m_hwnd, static_cast<int>(prefix));
+            m_rows = now;
+            SetRow(static_cast<int>(prefix + newMiddle - 1), true);
+        } else {
+            done = false;
+        }
+        if (done) ShowSelection();
+        m_updating = false;
+        return done;
+    }
+
+    // The image list may have been made anew (32-bit colour) since the rows were shown.
+    void UseCurrentImageList() {
+        if (!m_list.smallImages) return;
+        HIMAGELIST images = NativeImageList(*m_list.smallImages);
+        if (images != m_images) ListView_SetImageList(m_hwnd, images, LVSIL_SMALL);
+        m_images = images;
+    }
+
     void Rebuild() {
+        m_rows.clear();
+        for (int i = 0; i < m_list.Count(); ++i) m_rows.push_back(&m_list.Item(i));
         m_updating = true;
         ::SendMessageW(m_hwnd, WM_SETREDRAW, FALSE, 0);
-        if (m_list.smallImages) {
-            HIMAGELIST images = NativeImageList(*m_list.smallImages);
-            if (images != m_images) ListView_SetImageList(m_hwnd, images, LVSIL_SMALL);
-            m_images = images;
-        }
+        UseCurrentImageList();
         ListView_DeleteAllItems(m_hwnd);
         for (int i = 0; i < m_list.Count(); ++i) SetRow(i, true);
         ShowSelection();
@@ -252,6 +308,7 @@ private:
 
     TListView& m_list;
     HIMAGELIST m_images = nullptr;
+    std::vector<const TListItem*> m_rows;  // the records the native rows show, in order
     bool m_updating = false;
     bool m_dragging = false;
 };
