@@ -287,8 +287,12 @@ std::unique_ptr<Win32Peer> MakeGroupBoxPeer(TGroupBox& group) {
 std::unique_ptr<Win32Peer> MakeHeadingPeer(TGradientHeading& heading) {
     return std::make_unique<HeadingPeer>(heading);
 }
-std::unique_ptr<Win32Peer> MakeLabelPeer(TLabel& label) { return std::make_unique<LabelPeer>(label); }
-std::unique_ptr<Win32Peer> MakeImagePeer(TImage& image) { return std::make_unique<ImagePeer>(image); }
+std::unique_ptr<Win32Peer> MakeLabelPeer(TLabel& label) {
+    return std::make_unique<LabelPeer>(label);
+}
+std::unique_ptr<Win32Peer> MakeImagePeer(TImage& image) {
+    return std::make_unique<ImagePeer>(image);
+}
 std::unique_ptr<Win32Peer> MakeSplitterPeer(TSplitter& splitter) {
     return std::make_unique<SplitterPeer>(splitter);
 }

@@ -131,7 +131,8 @@ private:
         if (!m_shownOnce && m_form.centerOnFirstShow) {
             RECT w;
             ::GetWindowRect(m_hwnd, &w);
-            int screenW = ::GetSystemMetrics(SM_CXSCREEN), screenH = ::GetSystemMetrics(SM_CYSCREEN);
+            int screenW = ::GetSystemMetrics(SM_CXSCREEN);
+            int screenH = ::GetSystemMetrics(SM_CYSCREEN);
             int x = (screenW - (w.right - w.left)) / 2, y = (screenH - (w.bottom - w.top)) / 2;
             ::SetWindowPos(m_hwnd, nullptr, x < 0 ? 0 : x, y < 0 ? 0 : y, 0, 0,
                            SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);

@@ -185,7 +185,8 @@ private:
             ListView_SetItem(m_hwnd, &row);
         for (std::size_t i = 0; i + 1 < m_list.columns.size(); ++i) {
             const wchar_t* text = i < item.SubItems().size() ? item.SubItems()[i].c_str() : L"";
-            ListView_SetItemText(m_hwnd, index, static_cast<int>(i + 1), const_cast<wchar_t*>(text));
+            ListView_SetItemText(m_hwnd, index, static_cast<int>(i + 1),
+                                 const_cast<wchar_t*>(text));
         }
     }
 

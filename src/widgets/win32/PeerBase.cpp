@@ -80,7 +80,8 @@ ShiftState CurrentShiftState() {
 
 LRESULT CALLBACK ContainerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_NCCREATE) {
-        auto* peer = static_cast<Win32Peer*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        auto* peer = static_cast<Win32Peer*>(create->lpCreateParams);
         if (peer) peer->Attach(hwnd);
     }
     Win32Peer* peer = Win32Peer::Of(hwnd);

@@ -68,7 +68,8 @@ public:
 
 protected:
     // Creates a window of the program's container class (or of formClass for a form).
-    void CreateContainer(HWND parent, DWORD style, DWORD exStyle, const wchar_t* formClass = nullptr);
+    void CreateContainer(HWND parent, DWORD style, DWORD exStyle,
+                         const wchar_t* formClass = nullptr);
     // Creates a native control, subclassed so that focus and keys reach the peer.
     void CreateNative(HWND parent, const wchar_t* className, DWORD style, DWORD exStyle);
     virtual void OnSync(Prop what, int arg) {}
