@@ -142,6 +142,10 @@ TEST_F(WidgetPeers, EditShowsTextSetFromCodeAndReportsTyping) {
     HWND edit = Hwnd(form.edit.Handle());
     form.edit.SetText(L"Ctrl+F12");
     EXPECT_EQ(TextOf(edit), L"Ctrl+F12");
+    // Other programs read the window's name, not the edit's buffer: it must say the same.
+    wchar_t name[64] = {};
+    ::InternalGetWindowText(edit, name, 64);
+    EXPECT_STREQ(name, L"Ctrl+F12");
 
     int changes = 0;
     form.edit.SetText(L"");

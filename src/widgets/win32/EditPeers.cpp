@@ -28,6 +28,7 @@ public:
     bool OnCommand(WORD code) override {
         if (code != EN_CHANGE || m_settingText) return false;
         std::wstring text = WindowText(m_hwnd);
+        MirrorName(text);
         Dispatch([&] { m_edit.PeerTextChanged(text); });
         return true;
     }
@@ -87,6 +88,7 @@ public:
                 m_settingText = true;
                 ::SetWindowTextW(m_hwnd, m_edit.Text().c_str());
                 m_settingText = false;
+                MirrorName(m_edit.Text());
             }
             return;
         }
@@ -94,6 +96,12 @@ public:
     }
 
 private:
+    // The edit keeps its text in its own buffer; the window's name, which other programs read
+    // with GetWindowTextW, keeps the text it was created with unless it is set as well.
+    void MirrorName(const std::wstring& text) {
+        ::DefWindowProcW(m_hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    }
+
     TEdit& m_edit;
     bool m_settingText = false;
 };
