@@ -327,18 +327,18 @@ void TListItem::SetCaption(const std::wstring& caption) {
 
 void TListItem::AddSubItem(const std::wstring& text) {
     m_subItems.push_back(text);
-    if (m_owner) m_owner->Changed(Prop::ItemText, Index());
+    if (m_owner) m_owner->Notify(Prop::ItemText, Index());
 }
 
 void TListItem::SetSubItem(std::size_t index, const std::wstring& text) {
     if (m_subItems.size() <= index) m_subItems.resize(index + 1);
     m_subItems[index] = text;
-    if (m_owner) m_owner->Changed(Prop::ItemText, Index());
+    if (m_owner) m_owner->Notify(Prop::ItemText, Index());
 }
 
 void TListItem::SetImageIndex(int index) {
     m_imageIndex = index;
-    if (m_owner) m_owner->Changed(Prop::ItemText, Index());
+    if (m_owner) m_owner->Notify(Prop::ItemText, Index());
 }
 
 int TListItem::Index() const {
@@ -356,7 +356,7 @@ TListItem& TListView::Add() {
     auto item = std::make_unique<TListItem>();
     item->m_owner = this;
     m_items.push_back(std::move(item));
-    Changed(Prop::Items);
+    Notify(Prop::Items);
     return *m_items.back();
 }
 
@@ -377,9 +377,9 @@ void TListView::CaptionSet(TListItem& item) {
         if (selected) {
             m_itemIndex = selected->Index();
         }
-        Changed(Prop::Items);
+        Notify(Prop::Items);
     } else {
-        Changed(Prop::ItemText, item.Index());
+        Notify(Prop::ItemText, item.Index());
     }
 }
 
@@ -390,20 +390,37 @@ void TListView::Delete(int index) {
         m_itemIndex = -1;
     else if (m_itemIndex > index)
         --m_itemIndex;
-    Changed(Prop::Items);
+    Notify(Prop::Items);
 }
 
 void TListView::Clear() {
     m_items.clear();
     m_itemIndex = -1;
-    Changed(Prop::Items);
+    Notify(Prop::Items);
+}
+
+void TListView::EndUpdate() {
+    if (m_updateDepth == 0 || --m_updateDepth > 0) return;
+    if (m_changedInUpdate) {
+        m_changedInUpdate = false;
+        // Rows freed and made anew during the update may share addresses with old ones, so
+        // the peer is told to show every row afresh rather than to look for what moved.
+        Changed(Prop::Items, kAllRows);
+    }
+}
+
+void TListView::Notify(Prop what, int arg) {
+    if (m_updateDepth > 0)
+        m_changedInUpdate = true;
+    else
+        Changed(what, arg);
 }
 
 void TListView::SetItemIndex(int index) {
     if (index < -1 || index >= Count()) index = -1;
     if (index == m_itemIndex) return;
     m_itemIndex = index;
-    Changed(Prop::Selection);
+    Notify(Prop::Selection);
 }
 
 bool TListView::DragFrom(TControl& source) {

@@ -388,6 +388,12 @@ public:
     TListItem& Add();
     void Delete(int index);
     void Clear();
+    // Between BeginUpdate and the matching EndUpdate the native list is left alone; EndUpdate
+    // then shows every change at once. Filling a long list this way costs one pass, not one
+    // pass per row.
+    void BeginUpdate() { ++m_updateDepth; }
+    static constexpr int kAllRows = -1;  // the argument of a Prop::Items change after an update
+    void EndUpdate();
     int ItemIndex() const { return m_itemIndex; }
     void SetItemIndex(int index);
     TListItem* Selected() { return m_itemIndex >= 0 ? m_items[m_itemIndex].get() : nullptr; }
@@ -400,8 +406,11 @@ public:
 private:
     friend class TListItem;
     void CaptionSet(TListItem& item);
+    void Notify(Prop what, int arg = 0);
     std::vector<std::unique_ptr<TListItem>> m_items;
     int m_itemIndex = -1;
+    int m_updateDepth = 0;
+    bool m_changedInUpdate = false;
 };
 
 class TTabSheet : public TControl {

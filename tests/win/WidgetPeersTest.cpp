@@ -254,6 +254,24 @@ TEST_F(WidgetPeers, ListViewRowsStayInStepThroughManyAddsMovesAndDeletes) {
     }
 }
 
+// A refill inside an update: the rows made anew may sit where the old ones were freed, yet
+// the screen must show the new texts, and nothing of it before the update ends.
+TEST_F(WidgetPeers, ListViewShowsARefillMadeInsideAnUpdateWhenItEnds) {
+    HWND list = Hwnd(form.left.Handle());
+    for (int i = 0; i < 3; ++i) AddRow(form.left, L"old" + std::to_wstring(i), L"old");
+    form.left.BeginUpdate();
+    form.left.Clear();
+    for (int i = 0; i < 3; ++i) AddRow(form.left, L"new" + std::to_wstring(i), L"t");
+    EXPECT_EQ(RowText(list, 0), L"old0");
+    form.left.Item(1).SetImageIndex(0);
+    form.left.EndUpdate();
+    ASSERT_EQ(ListView_GetItemCount(list), 3);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(RowText(list, i), L"new" + std::to_wstring(i));
+        EXPECT_EQ(RowText(list, i, 1), L"t");
+    }
+}
+
 TEST_F(WidgetPeers, ListViewSelectionGoesBothWays) {
     HWND list = Hwnd(form.left.Handle());
     for (auto name : {L"a", L"b", L"c"}) AddRow(form.left, name, L"");

@@ -158,7 +158,7 @@ protected:
         switch (what) {
             case Prop::Items:
                 UseCurrentImageList();
-                if (!SyncOneChange()) Rebuild();
+                if (arg == TListView::kAllRows || !SyncOneChange()) Rebuild();
                 break;
             case Prop::ItemText:
                 if (arg >= 0 && arg < m_list.Count()) SetRow(arg, false);
