@@ -59,6 +59,22 @@ class DriveMapScope {
     std::map<std::wstring, std::wstring> m_map;
 };
 
+// Keeps the program paths of one listing at hand while it runs.
+class PathCacheScope {
+  public:
+    PathCacheScope(std::map<ProcessId, std::wstring>*& slot, std::map<ProcessId, std::wstring>& paths)
+        : m_slot(slot), m_previous(slot) {
+        if (!m_slot) m_slot = &paths;
+    }
+    ~PathCacheScope() { m_slot = m_previous; }
+    PathCacheScope(const PathCacheScope&) = delete;
+    PathCacheScope& operator=(const PathCacheScope&) = delete;
+
+  private:
+    std::map<ProcessId, std::wstring>*& m_slot;
+    std::map<ProcessId, std::wstring>* m_previous;
+};
+
 }  // namespace
 
 TWindowInventory::TWindowInventory(Platform& platform, std::function<WindowHandle()> mainWindow)
@@ -68,6 +84,8 @@ std::vector<std::unique_ptr<TWinInfo>> TWindowInventory::ListWindows(bool visibl
     // Asking every drive letter for its device costs far more than reading an image name, so
     // the map is built once here and serves every window of the walk.
     DriveMapScope scope(m_driveMap, m_platform.kernel);
+    std::map<ProcessId, std::wstring> paths;
+    PathCacheScope cache(m_pathsByProcess, paths);
     std::vector<std::unique_ptr<TWinInfo>> windows;
     IWindowManager& wm = m_platform.windows;
     for (WindowHandle h = wm.GetTopWindow(); h != 0; h = wm.GetNextWindow(h)) {
@@ -102,21 +120,31 @@ std::unique_ptr<TWinInfo> TWindowInventory::AddWindowToList(WindowHandle window,
 }
 
 void TWindowInventory::FillWindowList(TListView& list, bool visibleOnly) {
+    auto windows = ListWindows(visibleOnly);
+    list.BeginUpdate();
     list.Clear();
-    for (auto& info : ListWindows(visibleOnly)) AppendWindowItem(list, std::move(info));
+    for (auto& info : windows) AppendWindowItem(list, std::move(info));
+    list.EndUpdate();
 }
 
 void TWindowInventory::RefreshWindowIcons(TListView& list, TImageList& images) {
     images.Clear();
+    // The shell's icon goes by the path alone, so windows of one program share one lookup.
+    std::map<std::wstring, IconHandle> icons;
+    list.BeginUpdate();
     for (int i = 0; i < list.Count(); ++i) {
         TListItem& item = list.Item(i);
         const auto* info = dynamic_cast<const TWinInfo*>(item.Data());
-        IconHandle icon = m_platform.shell.GetFileIcon(info ? info->programPath : L"", true);
+        std::wstring path = info ? info->programPath : L"";
+        auto found = icons.find(path);
+        if (found == icons.end())
+            found = icons.emplace(path, m_platform.shell.GetFileIcon(path, true)).first;
         // A missing icon still takes its slot, so that image n stays the icon of item n.
-        int index = images.AddIcon(icon);
-        if (icon != 0) m_platform.shell.DestroyIcon(icon);
-        item.SetImageIndex(index);
+        item.SetImageIndex(images.AddIcon(found->second));
     }
+    list.EndUpdate();
+    for (const auto& [path, icon] : icons)
+        if (icon != 0) m_platform.shell.DestroyIcon(icon);
 }
 
 std::wstring TWindowInventory::GetWindowProgramPath(WindowHandle window) {
@@ -124,11 +152,15 @@ std::wstring TWindowInventory::GetWindowProgramPath(WindowHandle window) {
     if (m_platform.kernel.GetVersionExW().platformId != kPlatformWin32Nt) return {};
     ProcessId pid = m_platform.windows.GetWindowThreadProcessId(window);
     if (pid == 0) return {};
+    if (m_pathsByProcess) {
+        auto known = m_pathsByProcess->find(pid);
+        if (known != m_pathsByProcess->end()) return known->second;
+    }
     // The process is opened by its id directly, so no process is missed however many run.
     std::wstring image = m_platform.kernel.GetProcessImageFileNameW(pid);
-    if (image.empty()) return {};
-    std::wstring path = DevicePathToDrivePath(image);
+    std::wstring path = image.empty() ? image : DevicePathToDrivePath(image);
     if (path.size() > kMaxProgramPath) path.resize(kMaxProgramPath);
+    if (m_pathsByProcess) m_pathsByProcess->emplace(pid, path);
     return path;
 }
 

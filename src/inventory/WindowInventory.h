@@ -42,6 +42,9 @@ private:
     std::function<WindowHandle()> m_mainWindow;
     // Drive letter -> device, built once per listing (nullptr outside a listing).
     std::map<std::wstring, std::wstring>* m_driveMap = nullptr;
+    // Program path by process, kept for the length of one listing (nullptr outside one): the
+    // windows of one program cost one image-name read between them.
+    std::map<ProcessId, std::wstring>* m_pathsByProcess = nullptr;
 };
 
 // Appends one item for a record to a list view showing windows (program name, title).

@@ -171,15 +171,25 @@ TEST_F(Inventory, EachItemGetsTheIconAtItsOwnPosition) {
     desktop.pathsWithoutIcon.insert(L"");  // the shell may have no icon for an empty name
     TListView list(nullptr, "AvailableWindowsList");
     TImageList images;
+    desktop.imageNameCalls = 0;
     inventory.FillWindowList(list, true);
+    // The four windows of one program cost one image-name read between them.
+    EXPECT_EQ(desktop.imageNameCalls, 2);
     inventory.RefreshWindowIcons(list, images);
     inventory.RefreshWindowIcons(list, images);  // a second refresh starts from an empty list
     ASSERT_EQ(list.Count(), 5);
     EXPECT_EQ(images.Count(), 5);  // the missing icon still holds its slot
     for (int i = 0; i < list.Count(); ++i) EXPECT_EQ(list.Item(i).ImageIndex(), i);
-    // Every icon the shell handed out went back once the image list held its copy.
-    EXPECT_EQ(desktop.iconsMade, 8);
-    EXPECT_EQ(desktop.destroyedIcons, 8);
+    // One lookup per program and refresh, and every icon the shell handed out went back once
+    // the image list held its copies.
+    EXPECT_EQ(desktop.iconsMade, 2);
+    EXPECT_EQ(desktop.destroyedIcons, 2);
+
+    // A later listing reads the image names afresh: a process id may belong to another
+    // program by then.
+    desktop.AddProcess(1, L"\\Device\\HarddiskVolume1\\v.exe");
+    inventory.FillWindowList(list, true);
+    EXPECT_EQ(list.Item(4).Caption(), L"v.exe");
 }
 
 TEST(VisibleWindowsList, FilledAtStartSortedByProgramNameAndRefreshedOnDemand) {
