@@ -304,4 +304,57 @@ TEST_F(HideRestore, TheListsShowTheWindowsAndAreEditedByDragAndDrop) {
     EXPECT_EQ(ListViewRows(lists.exclude, 3).size(), 1u);
 }
 
+void Click(HWND window) {
+    RECT r;
+    GetWindowRect(window, &r);
+    MouseTo(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    MouseButton(true);
+    MouseButton(false);
+}
+
+bool HotkeyTaken(UINT modifiers, UINT key) {
+    if (RegisterHotKey(nullptr, 0x7000, modifiers, key)) {
+        UnregisterHotKey(nullptr, 0x7000);
+        return false;
+    }
+    return GetLastError() == ERROR_HOTKEY_ALREADY_REGISTERED;
+}
+
+TEST_F(HideRestore, AKeyPressedInTheHotkeyBoxBecomesTheNewHotkey) {
+    Helper helper(L"One Two");
+    std::vector<HWND> windows{helper.Window(L"One"), helper.Window(L"Two")};
+    HWND main = StartNivora(L"");
+    ASSERT_TRUE(WaitFor([&] { return IsShown(main); }));
+    ASSERT_TRUE(PressButton(main, L"Extra Settings"));
+    ASSERT_TRUE(PressButton(main, L"Shortcuts"));
+    HWND box = FindChildByText(main, L"Ctrl+`");
+    ASSERT_NE(box, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return IsShown(box); }));
+    SetForegroundWindow(main);
+    Click(box);
+    ASSERT_TRUE(WaitFor([&] { return GetFocus() == box || GetForegroundWindow() == main; }));
+
+    // While the box has the focus its own combination is typed, not acted on.
+    HideRestoreKey();
+    Sleep(500);
+    EXPECT_TRUE(AllShown(windows));
+    EXPECT_EQ(WindowText(box), L"Ctrl+`");
+
+    // A plain letter changes nothing; Ctrl with F9 is shown and registered at the key release,
+    // and the combination it replaces is let go.
+    PressKeys({}, 'A');
+    PressKeys({VK_CONTROL}, VK_F9);
+    ASSERT_TRUE(WaitFor([&] { return WindowText(box) == L"Ctrl+F9"; }, 3000)) << WindowText(box);
+    EXPECT_TRUE(WaitFor([&] { return HotkeyTaken(MOD_CONTROL, VK_F9); }, 3000));
+    EXPECT_FALSE(HotkeyTaken(MOD_CONTROL, VK_OEM_3));
+
+    // Out of the box, the new combination hides and restores.
+    ASSERT_TRUE(PressButton(main, L"Windows"));
+    Click(FindChildByText(main, L"Refresh List"));
+    PressKeys({VK_CONTROL}, VK_F9);
+    EXPECT_TRUE(WaitFor([&] { return AllHidden(windows); }));
+    PressKeys({VK_CONTROL}, VK_F9);
+    EXPECT_TRUE(WaitFor([&] { return AllShown(windows); }));
+}
+
 }  // namespace
