@@ -247,12 +247,15 @@ void TMainForm::BuildLayout() {
     cbLockWorkstation.SetCaption(L"Lock workstation before starting ( For OS >= Win 2000)");
     // The caption is longer than the group is wide: it wraps onto a second line.
     Place(cbLockWorkstation, 10, 45, 236, 28);
+    // Each mouse button is a group of its own that may be all up: a click flips it, and the
+    // two stay independent of each other.
+    int group = 3;
     for (TSpeedButton* b : {&btnMouseWinCtrl, &btnMouseSSaverCtrl}) {
         b->hint = L"Activate On Mouse Shortcut";
         b->helpContext = 1014;
         b->imageId = 216;
         b->allowAllUp = true;
-        b->groupIndex = 0;
+        b->groupIndex = group++;
     }
     edHkWindowsKey.SetText(L"CTRL+`");
     edHkProgramKey.SetText(L"CTRL+\\");
