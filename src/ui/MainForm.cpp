@@ -245,6 +245,7 @@ void TMainForm::BuildLayout() {
     Place(edHKSSaverKey, 10, 20, 190, 21);
     Place(btnMouseSSaverCtrl, 206, 18, 28, 25);
     cbLockWorkstation.SetCaption(L"Lock workstation before starting ( For OS >= Win 2000)");
+    cbLockWorkstation.hint = L"This feature is available only for Windows 2000/XP/NT systems";
     // The caption is longer than the group is wide: it wraps onto a second line.
     Place(cbLockWorkstation, 10, 45, 236, 28);
     // Each mouse button is a group of its own that may be all up: a click flips it, and the

@@ -34,5 +34,42 @@ TEST(ExtraSettings, EachMouseButtonFlipsOnItsOwnAndItsStateIsSaved) {
     EXPECT_NE(text.find("[MouseShortcut_SSaver]\r\nEnabled=0"), std::string::npos) << text;
 }
 
+// F1 opens the context of the focused control, else of the nearest control above it.
+TEST(ExtraSettings, F1OpensTheContextOfTheControlOrItsSubPage) {
+    Harness h;
+    ASSERT_TRUE(h.Start());
+    TMainForm& f = h.Form();
+    std::vector<std::pair<TControl*, int>> expected = {
+        {&f.SheetOptions, 1010}, {&f.pnlButtons, 1010},
+        {&f.btnGeneral, 1011}, {&f.cbAutoStart, 1011}, {&f.btShowLayout, 1011},
+        {&f.btnKeyaboard, 1013}, {&f.edHkWindowsKey, 1013}, {&f.cbLockWorkstation, 1013},
+        {&f.btnMouseWinCtrl, 1014}, {&f.btnMouseSSaverCtrl, 1014},
+        // The Sound sub-page's panel answers with the General context, its controls with 1012.
+        {&f.cbModifyVolume, 1011}, {&f.btnSound, 1012}, {&f.sliderSelectedVolume, 1012},
+        {&f.SliderGlobalVolume, 1012}, {&f.cbSelectedVolumeMuted, 1012},
+        {&f.btnGetVolume, 1012}, {&f.btnTestSound, 1012}, {&f.imSound, 1012},
+        {&f.btnDisplay, 1014}, {&f.cbSwitchResolution, 1014}, {&f.edCurrentResolutionInfo, 1014}};
+    for (auto [control, context] : expected)
+        EXPECT_EQ(control->EffectiveHelpContext(), context) << control->Name();
+}
+
+TEST(ExtraSettings, TheShortcutsControlsExplainThemselves) {
+    Harness h;
+    ASSERT_TRUE(h.Start());
+    TMainForm& f = h.Form();
+    for (TEdit* edit : {&f.edHkWindowsKey, &f.edHkProgramKey, &f.edHKSSaverKey})
+        EXPECT_EQ(edit->hint,
+                  L"Click in this field and hit the key of your choice. Please click outside the "
+                  L"box using your mouse before hitting any other keys.")
+            << edit->Name();
+    for (TSpeedButton* b : {&f.btnMouseWinCtrl, &f.btnMouseSSaverCtrl})
+        EXPECT_EQ(b->hint, L"Activate On Mouse Shortcut") << b->Name();
+    EXPECT_EQ(f.gbSSaverHotkey.hint, L"Start Screen saver hot key configuration");
+    EXPECT_EQ(f.cbLockWorkstation.Caption(),
+              L"Lock workstation before starting ( For OS >= Win 2000)");
+    EXPECT_EQ(f.cbLockWorkstation.hint,
+              L"This feature is available only for Windows 2000/XP/NT systems");
+}
+
 }  // namespace
 }  // namespace nv::test
