@@ -296,6 +296,8 @@ void TMainForm::BuildLayout() {
     gbDesiredVolume.helpContext = 1012;
     Place(gbDesiredVolume, 192, 34, 110, 170);
     sliderSelectedVolume.maxValue = 65535;
+    sliderSelectedVolume.lineSize = 1000;
+    sliderSelectedVolume.pageSize = 10000;
     sliderSelectedVolume.hint = L"Desired volume level slider";
     Place(sliderSelectedVolume, 10, 18, 40, 120);
     cbSelectedVolumeMuted.SetCaption(L"Muted");

@@ -248,6 +248,10 @@ public:
     NotifyEvent OnChange;
     int minValue = 0;
     int maxValue = 100;
+    // The steps of the arrow keys and of Page Up/Page Down; 0 stands for a hundredth and a tenth
+    // of the range.
+    int lineSize = 0;
+    int pageSize = 0;
     int Position() const { return m_position; }
     void SetPosition(int position);
     // The user moved the thumb.
