@@ -323,6 +323,7 @@ void TMainForm::BuildLayout() {
     Place(edResolutionInfo, 72, 36, 250, 21);
     btnSelectResolution.SetCaption(L"List");
     btnSelectResolution.hint = L"List of all display resolutions supported by your video board.";
+    btnSelectResolution.dropDownMenu = &popMenuResolutions;
     Place(btnSelectResolution, 330, 35, 60, 23);
     btnTestResolution.SetCaption(L"Test selected resolution");
     btnTestResolution.hint = L"Click to switch to the resolution listed above.";

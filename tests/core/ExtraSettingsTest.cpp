@@ -71,5 +71,13 @@ TEST(ExtraSettings, TheShortcutsControlsExplainThemselves) {
               L"This feature is available only for Windows 2000/XP/NT systems");
 }
 
+TEST(ExtraSettings, TheListButtonDropsTheResolutionMenuDown) {
+    Harness h;
+    ASSERT_TRUE(h.Start());
+    h.User([&] { h.Form().btnSelectResolution.Click(); });
+    EXPECT_EQ(h.backend.popups, std::vector<std::string>{"popMenuResolutions"});
+    EXPECT_TRUE(h.desktop.messageBoxes.empty());
+}
+
 }  // namespace
 }  // namespace nv::test
