@@ -511,6 +511,8 @@ void TMainForm::btnWindowsClick() {
 void TMainForm::btnOptionsClick() {
     btnOptions.SetDown(true);
     MainPageControl.SetActivePage(&SheetOptions);
+    // Every showing of the page brings the Sound page's "Current" group up to date.
+    RefreshCurrentVolume();
     SheetOptions.SetFocus();
 }
 
@@ -534,12 +536,14 @@ void TMainForm::btnKeyaboardClick() {
 }
 
 void TMainForm::btnSoundClick() {
+    RefreshCurrentVolume();
     btnSound.SetDown(true);
     PageControlSettings.SetActivePage(&SheetSetSound);
     sliderSelectedVolume.SetFocus();
 }
 
 void TMainForm::btnDisplayClick() {
+    edCurrentResolutionInfo.SetText(DisplayModeText(CurrentDisplayModeNumber()));
     btnDisplay.SetDown(true);
     PageControlSettings.SetActivePage(&SheetSetDisplay);
     edResolutionInfo.SetFocus();
