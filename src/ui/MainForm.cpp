@@ -245,14 +245,18 @@ void TMainForm::BuildLayout() {
     Place(edHKSSaverKey, 10, 20, 190, 21);
     Place(btnMouseSSaverCtrl, 206, 18, 28, 25);
     cbLockWorkstation.SetCaption(L"Lock workstation before starting ( For OS >= Win 2000)");
+    cbLockWorkstation.hint = L"This feature is available only for Windows 2000/XP/NT systems";
     // The caption is longer than the group is wide: it wraps onto a second line.
     Place(cbLockWorkstation, 10, 45, 236, 28);
+    // Each mouse button is a group of its own that may be all up: a click flips it, and the
+    // two stay independent of each other.
+    int group = 3;
     for (TSpeedButton* b : {&btnMouseWinCtrl, &btnMouseSSaverCtrl}) {
         b->hint = L"Activate On Mouse Shortcut";
         b->helpContext = 1014;
         b->imageId = 216;
         b->allowAllUp = true;
-        b->groupIndex = 0;
+        b->groupIndex = group++;
     }
     edHkWindowsKey.SetText(L"CTRL+`");
     edHkProgramKey.SetText(L"CTRL+\\");
@@ -292,6 +296,8 @@ void TMainForm::BuildLayout() {
     gbDesiredVolume.helpContext = 1012;
     Place(gbDesiredVolume, 192, 34, 110, 170);
     sliderSelectedVolume.maxValue = 65535;
+    sliderSelectedVolume.lineSize = 1000;
+    sliderSelectedVolume.pageSize = 10000;
     sliderSelectedVolume.hint = L"Desired volume level slider";
     Place(sliderSelectedVolume, 10, 18, 40, 120);
     cbSelectedVolumeMuted.SetCaption(L"Muted");
@@ -317,6 +323,7 @@ void TMainForm::BuildLayout() {
     Place(edResolutionInfo, 72, 36, 250, 21);
     btnSelectResolution.SetCaption(L"List");
     btnSelectResolution.hint = L"List of all display resolutions supported by your video board.";
+    btnSelectResolution.dropDownMenu = &popMenuResolutions;
     Place(btnSelectResolution, 330, 35, 60, 23);
     btnTestResolution.SetCaption(L"Test selected resolution");
     btnTestResolution.hint = L"Click to switch to the resolution listed above.";
@@ -504,6 +511,8 @@ void TMainForm::btnWindowsClick() {
 void TMainForm::btnOptionsClick() {
     btnOptions.SetDown(true);
     MainPageControl.SetActivePage(&SheetOptions);
+    // Every showing of the page brings the Sound page's "Current" group up to date.
+    RefreshCurrentVolume();
     SheetOptions.SetFocus();
 }
 
@@ -527,12 +536,14 @@ void TMainForm::btnKeyaboardClick() {
 }
 
 void TMainForm::btnSoundClick() {
+    RefreshCurrentVolume();
     btnSound.SetDown(true);
     PageControlSettings.SetActivePage(&SheetSetSound);
     sliderSelectedVolume.SetFocus();
 }
 
 void TMainForm::btnDisplayClick() {
+    edCurrentResolutionInfo.SetText(DisplayModeText(CurrentDisplayModeNumber()));
     btnDisplay.SetDown(true);
     PageControlSettings.SetActivePage(&SheetSetDisplay);
     edResolutionInfo.SetFocus();

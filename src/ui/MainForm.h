@@ -197,6 +197,8 @@ public:
     bool PasswordMatches(const std::wstring& typed);
     void SetApplicationPassword(const std::wstring& typed);
     std::int32_t CurrentDisplayModeNumber();  // display modes
+    std::wstring DisplayModeText(std::int32_t modeNumber);
+    void RefreshCurrentVolume();             // volume: the Sound page's "Current" group
     bool AssignAllShortcuts();               // hotkeys
     void UnregisterAllShortcuts();
     bool IsHiddenMode();                     // hide/restore cycle

@@ -63,6 +63,8 @@ void TMainForm::SetApplicationPassword(const std::wstring& typed) {
 // what stands for the current mode then is ENUM_CURRENT_SETTINGS (-1), which reads back as the
 // current settings, so switching to it changes nothing.
 std::int32_t TMainForm::CurrentDisplayModeNumber() { return -1; }
+// With no mode listed there is none to describe: the text stays empty.
+std::wstring TMainForm::DisplayModeText(std::int32_t) { return std::wstring(); }
 
 // Hotkeys
 bool TMainForm::AssignAllShortcuts() { return nv::AssignAllShortcuts(*this); }
@@ -81,6 +83,7 @@ void TMainForm::RestoreWallpaper() {}
 void TMainForm::SaveCurrentVolume() {}
 void TMainForm::ApplyDesiredVolume() {}
 void TMainForm::RestoreSavedVolume() {}
+void TMainForm::RefreshCurrentVolume() {}  // the Sound page's "Current" group stays as it is
 void TMainForm::HideSpecialWindows(bool, bool, bool) {}
 void TMainForm::RestoreSpecialWindows() {}
 

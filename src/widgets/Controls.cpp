@@ -145,6 +145,10 @@ Rect TGroupBox::ClientRect() const { return Rect{6, 16, Width() - 6, Height() - 
 
 void TButton::Click() {
     if (OnClick) OnClick();
+    if (dropDownMenu) {
+        Rect screen = Peer() ? Peer()->ScreenBounds() : Rect{};
+        dropDownMenu->Popup(screen.left, screen.bottom);
+    }
 }
 
 void TSpeedButton::SetDown(bool down) {

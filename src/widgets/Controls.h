@@ -44,6 +44,8 @@ public:
     virtual ~IControlPeer() = default;
     virtual void Sync(Prop what, int arg) = 0;
     virtual WindowHandle Handle() const = 0;
+    // Where the native control lies on the screen; empty where there is no screen.
+    virtual Rect ScreenBounds() const { return {}; }
 };
 
 // Key codes and shift state of the keyboard events.
@@ -170,6 +172,9 @@ public:
     using TControl::TControl;
     NotifyEvent OnClick;
     int imageId = 0;  // a picture above the caption
+    // A drop-down button: after the click event, this menu opens just below the button's lower
+    // left corner.
+    TPopupMenu* dropDownMenu = nullptr;
     virtual void Click();
 };
 
@@ -248,6 +253,10 @@ public:
     NotifyEvent OnChange;
     int minValue = 0;
     int maxValue = 100;
+    // The steps of the arrow keys and of Page Up/Page Down; 0 stands for a hundredth and a tenth
+    // of the range.
+    int lineSize = 0;
+    int pageSize = 0;
     int Position() const { return m_position; }
     void SetPosition(int position);
     // The user moved the thumb.

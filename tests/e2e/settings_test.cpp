@@ -6,6 +6,8 @@
 
 #include "support/Driver.h"
 
+#include <commctrl.h>
+
 using namespace e2e;
 
 namespace {
@@ -119,6 +121,29 @@ TEST_F(Settings, VolumeKeepsItsLowSixteenBits) {
         Terminate(main);
         EXPECT_EQ(Ini(L"Sounds", L"Volume"), loaded) << written;
     }
+}
+
+TEST_F(Settings, TheDesiredVolumeSliderStepsByAThousandAndItsLevelIsSaved) {
+    HWND main = StartNivora();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(PressButton(main, L"&Extra Settings"));
+    ASSERT_TRUE(PressButton(main, L"Sound"));
+    // Of the two sliders, the "Current" one is for display only and stays disabled.
+    HWND desired = nullptr;
+    for (int i = 0; HWND slider = FindChildByClass(main, TRACKBAR_CLASSW, i); ++i)
+        if (IsWindowEnabled(slider)) desired = slider;
+    ASSERT_NE(desired, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(desired) != FALSE; }));
+    EXPECT_EQ(SendMessageW(desired, TBM_GETRANGEMAX, 0, 0), 65535);
+    EXPECT_EQ(SendMessageW(desired, TBM_GETLINESIZE, 0, 0), 1000);
+    EXPECT_EQ(SendMessageW(desired, TBM_GETPAGESIZE, 0, 0), 10000);
+
+    // One press of the down arrow: a thousand steps below full volume.
+    SendMessageW(desired, WM_KEYDOWN, VK_DOWN, 1);
+    SendMessageW(desired, WM_KEYUP, VK_DOWN, 0xC0000001);
+    EXPECT_EQ(SendMessageW(desired, TBM_GETPOS, 0, 0), 1000);
+    Terminate(main);
+    EXPECT_EQ(Ini(L"Sounds", L"Volume"), L"64535");
 }
 
 TEST_F(Settings, EveryStartRewritesThePresentRunValueQuoted) {

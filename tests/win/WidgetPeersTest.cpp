@@ -431,6 +431,10 @@ public:
         option.helpContext = 1012;
         left.helpContext = 1001;
         helpContext = 1000;
+        list.SetCaption(L"List");
+        list.SetBounds(40, 60, 60, 23);
+        list.dropDownMenu = &menu;
+        menu.items.Add("current", L"Current");
     }
     nv::TPanel left{this, "left"};
     nv::TSplitter splitter{this, "splitter"};
@@ -438,9 +442,11 @@ public:
     nv::TGroupBox group{&left, "group"};
     nv::TCheckBox option{&group, "option"};
     nv::TButton plain{&right, "plain"};
+    nv::TButton list{&right, "list"};
+    nv::TPopupMenu menu{"menu"};
 };
 
-// Forwards to the native backend and records the help requests.
+// Forwards to the native backend and records the help requests and the menus to show.
 class HelpRecordingBackend : public nv::IWidgetBackend {
 public:
     explicit HelpRecordingBackend(nv::IWidgetBackend& real) : m_real(real) {}
@@ -451,10 +457,11 @@ public:
     void PostQuit() override { m_real.PostQuit(); }
     nv::ModalResult RunModal(nv::TForm& form) override { return m_real.RunModal(form); }
     void ShowPopupMenu(nv::TPopupMenu& menu, int x, int y) override {
-        m_real.ShowPopupMenu(menu, x, y);
+        menus.push_back({menu.name, POINT{x, y}});
     }
     void ShowHelp(const std::wstring&, int context) override { contexts.push_back(context); }
     std::vector<int> contexts;
+    std::vector<std::pair<std::string, POINT>> menus;
 
 private:
     nv::IWidgetBackend& m_real;
@@ -535,6 +542,21 @@ TEST_F(WidgetSplitAndHelp, HelpOpensAtTheFocusedControlsContextOrTheNearestAbove
     backend.RunMessageLoop();
     EXPECT_EQ(backend.contexts.back(), 1012);
     EXPECT_EQ(backend.contexts.size(), 3u);
+}
+
+TEST_F(WidgetSplitAndHelp, ADropDownButtonOpensItsMenuBelowItsLowerLeftCorner) {
+    int clicks = 0;
+    form.list.OnClick = [&] { ++clicks; };
+    HWND button = Hwnd(form.list.Handle());
+    ::SendMessageW(button, BM_CLICK, 0, 0);
+    EXPECT_EQ(clicks, 1);
+    RECT r;
+    ::GetWindowRect(button, &r);
+    ASSERT_EQ(backend.menus.size(), 1u);
+    EXPECT_EQ(backend.menus[0].first, "menu");
+    EXPECT_EQ(backend.menus[0].second.x, r.left);
+    EXPECT_EQ(backend.menus[0].second.y, r.bottom);
+    EXPECT_GT(r.bottom, r.top);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -178,8 +178,11 @@ public:
                                                   TBS_NOTICKS, 0);
         ::SendMessageW(m_hwnd, TBM_SETRANGEMIN, FALSE, m_slider.minValue);
         ::SendMessageW(m_hwnd, TBM_SETRANGEMAX, FALSE, m_slider.maxValue);
-        ::SendMessageW(m_hwnd, TBM_SETPAGESIZE, 0, (m_slider.maxValue - m_slider.minValue) / 10);
-        ::SendMessageW(m_hwnd, TBM_SETLINESIZE, 0, (m_slider.maxValue - m_slider.minValue) / 100);
+        int range = m_slider.maxValue - m_slider.minValue;
+        ::SendMessageW(m_hwnd, TBM_SETPAGESIZE, 0,
+                       m_slider.pageSize > 0 ? m_slider.pageSize : range / 10);
+        ::SendMessageW(m_hwnd, TBM_SETLINESIZE, 0,
+                       m_slider.lineSize > 0 ? m_slider.lineSize : range / 100);
         ShowPosition();
     }
     void OnScroll() override {

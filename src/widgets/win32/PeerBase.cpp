@@ -136,6 +136,12 @@ DWORD Win32Peer::CommonStyle() const {
     return style;
 }
 
+Rect Win32Peer::ScreenBounds() const {
+    RECT r{};
+    if (m_hwnd) ::GetWindowRect(m_hwnd, &r);
+    return Rect{r.left, r.top, r.right, r.bottom};
+}
+
 RECT Win32Peer::NativeBounds() const {
     // Bounds are relative to the parent window's origin: a group box's client rectangle only
     // keeps its aligned children clear of the frame, and Realign has already applied it.

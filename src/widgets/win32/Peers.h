@@ -45,6 +45,7 @@ public:
     Win32Peer& operator=(const Win32Peer&) = delete;
 
     WindowHandle Handle() const override { return reinterpret_cast<WindowHandle>(m_hwnd); }
+    Rect ScreenBounds() const override;
     HWND Hwnd() const { return m_hwnd; }
     TControl& Model() const { return m_model; }
 
