@@ -176,11 +176,15 @@ void THideCycle::BringProgramToTop() {
         BringWindowToFront(windows, window, m_form.Handle());
         if (windows.IsIconic(window)) windows.ShowWindow(window, ShowCmd::Restore);
     };
-    for (const auto& info : *m_hidden)
-        if (info->title == title) return bring(info->handle);
+    // An empty title or path names no window: an entry added from disk has no title, and
+    // would otherwise bring forward some untitled window; one without a path would pick a
+    // window whose program could not be read.
+    if (!title.empty())
+        for (const auto& info : *m_hidden)
+            if (info->title == title) return bring(info->handle);
+    if (path.empty()) return;
     for (const auto& info : *m_hidden)
         if (info->programPath == path) return bring(info->handle);
-    if (path.empty()) return;
     m_platform.shell.ShellExecuteW(L"open", path, L"", ExtractFileDir(path), ShowCmd::Show);
 }
 

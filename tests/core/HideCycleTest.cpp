@@ -322,6 +322,32 @@ TEST_F(HideCycle, BringToTopStartsTheProgramFromItsFolder) {
     EXPECT_EQ(l.showCmd, ShowCmd::Show);
 }
 
+TEST_F(HideCycle, BringToTopEntryWithoutTitleOrPathNamesNoWindow) {
+    // An entry added from disk has no title: it must not pick the untitled window that the
+    // filter lets through; the program is found by its path or started.
+    WindowHandle untitled = Open(L"", kShellPid, 0, L"Afx:00400000:8");
+    WindowHandle unread = Open(L"Elevated", 77);  // its process cannot be read: no path
+    h.desktop.foreground = 0;
+    AddEntry(h.Form().BringToTopList, "", "C:\\Tools\\Player.exe", false);
+    Press();
+    std::vector<WindowHandle> listed;
+    for (const auto& info : *h.Form().hideCycle->HiddenWindows()) listed.push_back(info->handle);
+    // Both are listed, so both were there to be matched.
+    EXPECT_EQ(std::vector<WindowHandle>(listed.begin(), listed.begin() + 2),
+              (std::vector<WindowHandle>{unread, untitled}));
+    EXPECT_EQ(h.desktop.foreground, 0u);
+    ASSERT_EQ(h.desktop.launches.size(), 1u);
+    EXPECT_EQ(h.desktop.launches[0].file, L"C:\\Tools\\Player.exe");
+    Press();
+
+    // No path and a title that is not on screen: nothing is brought forward or started.
+    h.Form().BringToTopList.Clear();
+    AddEntry(h.Form().BringToTopList, "Gone", "", false);
+    Press();
+    EXPECT_EQ(h.desktop.foreground, 0u);
+    EXPECT_EQ(h.desktop.launches.size(), 1u);
+}
+
 TEST_F(HideCycle, MediaPlayerIsMinimizedBeforeAnythingIsHidden) {
     WindowHandle a = Open(L"Report", kEditorPid);
     WindowHandle player = Open(L"Windows Media Player", kViewerPid, 0, L"WMPlayerApp");
