@@ -22,6 +22,14 @@ bool ContainsText(const std::wstring& text, const std::wstring& part) {
     return UpperCase(text).find(UpperCase(part)) != std::wstring::npos;
 }
 
+// The folder a program is started in. A program at the root of a drive starts in "C:\", not
+// in "C:", which would be whatever folder was last current on that drive.
+std::wstring ProgramFolder(const std::wstring& path) {
+    std::wstring folder = ExtractFileDir(path);
+    if (folder.size() == 2 && folder[1] == L':') folder += L'\\';
+    return folder;
+}
+
 const TWindowEntry* EntryOf(const TListItem& item) {
     return dynamic_cast<const TWindowEntry*>(item.Data());
 }
@@ -185,7 +193,7 @@ void THideCycle::BringProgramToTop() {
     if (path.empty()) return;
     for (const auto& info : *m_hidden)
         if (info->programPath == path) return bring(info->handle);
-    m_platform.shell.ShellExecuteW(L"open", path, L"", ExtractFileDir(path), ShowCmd::Show);
+    m_platform.shell.ShellExecuteW(L"open", path, L"", ProgramFolder(path), ShowCmd::Show);
 }
 
 void THideCycle::HideNewWindow(WindowHandle window) {

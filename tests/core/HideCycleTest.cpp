@@ -320,6 +320,14 @@ TEST_F(HideCycle, BringToTopStartsTheProgramFromItsFolder) {
     EXPECT_EQ(l.parameters, L"");
     EXPECT_EQ(l.directory, L"C:\\Tools");
     EXPECT_EQ(l.showCmd, ShowCmd::Show);
+    Press();
+
+    // At the root of a drive it starts in the root, not in the drive's current folder.
+    h.Form().BringToTopList.Clear();
+    AddEntry(h.Form().BringToTopList, "Player", "D:\\Player.exe", false);
+    Press();
+    ASSERT_EQ(h.desktop.launches.size(), 2u);
+    EXPECT_EQ(h.desktop.launches[1].directory, L"D:\\");
 }
 
 TEST_F(HideCycle, BringToTopEntryWithoutTitleOrPathNamesNoWindow) {
