@@ -151,6 +151,9 @@ void UnregisterAllShortcuts(TMainForm& form) {
 void HotkeyBoxKeyDown(TMainForm& form, TEdit& box, std::uint16_t& key, ShiftState shift) {
     if (!IsShortcutKey(key, shift)) return;
     box.SetText(FormatShortcut(form.platform.windows, MakeShortcut(key, shift)));
+    // The combination is all the box wants of the key. Left to the edit, Ctrl+Del would delete
+    // the text just shown and Alt+F4 would close the window.
+    key = 0;
 }
 
 void HotkeyBoxKeyPress(wchar_t& ch) { ch = 0; }

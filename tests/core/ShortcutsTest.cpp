@@ -169,6 +169,11 @@ TEST(Hotkeys, KeyCaptureShowsOnlyUsableCombinations) {
     // Typed characters never reach the box.
     h.User([&] { box.KeyPress(L'x'); });
     EXPECT_EQ(box.Text(), L"Shift+Ctrl+Alt+B");
+    // Nor does a key that made a combination: the edit would delete the text at Ctrl+Del.
+    std::uint16_t del = 46;
+    h.User([&] { box.OnKeyDown(del, {false, true, false}); });
+    EXPECT_EQ(box.Text(), L"Ctrl+Del");
+    EXPECT_EQ(del, 0);
 }
 
 TEST(Hotkeys, ModifierAloneKeepsTheTextAndRegistersItAgainOnRelease) {

@@ -348,6 +348,17 @@ TEST_F(HideRestore, AKeyPressedInTheHotkeyBoxBecomesTheNewHotkey) {
     EXPECT_TRUE(WaitFor([&] { return HotkeyTaken(MOD_CONTROL, VK_F9); }, 3000));
     EXPECT_FALSE(HotkeyTaken(MOD_CONTROL, VK_OEM_3));
 
+    // A combination the edit itself would act on (Ctrl+Del deletes to the end of the line) is
+    // taken as the combination only.
+    HWND saver = FindChildByText(main, L"Ctrl+F12");
+    ASSERT_NE(saver, nullptr);
+    Click(saver);
+    PressKeys({VK_CONTROL}, VK_DELETE);
+    ASSERT_TRUE(WaitFor([&] { return WindowText(saver) == L"Ctrl+Del"; }, 3000))
+        << WindowText(saver);
+    EXPECT_TRUE(WaitFor([&] { return HotkeyTaken(MOD_CONTROL, VK_DELETE); }, 3000));
+    EXPECT_EQ(FindDialog(nivora.Pid()), nullptr);
+
     // Out of the box, the new combination hides and restores.
     ASSERT_TRUE(PressButton(main, L"Windows"));
     Click(FindChildByText(main, L"Refresh List"));
