@@ -1,5 +1,6 @@
 #include "conceal/HideCycle.h"
 
+#include <algorithm>
 #include <cwctype>
 #include <unordered_set>
 
@@ -237,6 +238,11 @@ void THideCycle::RestoreHiddenWindows() {
 void THideCycle::RestoreEverything() {
     if (!IsHiddenMode()) return;
     m_form.RestoreSavedVolume();
+    // The program is ending: its own window, closed or hidden, is not shown again on the way.
+    WindowList& list = *m_hidden;
+    list.erase(std::remove_if(list.begin(), list.end(),
+                              [&](const auto& entry) { return IsOwnWindow(entry->handle); }),
+               list.end());
     RestoreHiddenWindows();
     m_form.RestoreSpecialWindows();
     m_form.RestoreWallpaper();

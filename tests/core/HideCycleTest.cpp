@@ -389,6 +389,22 @@ TEST_F(HideCycle, HungWindowIsHiddenWithoutBlockingCallsAndDoesNotStopTheOthers)
                                                        "ShowWindowAsync(" + Hex(hung) + ",8)"}));
 }
 
+TEST_F(HideCycle, TerminatingWhileHiddenDoesNotShowTheClosedWindowAgain) {
+    TMainForm& f = h.Form();
+    WindowHandle a = Open(L"Report", kEditorPid);
+    Press();                           // the main window goes with the rest...
+    h.User([&] { f.HotKey(1); });      // ...is called back while hidden...
+    ASSERT_TRUE(f.Visible());
+    h.desktop.messageBoxAnswers = {MessageBoxResult::Yes};
+    h.User([&] { f.btnTerminate.Click(); });  // ...and closed
+    ASSERT_FALSE(f.Visible());
+    int shown = 0;
+    f.OnShow = [&] { ++shown; };
+    h.Finish();
+    EXPECT_TRUE(Shown(a));
+    EXPECT_EQ(shown, 0);
+}
+
 TEST_F(HideCycle, ShutdownWhileHiddenRestoresEverything) {
     WindowHandle a = Open(L"Report", kEditorPid, 0x00040000);
     WindowHandle b = Open(L"Files", kShellPid);
