@@ -230,6 +230,16 @@ TEST(Hotkeys, TakenCombinationInABoxShowsThePageAndKeepsTheFocus) {
     EXPECT_EQ(f.MainPageControl.ActivePage(), &f.SheetOptions);
     EXPECT_EQ(f.PageControlSettings.ActivePage(), &f.SheetSetShortcuts);
     EXPECT_TRUE(f.edHkWindowsKey.Focused());
+
+    // The Enter that dismissed the report comes up in the box: it was not pressed there, so
+    // the report does not come back. A key pressed there tries again.
+    h.User([&] { f.edHkWindowsKey.KeyUp(13, {}); });
+    EXPECT_EQ(h.desktop.messageBoxes.size(), 1u);
+    h.User([&] {
+        f.edHkWindowsKey.KeyDown(17, {false, true, false});
+        f.edHkWindowsKey.KeyUp(17, {});
+    });
+    EXPECT_EQ(h.desktop.messageBoxes.size(), 2u);
 }
 
 TEST(Hotkeys, IgnoredWhileAHotkeyBoxHasTheFocus) {

@@ -11,6 +11,8 @@ using namespace e2e;
 
 namespace {
 
+void Click(HWND window);
+
 struct Helper {
     Process process;
     explicit Helper(const std::wstring& args, const std::wstring& exe = L"nv_windows.exe") {
@@ -184,6 +186,19 @@ TEST_F(HideRestore, AHotkeyHeldByAnotherProgramIsReportedOnTheShortcutsPage) {
     HWND edit = FindChildByText(main, L"Ctrl+`");
     ASSERT_NE(edit, nullptr);
     EXPECT_TRUE(WaitFor([&] { return IsShown(edit); }));
+
+    // Releasing a key in the box tries the combination again and reports it once more. The
+    // Enter that dismisses that report is released in the box as well, but it was never
+    // pressed there: it must not bring the report back.
+    SetForegroundWindow(main);
+    Click(edit);
+    PressKeys({}, VK_CONTROL);
+    ASSERT_TRUE(WaitFor([&] { return (box = FindDialog(nivora.Pid())) != nullptr; }));
+    SetForegroundWindow(box);
+    PressKeys({}, VK_RETURN);
+    ASSERT_TRUE(WaitFor([&] { return FindDialog(nivora.Pid()) == nullptr; }));
+    Sleep(1000);
+    EXPECT_EQ(FindDialog(nivora.Pid()), nullptr);
 }
 
 // The three list views of the Windows page: the visible windows (left), the Do-not-hide list
