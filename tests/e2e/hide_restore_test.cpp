@@ -373,6 +373,14 @@ TEST_F(HideRestore, AKeyPressedInTheHotkeyBoxBecomesTheNewHotkey) {
         << WindowText(saver);
     EXPECT_TRUE(WaitFor([&] { return HotkeyTaken(MOD_CONTROL, VK_DELETE); }, 3000));
     EXPECT_EQ(FindDialog(nivora.Pid()), nullptr);
+    // Alt with the letter of a button ("&Terminate") is a combination too, not the button.
+    PressKeys({VK_MENU}, 'T');
+    ASSERT_TRUE(WaitFor([&] { return WindowText(saver) == L"Alt+T"; }, 3000))
+        << WindowText(saver);
+    EXPECT_TRUE(WaitFor([&] { return HotkeyTaken(MOD_ALT, 'T'); }, 3000));
+    Sleep(300);
+    EXPECT_EQ(FindDialog(nivora.Pid()), nullptr);
+    EXPECT_TRUE(IsShown(main));
 
     // Out of the box, the new combination hides and restores.
     ASSERT_TRUE(PressButton(main, L"Windows"));
