@@ -1,5 +1,6 @@
 #include "conceal/HideCycle.h"
 
+#include <algorithm>
 #include <cwctype>
 #include <unordered_set>
 
@@ -20,6 +21,14 @@ std::wstring UpperCase(std::wstring text) {
 
 bool ContainsText(const std::wstring& text, const std::wstring& part) {
     return UpperCase(text).find(UpperCase(part)) != std::wstring::npos;
+}
+
+// The folder a program is started in. A program at the root of a drive starts in "C:\", not
+// in "C:", which would be whatever folder was last current on that drive.
+std::wstring ProgramFolder(const std::wstring& path) {
+    std::wstring folder = ExtractFileDir(path);
+    if (folder.size() == 2 && folder[1] == L':') folder += L'\\';
+    return folder;
 }
 
 const TWindowEntry* EntryOf(const TListItem& item) {
@@ -176,12 +185,16 @@ void THideCycle::BringProgramToTop() {
         BringWindowToFront(windows, window, m_form.Handle());
         if (windows.IsIconic(window)) windows.ShowWindow(window, ShowCmd::Restore);
     };
-    for (const auto& info : *m_hidden)
-        if (info->title == title) return bring(info->handle);
+    // An empty title or path names no window: an entry added from disk has no title, and
+    // would otherwise bring forward some untitled window; one without a path would pick a
+    // window whose program could not be read.
+    if (!title.empty())
+        for (const auto& info : *m_hidden)
+            if (info->title == title) return bring(info->handle);
+    if (path.empty()) return;
     for (const auto& info : *m_hidden)
         if (info->programPath == path) return bring(info->handle);
-    if (path.empty()) return;
-    m_platform.shell.ShellExecuteW(L"open", path, L"", ExtractFileDir(path), ShowCmd::Show);
+    m_platform.shell.ShellExecuteW(L"open", path, L"", ProgramFolder(path), ShowCmd::Show);
 }
 
 void THideCycle::HideNewWindow(WindowHandle window) {
@@ -225,6 +238,11 @@ void THideCycle::RestoreHiddenWindows() {
 void THideCycle::RestoreEverything() {
     if (!IsHiddenMode()) return;
     m_form.RestoreSavedVolume();
+    // The program is ending: its own window, closed or hidden, is not shown again on the way.
+    WindowList& list = *m_hidden;
+    list.erase(std::remove_if(list.begin(), list.end(),
+                              [&](const auto& entry) { return IsOwnWindow(entry->handle); }),
+               list.end());
     RestoreHiddenWindows();
     m_form.RestoreSpecialWindows();
     m_form.RestoreWallpaper();

@@ -34,7 +34,8 @@ class THideCycle {
     void HideNewWindow(WindowHandle window);
     // Shows every listed window again, the last listed first, and empties the list.
     void RestoreHiddenWindows();
-    // At shut-down: puts back everything still hidden and ends hidden mode.
+    // At shut-down: puts back everything still hidden, except the program's own window, and
+    // ends hidden mode.
     void RestoreEverything();
 
     const TForegroundRecord& ForegroundRecord() const { return m_foreground; }

@@ -8,8 +8,6 @@ namespace nv {
 namespace {
 
 constexpr std::uint32_t kPlatformWin32Nt = 2;
-// The image name is read through a buffer of 302 characters: at most 301 of them are a path.
-constexpr std::size_t kMaxProgramPath = 301;
 
 std::wstring TrimControlChars(const std::wstring& text) {
     std::size_t first = 0;
@@ -158,8 +156,9 @@ std::wstring TWindowInventory::GetWindowProgramPath(WindowHandle window) {
     }
     // The process is opened by its id directly, so no process is missed however many run.
     std::wstring image = m_platform.kernel.GetProcessImageFileNameW(pid);
+    // Kept whole however long: the program is long-path aware, and a path cut short would name
+    // a program that does not exist.
     std::wstring path = image.empty() ? image : DevicePathToDrivePath(image);
-    if (path.size() > kMaxProgramPath) path.resize(kMaxProgramPath);
     if (m_pathsByProcess) m_pathsByProcess->emplace(pid, path);
     return path;
 }

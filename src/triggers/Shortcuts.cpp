@@ -149,13 +149,21 @@ void UnregisterAllShortcuts(TMainForm& form) {
 }
 
 void HotkeyBoxKeyDown(TMainForm& form, TEdit& box, std::uint16_t& key, ShiftState shift) {
+    form.hotkeyBoxKeysDown.insert(key);
     if (!IsShortcutKey(key, shift)) return;
     box.SetText(FormatShortcut(form.platform.windows, MakeShortcut(key, shift)));
+    // The combination is all the box wants of the key. Left to the edit, Ctrl+Del would delete
+    // the text just shown and Alt+F4 would close the window.
+    key = 0;
 }
 
 void HotkeyBoxKeyPress(wchar_t& ch) { ch = 0; }
 
-void HotkeyBoxKeyUp(TMainForm& form, TEdit& box, int id) {
+void HotkeyBoxKeyUp(TMainForm& form, TEdit& box, std::uint16_t key, int id) {
+    // Only a key pressed in the box counts. The Enter or Esc that dismisses the failure report
+    // is pressed in the report and released here: taking it would try the same combination
+    // again and bring the report back, over and over.
+    if (form.hotkeyBoxKeysDown.erase(key) == 0) return;
     if (AssignShortcut(form, id, box.Text())) return;
     form.ShowShortcutsPage();
     box.SetFocus();

@@ -48,9 +48,10 @@ bool AssignShortcut(TMainForm& form, int id, const std::wstring& text);
 bool AssignAllShortcuts(TMainForm& form);
 void UnregisterAllShortcuts(TMainForm& form);
 
-// Key capture of a hotkey box.
+// Key capture of a hotkey box. A key that makes a combination shows it in the box and goes no
+// further; the release of a key pressed in the box registers the box's text.
 void HotkeyBoxKeyDown(TMainForm& form, TEdit& box, std::uint16_t& key, ShiftState shift);
 void HotkeyBoxKeyPress(wchar_t& ch);
-void HotkeyBoxKeyUp(TMainForm& form, TEdit& box, int id);
+void HotkeyBoxKeyUp(TMainForm& form, TEdit& box, std::uint16_t key, int id);
 
 }  // namespace nv

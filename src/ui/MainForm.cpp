@@ -412,8 +412,8 @@ void TMainForm::WireEvents() {
             HotkeyBoxKeyDown(*this, *edit, key, shift);
         };
         edit->OnKeyPress = [](wchar_t& ch) { HotkeyBoxKeyPress(ch); };
-        edit->OnKeyUp = [this, edit, hotkey](std::uint16_t&, ShiftState) {
-            HotkeyBoxKeyUp(*this, *edit, hotkey);
+        edit->OnKeyUp = [this, edit, hotkey](std::uint16_t& key, ShiftState) {
+            HotkeyBoxKeyUp(*this, *edit, key, hotkey);
         };
     }
     // The visible-windows list: refresh by button, menu and F5.

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <memory>
+#include <set>
 #include <string>
 
 #include "inventory/WindowInventory.h"
@@ -162,6 +163,8 @@ public:
     // missing its entries never overwrites them.
     bool excludeListUnread = false;
     bool bringToTopListUnread = false;
+    // Keys pressed in a hotkey box and not yet released there (hotkeys).
+    std::set<std::uint16_t> hotkeyBoxKeysDown;
 
     // --- Handlers -----------------------------------------------------------------------------
     void FormCreate();

@@ -320,6 +320,40 @@ TEST_F(HideCycle, BringToTopStartsTheProgramFromItsFolder) {
     EXPECT_EQ(l.parameters, L"");
     EXPECT_EQ(l.directory, L"C:\\Tools");
     EXPECT_EQ(l.showCmd, ShowCmd::Show);
+    Press();
+
+    // At the root of a drive it starts in the root, not in the drive's current folder.
+    h.Form().BringToTopList.Clear();
+    AddEntry(h.Form().BringToTopList, "Player", "D:\\Player.exe", false);
+    Press();
+    ASSERT_EQ(h.desktop.launches.size(), 2u);
+    EXPECT_EQ(h.desktop.launches[1].directory, L"D:\\");
+}
+
+TEST_F(HideCycle, BringToTopEntryWithoutTitleOrPathNamesNoWindow) {
+    // An entry added from disk has no title: it must not pick the untitled window that the
+    // filter lets through; the program is found by its path or started.
+    WindowHandle untitled = Open(L"", kShellPid, 0, L"Afx:00400000:8");
+    WindowHandle unread = Open(L"Elevated", 77);  // its process cannot be read: no path
+    h.desktop.foreground = 0;
+    AddEntry(h.Form().BringToTopList, "", "C:\\Tools\\Player.exe", false);
+    Press();
+    std::vector<WindowHandle> listed;
+    for (const auto& info : *h.Form().hideCycle->HiddenWindows()) listed.push_back(info->handle);
+    // Both are listed, so both were there to be matched.
+    EXPECT_EQ(std::vector<WindowHandle>(listed.begin(), listed.begin() + 2),
+              (std::vector<WindowHandle>{unread, untitled}));
+    EXPECT_EQ(h.desktop.foreground, 0u);
+    ASSERT_EQ(h.desktop.launches.size(), 1u);
+    EXPECT_EQ(h.desktop.launches[0].file, L"C:\\Tools\\Player.exe");
+    Press();
+
+    // No path and a title that is not on screen: nothing is brought forward or started.
+    h.Form().BringToTopList.Clear();
+    AddEntry(h.Form().BringToTopList, "Gone", "", false);
+    Press();
+    EXPECT_EQ(h.desktop.foreground, 0u);
+    EXPECT_EQ(h.desktop.launches.size(), 1u);
 }
 
 TEST_F(HideCycle, MediaPlayerIsMinimizedBeforeAnythingIsHidden) {
@@ -353,6 +387,22 @@ TEST_F(HideCycle, HungWindowIsHiddenWithoutBlockingCallsAndDoesNotStopTheOthers)
     EXPECT_EQ(h.desktop.Window(hung).exStyle, 0x00040000u);
     EXPECT_EQ(CallsOn(hung), (std::vector<std::string>{"SendMessageTimeout(" + Hex(hung) + ",0)",
                                                        "ShowWindowAsync(" + Hex(hung) + ",8)"}));
+}
+
+TEST_F(HideCycle, TerminatingWhileHiddenDoesNotShowTheClosedWindowAgain) {
+    TMainForm& f = h.Form();
+    WindowHandle a = Open(L"Report", kEditorPid);
+    Press();                           // the main window goes with the rest...
+    h.User([&] { f.HotKey(1); });      // ...is called back while hidden...
+    ASSERT_TRUE(f.Visible());
+    h.desktop.messageBoxAnswers = {MessageBoxResult::Yes};
+    h.User([&] { f.btnTerminate.Click(); });  // ...and closed
+    ASSERT_FALSE(f.Visible());
+    int shown = 0;
+    f.OnShow = [&] { ++shown; };
+    h.Finish();
+    EXPECT_TRUE(Shown(a));
+    EXPECT_EQ(shown, 0);
 }
 
 TEST_F(HideCycle, ShutdownWhileHiddenRestoresEverything) {

@@ -107,16 +107,17 @@ TEST_F(Inventory, FirstLetterMappedToTheDeviceWins) {
     EXPECT_EQ(inventory.DevicePathToDrivePath(L"\\Device\\HarddiskVolume1\\x.exe"), L"B:\\x.exe");
 }
 
-TEST_F(Inventory, ProgramPathIsEmptyWhenTheProcessCannotBeReadAndCutTo301) {
+TEST_F(Inventory, ProgramPathIsEmptyWhenTheProcessCannotBeReadAndWholeWhenLong) {
     WindowHandle unknown = desktop.AddWindow(L"Elevated", L"X", 99);
     EXPECT_EQ(inventory.GetWindowProgramPath(unknown), L"");
 
     std::wstring longPath = L"\\Device\\HarddiskVolume1\\" + std::wstring(400, L'a') + L".exe";
     desktop.AddProcess(5, longPath);
     WindowHandle h = desktop.AddWindow(L"Long", L"X", 5);
+    // A path of any length keeps its program's name.
     std::wstring path = inventory.GetWindowProgramPath(h);
-    EXPECT_EQ(path.size(), 301u);
-    EXPECT_EQ(path.substr(0, 3), L"C:\\");
+    EXPECT_EQ(path, L"C:\\" + std::wstring(400, L'a') + L".exe");
+    EXPECT_EQ(ExtractFileName(path), std::wstring(400, L'a') + L".exe");
 }
 
 TEST_F(Inventory, DriveMapIsBuiltOncePerListing) {

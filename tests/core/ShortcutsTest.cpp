@@ -169,6 +169,11 @@ TEST(Hotkeys, KeyCaptureShowsOnlyUsableCombinations) {
     // Typed characters never reach the box.
     h.User([&] { box.KeyPress(L'x'); });
     EXPECT_EQ(box.Text(), L"Shift+Ctrl+Alt+B");
+    // Nor does a key that made a combination: the edit would delete the text at Ctrl+Del.
+    std::uint16_t del = 46;
+    h.User([&] { box.OnKeyDown(del, {false, true, false}); });
+    EXPECT_EQ(box.Text(), L"Ctrl+Del");
+    EXPECT_EQ(del, 0);
 }
 
 TEST(Hotkeys, ModifierAloneKeepsTheTextAndRegistersItAgainOnRelease) {
@@ -225,6 +230,16 @@ TEST(Hotkeys, TakenCombinationInABoxShowsThePageAndKeepsTheFocus) {
     EXPECT_EQ(f.MainPageControl.ActivePage(), &f.SheetOptions);
     EXPECT_EQ(f.PageControlSettings.ActivePage(), &f.SheetSetShortcuts);
     EXPECT_TRUE(f.edHkWindowsKey.Focused());
+
+    // The Enter that dismissed the report comes up in the box: it was not pressed there, so
+    // the report does not come back. A key pressed there tries again.
+    h.User([&] { f.edHkWindowsKey.KeyUp(13, {}); });
+    EXPECT_EQ(h.desktop.messageBoxes.size(), 1u);
+    h.User([&] {
+        f.edHkWindowsKey.KeyDown(17, {false, true, false});
+        f.edHkWindowsKey.KeyUp(17, {});
+    });
+    EXPECT_EQ(h.desktop.messageBoxes.size(), 2u);
 }
 
 TEST(Hotkeys, IgnoredWhileAHotkeyBoxHasTheFocus) {

@@ -11,6 +11,8 @@ using namespace e2e;
 
 namespace {
 
+void Click(HWND window);
+
 struct Helper {
     Process process;
     explicit Helper(const std::wstring& args, const std::wstring& exe = L"nv_windows.exe") {
@@ -184,6 +186,19 @@ TEST_F(HideRestore, AHotkeyHeldByAnotherProgramIsReportedOnTheShortcutsPage) {
     HWND edit = FindChildByText(main, L"Ctrl+`");
     ASSERT_NE(edit, nullptr);
     EXPECT_TRUE(WaitFor([&] { return IsShown(edit); }));
+
+    // Releasing a key in the box tries the combination again and reports it once more. The
+    // Enter that dismisses that report is released in the box as well, but it was never
+    // pressed there: it must not bring the report back.
+    SetForegroundWindow(main);
+    Click(edit);
+    PressKeys({}, VK_CONTROL);
+    ASSERT_TRUE(WaitFor([&] { return (box = FindDialog(nivora.Pid())) != nullptr; }));
+    SetForegroundWindow(box);
+    PressKeys({}, VK_RETURN);
+    ASSERT_TRUE(WaitFor([&] { return FindDialog(nivora.Pid()) == nullptr; }));
+    Sleep(1000);
+    EXPECT_EQ(FindDialog(nivora.Pid()), nullptr);
 }
 
 // The three list views of the Windows page: the visible windows (left), the Do-not-hide list
@@ -347,6 +362,25 @@ TEST_F(HideRestore, AKeyPressedInTheHotkeyBoxBecomesTheNewHotkey) {
     ASSERT_TRUE(WaitFor([&] { return WindowText(box) == L"Ctrl+F9"; }, 3000)) << WindowText(box);
     EXPECT_TRUE(WaitFor([&] { return HotkeyTaken(MOD_CONTROL, VK_F9); }, 3000));
     EXPECT_FALSE(HotkeyTaken(MOD_CONTROL, VK_OEM_3));
+
+    // A combination the edit itself would act on (Ctrl+Del deletes to the end of the line) is
+    // taken as the combination only.
+    HWND saver = FindChildByText(main, L"Ctrl+F12");
+    ASSERT_NE(saver, nullptr);
+    Click(saver);
+    PressKeys({VK_CONTROL}, VK_DELETE);
+    ASSERT_TRUE(WaitFor([&] { return WindowText(saver) == L"Ctrl+Del"; }, 3000))
+        << WindowText(saver);
+    EXPECT_TRUE(WaitFor([&] { return HotkeyTaken(MOD_CONTROL, VK_DELETE); }, 3000));
+    EXPECT_EQ(FindDialog(nivora.Pid()), nullptr);
+    // Alt with the letter of a button ("&Terminate") is a combination too, not the button.
+    PressKeys({VK_MENU}, 'T');
+    ASSERT_TRUE(WaitFor([&] { return WindowText(saver) == L"Alt+T"; }, 3000))
+        << WindowText(saver);
+    EXPECT_TRUE(WaitFor([&] { return HotkeyTaken(MOD_ALT, 'T'); }, 3000));
+    Sleep(300);
+    EXPECT_EQ(FindDialog(nivora.Pid()), nullptr);
+    EXPECT_TRUE(IsShown(main));
 
     // Out of the box, the new combination hides and restores.
     ASSERT_TRUE(PressButton(main, L"Windows"));

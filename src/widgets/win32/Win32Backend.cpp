@@ -62,15 +62,22 @@ bool PreTranslate(MSG& msg) {
     if (!msg.hwnd) return false;
     HWND root = ::GetAncestor(msg.hwnd, GA_ROOT);
     if (!root || !IsFormWindow(root)) return false;
+    auto takesEveryKey = [&] {
+        return (::SendMessageW(msg.hwnd, WM_GETDLGCODE, msg.wParam,
+                               reinterpret_cast<LPARAM>(&msg)) &
+                DLGC_WANTALLKEYS) != 0;
+    };
     // F1 is help, except in a box that takes every key for itself (a hotkey box).
-    if (msg.message == WM_KEYDOWN && msg.wParam == VK_F1 &&
-        !(::SendMessageW(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg)) &
-          DLGC_WANTALLKEYS)) {
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_F1 && !takesEveryKey()) {
         if (auto* form = dynamic_cast<TForm*>(&Win32Peer::Of(root)->Model())) {
             ShowFormHelp(*form);
             return true;
         }
     }
+    // In such a box Alt with a letter is a combination being chosen: it must not press the
+    // button whose caption underlines that letter ("&Terminate", "&Hide"). Dropped here, as
+    // every typed character is.
+    if (msg.message == WM_SYSCHAR && takesEveryKey()) return true;
     return ::IsDialogMessageW(root, &msg) != FALSE;
 }
 
