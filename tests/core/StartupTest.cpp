@@ -58,6 +58,30 @@ TEST(Startup, QuietSwitchIsTheWholeFirstArgumentInAnyCase) {
     }
 }
 
+TEST(Startup, AFailedCreationStepIsReportedAndTheListsAndSettingsStillLoad) {
+    Harness h;
+    h.backend.imageListsFail = true;
+    h.Make();
+    std::vector<std::uint8_t> record(513, 0);
+    record[0] = 4;
+    std::copy_n("Mail", 4, record.begin() + 1);
+    h.desktop.ReplaceFileContents(h.Globals().excludeListFile, record);
+    h.desktop.WritePrivateProfileStringW(L"SpecialWindows", L"HideDesktop", L"1",
+                                         h.Globals().settingsFile);
+
+    ASSERT_TRUE(h.Start());
+    ASSERT_EQ(h.desktop.messageBoxes.size(), 1u);
+    EXPECT_EQ(h.desktop.messageBoxes[0].text, L"Invalid ImageList.");
+    EXPECT_EQ(h.desktop.messageBoxes[0].kind, MessageBoxKind::Error);
+    TMainForm& f = h.Form();
+    // What the next save writes back is what the files held, not empty lists and defaults.
+    EXPECT_EQ(f.ExcludeList.Count(), 1);
+    EXPECT_TRUE(f.cbHideDeskTop.Checked());
+    EXPECT_EQ(f.MainPageControl.ActivePage(), &f.SheetWindows);
+    EXPECT_TRUE(f.Visible());
+    EXPECT_TRUE(h.Globals().ready);
+}
+
 TEST(Startup, SecondInstanceWarnsAndEndsWithoutAWindow) {
     Harness h;
     h.desktop.mutexExists = true;
