@@ -1,6 +1,8 @@
 // Start-up and shut-down of the program against the in-memory desktop.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "support/Harness.h"
 
 namespace nv::test {
@@ -129,6 +131,63 @@ TEST(Startup, PageButtonsSwitchPagesAndStayDownAsAGroup) {
     EXPECT_EQ(f.PageControlSettings.ActivePage(), &f.SheetSetShortcuts);
     EXPECT_TRUE(f.btnKeyaboard.Down());
     EXPECT_FALSE(f.btnGeneral.Down());
+}
+
+TEST(Shutdown, CloseSavesBothListsThenTheSettingsAndTheDestroyStepWritesTheSameAgain) {
+    Harness h;
+    ASSERT_TRUE(h.Start());
+    const TGlobals& g = h.Globals();
+    auto exists = [&](const std::wstring& file) {
+        return std::filesystem::exists(h.desktop.RealPath(file));
+    };
+    auto bytes = [&](const std::wstring& file) {
+        std::ifstream in(h.desktop.RealPath(file), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    auto terminate = [&] {
+        h.desktop.messageBoxAnswers = {MessageBoxResult::Yes};
+        h.User([&] { h.Form().btnTerminate.Click(); });
+    };
+
+    // A failed save is reported and stops the close query there: the window stays.
+    h.desktop.failingWrites.insert(g.excludeListFile);
+    terminate();
+    ASSERT_EQ(h.desktop.messageBoxes.size(), 2u);
+    EXPECT_EQ(h.desktop.messageBoxes[1].kind, MessageBoxKind::Error);
+    EXPECT_EQ(h.desktop.messageBoxes[1].caption, L"NV");
+    EXPECT_FALSE(exists(g.bringToTopFile));
+    EXPECT_FALSE(exists(g.settingsFile));
+    EXPECT_FALSE(h.App().Terminated());
+    EXPECT_TRUE(h.Form().Visible());
+
+    h.desktop.failingWrites.clear();
+    terminate();
+    ASSERT_TRUE(h.App().Terminated());
+    std::vector<std::string> saved;
+    for (const std::wstring* file : {&g.excludeListFile, &g.bringToTopFile, &g.settingsFile}) {
+        ASSERT_TRUE(exists(*file));
+        saved.push_back(bytes(*file));
+        std::filesystem::remove(h.desktop.RealPath(*file));
+    }
+    EXPECT_FALSE(h.desktop.hotkeys.empty());
+
+    h.Finish();
+    std::vector<std::string> again;
+    for (const std::wstring* file : {&g.excludeListFile, &g.bringToTopFile, &g.settingsFile})
+        again.push_back(bytes(*file));
+    EXPECT_EQ(again, saved);
+    EXPECT_TRUE(h.desktop.hotkeys.empty());
+}
+
+TEST(Shutdown, TheDestroyStepSavesNothingBeforeStartUpHasFinished) {
+    Harness h;
+    ASSERT_TRUE(h.Start());
+    h.Globals().ready = false;  // as when the process ends before its message loop
+    h.Finish();
+    for (const std::wstring* file :
+         {&h.Globals().excludeListFile, &h.Globals().bringToTopFile, &h.Globals().settingsFile})
+        EXPECT_FALSE(std::filesystem::exists(h.desktop.RealPath(*file)));
+    EXPECT_TRUE(h.desktop.hotkeys.empty());
 }
 
 TEST(ErrorReport, AppendsAFullStopAfterCharactersAbove46) {
