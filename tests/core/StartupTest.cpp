@@ -84,6 +84,25 @@ TEST(Startup, AFailedCreationStepIsReportedAndTheListsAndSettingsStillLoad) {
     EXPECT_TRUE(h.Globals().ready);
 }
 
+TEST(Startup, TheHideHotkeyDoesNothingWhileAStartUpMessageIsOpen) {
+    Harness h;
+    WindowHandle other = h.desktop.AddWindow(L"Report", L"AppWindow", 77);
+    h.desktop.takenHotkeys.insert({HotKeyMod::Control, 220});  // Ctrl+\ belongs to another
+    bool pressed = false;
+    h.desktop.onMessageBox = [&](const MessageBoxRecord&) {
+        // The hide hotkey is registered by now; its press arrives while the box is open.
+        if (!h.desktop.hotkeys.empty()) {
+            pressed = true;
+            h.User([&] { h.Form().HotKey(0); });
+        }
+    };
+    ASSERT_TRUE(h.Start());
+    ASSERT_TRUE(pressed);
+    EXPECT_FALSE(h.Form().IsHiddenMode());
+    EXPECT_TRUE(h.desktop.IsWindowVisible(other));
+    EXPECT_TRUE(h.Globals().ready);
+}
+
 TEST(Startup, SecondInstanceWarnsAndEndsWithoutAWindow) {
     Harness h;
     h.desktop.mutexExists = true;
