@@ -441,9 +441,12 @@ void TMainForm::FormCreate() {
     // 3. Caption and application title.
     SetCaption(globals.applicationTitle);
     app.title = globals.applicationTitle;
-    // 4. The program icons and the visible windows.
-    if (!ProgramsImageList.Recreate32Bit()) throw std::runtime_error("Invalid ImageList");
-    RefreshAvailableWindows();
+    // 4. The program icons and the visible windows. A failure here is reported and creation
+    // goes on to the loads below.
+    app.Dispatch([this] {
+        if (!ProgramsImageList.Recreate32Bit()) throw std::runtime_error("Invalid ImageList");
+        RefreshAvailableWindows();
+    });
     // 5. Version texts.
     stVersioninfo.SetCaption(kVersionText);
     stAboutVersion.SetCaption(kVersionText);

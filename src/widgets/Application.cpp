@@ -16,7 +16,8 @@ TApplication::~TApplication() {
 void TApplication::CreateForm(TForm& form) {
     if (!m_mainForm) m_mainForm = &form;
     m_backend.Realize(form);
-    if (form.OnCreate) form.OnCreate();
+    // The creation step is an event like any other: an error in it is reported, not fatal.
+    if (form.OnCreate) Dispatch(form.OnCreate);
 }
 
 void TApplication::CreateTimer(TTimer& timer) { m_backend.RealizeTimer(timer); }

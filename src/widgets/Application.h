@@ -31,8 +31,8 @@ public:
     IWidgetBackend& Backend() { return m_backend; }
     IWindowManager& Windows() { return m_windows; }
 
-    // Creates the form's native windows and runs its creation step; the first form created
-    // becomes the main form.
+    // Creates the form's native windows and runs its creation step through the error
+    // boundary; the first form created becomes the main form.
     void CreateForm(TForm& form);
     TForm* MainForm() const { return m_mainForm; }
     // Realises and enables a timer.

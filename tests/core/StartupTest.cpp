@@ -1,6 +1,8 @@
 // Start-up and shut-down of the program against the in-memory desktop.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "support/Harness.h"
 
 namespace nv::test {
@@ -58,6 +60,49 @@ TEST(Startup, QuietSwitchIsTheWholeFirstArgumentInAnyCase) {
     }
 }
 
+TEST(Startup, AFailedCreationStepIsReportedAndTheListsAndSettingsStillLoad) {
+    Harness h;
+    h.backend.imageListsFail = true;
+    h.Make();
+    std::vector<std::uint8_t> record(513, 0);
+    record[0] = 4;
+    std::copy_n("Mail", 4, record.begin() + 1);
+    h.desktop.ReplaceFileContents(h.Globals().excludeListFile, record);
+    h.desktop.WritePrivateProfileStringW(L"SpecialWindows", L"HideDesktop", L"1",
+                                         h.Globals().settingsFile);
+
+    ASSERT_TRUE(h.Start());
+    ASSERT_EQ(h.desktop.messageBoxes.size(), 1u);
+    EXPECT_EQ(h.desktop.messageBoxes[0].text, L"Invalid ImageList.");
+    EXPECT_EQ(h.desktop.messageBoxes[0].kind, MessageBoxKind::Error);
+    TMainForm& f = h.Form();
+    // What the next save writes back is what the files held, not empty lists and defaults.
+    EXPECT_EQ(f.ExcludeList.Count(), 1);
+    EXPECT_TRUE(f.cbHideDeskTop.Checked());
+    EXPECT_EQ(f.MainPageControl.ActivePage(), &f.SheetWindows);
+    EXPECT_TRUE(f.Visible());
+    EXPECT_TRUE(h.Globals().ready);
+}
+
+TEST(Startup, TheHideHotkeyDoesNothingWhileAStartUpMessageIsOpen) {
+    Harness h;
+    WindowHandle other = h.desktop.AddWindow(L"Report", L"AppWindow", 77);
+    h.desktop.takenHotkeys.insert({HotKeyMod::Control, 220});  // Ctrl+\ belongs to another
+    bool pressed = false;
+    h.desktop.onMessageBox = [&](const MessageBoxRecord&) {
+        // The hide hotkey is registered by now; its press arrives while the box is open.
+        if (!h.desktop.hotkeys.empty()) {
+            pressed = true;
+            h.User([&] { h.Form().HotKey(0); });
+        }
+    };
+    ASSERT_TRUE(h.Start());
+    ASSERT_TRUE(pressed);
+    EXPECT_FALSE(h.Form().IsHiddenMode());
+    EXPECT_TRUE(h.desktop.IsWindowVisible(other));
+    EXPECT_TRUE(h.Globals().ready);
+}
+
 TEST(Startup, SecondInstanceWarnsAndEndsWithoutAWindow) {
     Harness h;
     h.desktop.mutexExists = true;
@@ -105,6 +150,63 @@ TEST(Startup, PageButtonsSwitchPagesAndStayDownAsAGroup) {
     EXPECT_EQ(f.PageControlSettings.ActivePage(), &f.SheetSetShortcuts);
     EXPECT_TRUE(f.btnKeyaboard.Down());
     EXPECT_FALSE(f.btnGeneral.Down());
+}
+
+TEST(Shutdown, CloseSavesBothListsThenTheSettingsAndTheDestroyStepWritesTheSameAgain) {
+    Harness h;
+    ASSERT_TRUE(h.Start());
+    const TGlobals& g = h.Globals();
+    auto exists = [&](const std::wstring& file) {
+        return std::filesystem::exists(h.desktop.RealPath(file));
+    };
+    auto bytes = [&](const std::wstring& file) {
+        std::ifstream in(h.desktop.RealPath(file), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    auto terminate = [&] {
+        h.desktop.messageBoxAnswers = {MessageBoxResult::Yes};
+        h.User([&] { h.Form().btnTerminate.Click(); });
+    };
+
+    // A failed save is reported and stops the close query there: the window stays.
+    h.desktop.failingWrites.insert(g.excludeListFile);
+    terminate();
+    ASSERT_EQ(h.desktop.messageBoxes.size(), 2u);
+    EXPECT_EQ(h.desktop.messageBoxes[1].kind, MessageBoxKind::Error);
+    EXPECT_EQ(h.desktop.messageBoxes[1].caption, L"NV");
+    EXPECT_FALSE(exists(g.bringToTopFile));
+    EXPECT_FALSE(exists(g.settingsFile));
+    EXPECT_FALSE(h.App().Terminated());
+    EXPECT_TRUE(h.Form().Visible());
+
+    h.desktop.failingWrites.clear();
+    terminate();
+    ASSERT_TRUE(h.App().Terminated());
+    std::vector<std::string> saved;
+    for (const std::wstring* file : {&g.excludeListFile, &g.bringToTopFile, &g.settingsFile}) {
+        ASSERT_TRUE(exists(*file));
+        saved.push_back(bytes(*file));
+        std::filesystem::remove(h.desktop.RealPath(*file));
+    }
+    EXPECT_FALSE(h.desktop.hotkeys.empty());
+
+    h.Finish();
+    std::vector<std::string> again;
+    for (const std::wstring* file : {&g.excludeListFile, &g.bringToTopFile, &g.settingsFile})
+        again.push_back(bytes(*file));
+    EXPECT_EQ(again, saved);
+    EXPECT_TRUE(h.desktop.hotkeys.empty());
+}
+
+TEST(Shutdown, TheDestroyStepSavesNothingBeforeStartUpHasFinished) {
+    Harness h;
+    ASSERT_TRUE(h.Start());
+    h.Globals().ready = false;  // as when the process ends before its message loop
+    h.Finish();
+    for (const std::wstring* file :
+         {&h.Globals().excludeListFile, &h.Globals().bringToTopFile, &h.Globals().settingsFile})
+        EXPECT_FALSE(std::filesystem::exists(h.desktop.RealPath(*file)));
+    EXPECT_TRUE(h.desktop.hotkeys.empty());
 }
 
 TEST(ErrorReport, AppendsAFullStopAfterCharactersAbove46) {

@@ -1,6 +1,9 @@
 // Nivora.exe started, switched and stopped as a user would, in a Wine prefix.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "support/Driver.h"
 
 using namespace e2e;
@@ -71,6 +74,62 @@ TEST_F(Startup, ShowsTheMainWindowWithItsPagesAndStopsOnTerminate) {
     DWORD attributes = GetFileAttributesW(DataFolder().c_str());
     EXPECT_NE(attributes, INVALID_FILE_ATTRIBUTES);
     EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Where a child window lies in its top-level window's client area.
+RECT ClientRectOf(HWND child, HWND top) {
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, top, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+TEST_F(Startup, TheWindowOpensCentredWithItsButtonBarAndKeepsItsMinimumSize) {
+    Process p;
+    HWND main = StartNivora(p);
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return IsShown(main); }));
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    auto px = [&](int value) { return MulDiv(value, dpi, 96); };
+
+    // A client area of 634 x 341, unless the frame is so thin that the window would be
+    // smaller than its minimum (as Wine draws it): then the minimum.
+    RECT client, outer;
+    GetClientRect(main, &client);
+    GetWindowRect(main, &outer);
+    int frameWidth = (outer.right - outer.left) - client.right;
+    int frameHeight = (outer.bottom - outer.top) - client.bottom;
+    EXPECT_EQ(outer.right - outer.left, std::max(px(634) + frameWidth, px(650)));
+    EXPECT_EQ(outer.bottom - outer.top, std::max(px(341) + frameHeight, px(380)));
+    EXPECT_LE(std::abs((outer.left + outer.right) / 2 - GetSystemMetrics(SM_CXSCREEN) / 2), 1);
+    EXPECT_LE(std::abs((outer.top + outer.bottom) / 2 - GetSystemMetrics(SM_CYSCREEN) / 2), 1);
+    LONG style = GetWindowLongW(main, GWL_STYLE);
+    EXPECT_TRUE(style & WS_THICKFRAME);
+    EXPECT_FALSE(style & WS_SYSMENU);  // no close, minimise or maximise buttons
+
+    // The button bar under the 30-pixel header: four buttons from the left, then Hide and,
+    // after a 10-pixel gap, Terminate at the right end.
+    std::vector<RECT> bar;
+    for (const wchar_t* caption : {L"&Windows", L"&Extra Settings", L"&About", L"Hel&p", L"&Hide",
+                                   L"&Terminate"}) {
+        HWND button = FindChildByText(main, caption);
+        ASSERT_NE(button, nullptr) << caption;
+        bar.push_back(ClientRectOf(button, main));
+        EXPECT_EQ(bar.back().top, px(30)) << caption;
+        EXPECT_EQ(bar.back().bottom, px(59)) << caption;
+    }
+    EXPECT_EQ(bar[0].left, 0);
+    for (int i = 1; i < 4; ++i) EXPECT_EQ(bar[i].left, bar[i - 1].right) << i;
+    EXPECT_EQ(bar[5].right, client.right);
+    EXPECT_EQ(bar[5].left - bar[4].right, px(10));
+
+    SetWindowPos(main, nullptr, 0, 0, 200, 150, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    GetWindowRect(main, &outer);
+    EXPECT_EQ(outer.right - outer.left, px(650));
+    EXPECT_EQ(outer.bottom - outer.top, px(380));
+    p.Kill();
 }
 
 TEST_F(Startup, ASecondStartWarnsAndLeavesTheFirstAlone) {

@@ -614,8 +614,24 @@ private:
 };
 }  // namespace
 
+namespace {
+class RefusingImageListPeer : public TImageList::IPeer {
+public:
+    void Clear() override {}
+    void AddIcon(IconHandle) override {}
+    bool Recreate32Bit() override { return false; }
+};
+
+void RefuseImageLists(TControl& control) {
+    if (auto* list = dynamic_cast<TListView*>(&control); list && list->smallImages)
+        list->smallImages->AttachPeer(std::make_unique<RefusingImageListPeer>());
+    for (TControl* child : control.Children()) RefuseImageLists(*child);
+}
+}  // namespace
+
 void FakeWidgetBackend::Realize(TForm& form) {
     form.AttachPeer(std::make_unique<FakeFormPeer>(m_desktop, form));
+    if (imageListsFail) RefuseImageLists(form);
 }
 
 ModalResult FakeWidgetBackend::RunModal(TForm& form) {

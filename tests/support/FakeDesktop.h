@@ -262,6 +262,8 @@ public:
 
     // Answers a modal form: may fill its edits; returns the result.
     std::function<ModalResult(TForm&)> modalResponder;
+    // The platform refuses the 32-bit copies of the forms' list images.
+    bool imageListsFail = false;
     int loopsRun = 0;
     int quitsPosted = 0;
     std::vector<std::string> popups;

@@ -352,6 +352,12 @@ TEST_F(WidgetPeers, FormPassesHotkeysAndTheEndOfSessionQuery) {
     EXPECT_EQ(::SendMessageW(window, WM_QUERYENDSESSION, 0, 0), TRUE);
     EXPECT_EQ(queries, 2);
     EXPECT_TRUE(::IsWindowVisible(window));  // answering the query does not close
+
+    // A save that fails in the close query is reported and the session is not let end.
+    form.OnCloseQuery = [](bool&) { throw std::runtime_error("Cannot write file \"ExList.Dat\""); };
+    EXPECT_EQ(::SendMessageW(window, WM_QUERYENDSESSION, 0, 0), FALSE);
+    ASSERT_EQ(windows.boxes.size(), 1u);
+    EXPECT_EQ(windows.boxes[0], L"Cannot write file \"ExList.Dat\"");  // '"' is below 46
 }
 
 TEST_F(WidgetPeers, HidingAndShowingTheFormFollowsTheModel) {

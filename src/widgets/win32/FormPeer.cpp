@@ -53,7 +53,9 @@ public:
                 Dispatch([&] { m_form.HotKey(static_cast<int>(wParam)); });
                 return 0;
             case WM_QUERYENDSESSION: {
-                bool allowed = true;
+                // A save that failed in the close query has been reported; the session waits
+                // rather than end with the lists and settings unsaved.
+                bool allowed = false;
                 Dispatch([&] { allowed = m_form.QueryEndSession(); });
                 return allowed ? TRUE : FALSE;
             }
