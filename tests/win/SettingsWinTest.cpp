@@ -135,10 +135,11 @@ TEST_F(SettingsWinTest, TheRunValueQuotesTheExecutablePath) {
     nv::IRegistry& registry = m_platform.registry;
     // The key exists on every Windows; a fresh Wine prefix may lack it.
     bool keyMade = !registry.KeyExists(RegistryHive::CurrentUser, nv::kRunKey);
-    if (keyMade)
+    if (keyMade) {
         ASSERT_EQ(registry.WriteString(RegistryHive::CurrentUser, nv::kRunKey, L"NivoraTestProbe",
                                        L"", true),
                   0u);
+    }
     auto form = NewForm();
     form->SetAutoStart(true);
     EXPECT_TRUE(form->IsAutoStartSet());
