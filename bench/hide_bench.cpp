@@ -100,7 +100,7 @@ int wmain() {
     nv::TMainForm& form = *program.MainForm();
     form.Hide();
 
-    // Each figure is the median of five rounds; a first untimed round lets the helper finish
+    // Each figure is the median of nine rounds; a first untimed round lets the helper finish
     // painting its windows, which would otherwise be charged to whichever loop ran first.
     // The restore direction of the cycle ends by listing the visible windows afresh for the
     // main window; "refresh ms" is that listing alone, timed in the same rounds, and the last
@@ -117,7 +117,7 @@ int wmain() {
         BareHide(helper.windows, styles);
         BareRestore(helper.windows, styles);
         std::vector<double> hide, bareHide, restore, bareRestore, refresh;
-        for (int round = 0; round < 5; ++round) {
+        for (int round = 0; round < 9; ++round) {
             double t0 = Now();
             form.btnHideAll.Click();
             hide.push_back(Now() - t0);

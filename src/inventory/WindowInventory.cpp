@@ -95,7 +95,11 @@ std::vector<std::unique_ptr<TWinInfo>> TWindowInventory::ListWindows(bool visibl
 std::unique_ptr<TWinInfo> TWindowInventory::AddWindowToList(WindowHandle window, bool visibleOnly) {
     IWindowManager& wm = m_platform.windows;
     std::wstring title = TrimControlChars(wm.GetWindowTextW(window, 10000));
-    std::wstring className = TrimControlChars(wm.GetClassNameW(window, 10000));
+    // The class matters only for an untitled window or a "Start" one, so a titled window is
+    // spared the call.
+    std::wstring className;
+    if (title.empty() || title == L"Start")
+        className = TrimControlChars(wm.GetClassNameW(window, 10000));
     WindowInfo info;
     if (!wm.GetWindowInfo(window, info)) info = WindowInfo{};
 
