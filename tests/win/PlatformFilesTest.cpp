@@ -152,7 +152,12 @@ TEST_F(PlatformTest, TerminateProcessEndsAnotherProgramButNeverOurselves) {
     ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                  nullptr, &startup, &child));
     ::WaitForInputIdle(child.hProcess, 5000);
-    std::wstring image = m_platform.kernel.GetProcessImageFileNameW(child.dwProcessId);
+    // A process that Wine is still loading may not have its image name yet.
+    std::wstring image;
+    for (int tries = 0; tries < 100 && image.find(L"notepad.exe") == std::wstring::npos; ++tries) {
+        if (tries > 0) ::Sleep(50);
+        image = m_platform.kernel.GetProcessImageFileNameW(child.dwProcessId);
+    }
     EXPECT_NE(image.find(L"notepad.exe"), std::wstring::npos) << nv::ToUtf8(image);
 
     m_platform.kernel.TerminateProcess(child.dwProcessId);
