@@ -37,42 +37,6 @@ std::map<std::wstring, std::wstring> BuildDriveMap(IKernel& kernel) {
     return drives;
 }
 
-// Keeps a drive map in force for the length of one listing.
-class DriveMapScope {
-  public:
-    DriveMapScope(std::map<std::wstring, std::wstring>*& slot, IKernel& kernel)
-        : m_slot(slot), m_previous(slot) {
-        if (!m_slot) {
-            m_map = BuildDriveMap(kernel);
-            m_slot = &m_map;
-        }
-    }
-    ~DriveMapScope() { m_slot = m_previous; }
-    DriveMapScope(const DriveMapScope&) = delete;
-    DriveMapScope& operator=(const DriveMapScope&) = delete;
-
-  private:
-    std::map<std::wstring, std::wstring>*& m_slot;
-    std::map<std::wstring, std::wstring>* m_previous;
-    std::map<std::wstring, std::wstring> m_map;
-};
-
-// Keeps the program paths of one listing at hand while it runs.
-class PathCacheScope {
-  public:
-    PathCacheScope(std::map<ProcessId, std::wstring>*& slot, std::map<ProcessId, std::wstring>& paths)
-        : m_slot(slot), m_previous(slot) {
-        if (!m_slot) m_slot = &paths;
-    }
-    ~PathCacheScope() { m_slot = m_previous; }
-    PathCacheScope(const PathCacheScope&) = delete;
-    PathCacheScope& operator=(const PathCacheScope&) = delete;
-
-  private:
-    std::map<ProcessId, std::wstring>*& m_slot;
-    std::map<ProcessId, std::wstring>* m_previous;
-};
-
 }  // namespace
 
 TWindowInventory::TWindowInventory(Platform& platform, std::function<WindowHandle()> mainWindow)
@@ -81,14 +45,19 @@ TWindowInventory::TWindowInventory(Platform& platform, std::function<WindowHandl
 std::vector<std::unique_ptr<TWinInfo>> TWindowInventory::ListWindows(bool visibleOnly) {
     // Asking every drive letter for its device costs far more than reading an image name, so
     // the map is built once here and serves every window of the walk.
-    DriveMapScope scope(m_driveMap, m_platform.kernel);
-    std::map<ProcessId, std::wstring> paths;
-    PathCacheScope cache(m_pathsByProcess, paths);
+    Listing listing{BuildDriveMap(m_platform.kernel), {}};
+    m_listing = &listing;
     std::vector<std::unique_ptr<TWinInfo>> windows;
     IWindowManager& wm = m_platform.windows;
-    for (WindowHandle h = wm.GetTopWindow(); h != 0; h = wm.GetNextWindow(h)) {
-        if (auto info = AddWindowToList(h, visibleOnly)) windows.push_back(std::move(info));
+    try {
+        for (WindowHandle h = wm.GetTopWindow(); h != 0; h = wm.GetNextWindow(h)) {
+            if (auto info = AddWindowToList(h, visibleOnly)) windows.push_back(std::move(info));
+        }
+    } catch (...) {
+        m_listing = nullptr;
+        throw;
     }
+    m_listing = nullptr;
     return windows;
 }
 
@@ -154,16 +123,16 @@ std::wstring TWindowInventory::GetWindowProgramPath(WindowHandle window) {
     if (m_platform.kernel.GetVersionExW().platformId != kPlatformWin32Nt) return {};
     ProcessId pid = m_platform.windows.GetWindowThreadProcessId(window);
     if (pid == 0) return {};
-    if (m_pathsByProcess) {
-        auto known = m_pathsByProcess->find(pid);
-        if (known != m_pathsByProcess->end()) return known->second;
+    if (m_listing) {
+        auto known = m_listing->paths.find(pid);
+        if (known != m_listing->paths.end()) return known->second;
     }
     // The process is opened by its id directly, so no process is missed however many run.
     std::wstring image = m_platform.kernel.GetProcessImageFileNameW(pid);
     // Kept whole however long: the program is long-path aware, and a path cut short would name
     // a program that does not exist.
     std::wstring path = image.empty() ? image : DevicePathToDrivePath(image);
-    if (m_pathsByProcess) m_pathsByProcess->emplace(pid, path);
+    if (m_listing) m_listing->paths.emplace(pid, path);
     return path;
 }
 
@@ -177,8 +146,9 @@ std::wstring TWindowInventory::DevicePathToDrivePath(const std::wstring& deviceP
     std::wstring device = devicePath.substr(0, third);
     std::wstring rest = devicePath.substr(third);
 
-    DriveMapScope scope(m_driveMap, m_platform.kernel);
-    for (const auto& [drive, mapped] : *m_driveMap)  // "A:" to "Z:", in order
+    std::map<std::wstring, std::wstring> ownMap;
+    if (!m_listing) ownMap = BuildDriveMap(m_platform.kernel);
+    for (const auto& [drive, mapped] : m_listing ? m_listing->drives : ownMap)  // "A:" to "Z:"
         if (SameDevice(mapped, device)) return drive + rest;
     return devicePath;
 }

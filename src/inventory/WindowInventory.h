@@ -40,11 +40,13 @@ public:
 private:
     Platform& m_platform;
     std::function<WindowHandle()> m_mainWindow;
-    // Drive letter -> device, built once per listing (nullptr outside a listing).
-    std::map<std::wstring, std::wstring>* m_driveMap = nullptr;
-    // Program path by process, kept for the length of one listing (nullptr outside one): the
-    // windows of one program cost one image-name read between them.
-    std::map<ProcessId, std::wstring>* m_pathsByProcess = nullptr;
+    // What one listing looks up once and shares among its windows: drive letter -> device,
+    // and program path by process. Null outside a listing.
+    struct Listing {
+        std::map<std::wstring, std::wstring> drives;
+        std::map<ProcessId, std::wstring> paths;
+    };
+    Listing* m_listing = nullptr;
 };
 
 // Appends one item for a record to a list view showing windows (program name, title).
