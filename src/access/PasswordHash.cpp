@@ -16,35 +16,6 @@ std::vector<std::uint8_t> Bytes(const std::wstring& text) {
     return std::vector<std::uint8_t>(utf8.begin(), utf8.end());
 }
 
-std::wstring ToHex(const std::vector<std::uint8_t>& bytes) {
-    static const wchar_t kDigits[] = L"0123456789abcdef";
-    std::wstring out;
-    for (std::uint8_t b : bytes) {
-        out += kDigits[b >> 4];
-        out += kDigits[b & 0x0F];
-    }
-    return out;
-}
-
-int HexDigit(wchar_t c) {
-    if (c >= L'0' && c <= L'9') return c - L'0';
-    if (c >= L'a' && c <= L'f') return c - L'a' + 10;
-    if (c >= L'A' && c <= L'F') return c - L'A' + 10;
-    return -1;
-}
-
-std::optional<std::vector<std::uint8_t>> FromHex(const std::wstring& text) {
-    if (text.empty() || text.size() % 2 != 0) return std::nullopt;
-    std::vector<std::uint8_t> out;
-    for (std::size_t i = 0; i < text.size(); i += 2) {
-        int high = HexDigit(text[i]);
-        int low = HexDigit(text[i + 1]);
-        if (high < 0 || low < 0) return std::nullopt;
-        out.push_back(static_cast<std::uint8_t>(high << 4 | low));
-    }
-    return out;
-}
-
 struct ParsedHash {
     std::uint32_t iterations = 0;
     std::vector<std::uint8_t> salt;
@@ -58,13 +29,8 @@ std::optional<ParsedHash> Parse(const std::wstring& stored) {
     std::size_t second = rest.find(L'$', first + 1);
     if (second == std::wstring::npos) return std::nullopt;
 
-    std::wstring count = rest.substr(0, first);
-    if (count.empty() || count.size() > 9) return std::nullopt;
     ParsedHash parsed;
-    for (wchar_t c : count) {
-        if (c < L'0' || c > L'9') return std::nullopt;
-        parsed.iterations = parsed.iterations * 10 + static_cast<std::uint32_t>(c - L'0');
-    }
+    parsed.iterations = ParseUnsigned(rest.substr(0, first)).value_or(0);
     if (parsed.iterations == 0 || parsed.iterations > kMaxIterations) return std::nullopt;
 
     auto salt = FromHex(rest.substr(first + 1, second - first - 1));

@@ -1,7 +1,6 @@
 #include "conceal/HideCycle.h"
 
 #include <algorithm>
-#include <cwctype>
 #include <unordered_set>
 
 #include "conceal/WindowSteps.h"
@@ -13,15 +12,6 @@
 namespace nv {
 
 namespace {
-
-std::wstring UpperCase(std::wstring text) {
-    for (wchar_t& c : text) c = static_cast<wchar_t>(std::towupper(c));
-    return text;
-}
-
-bool ContainsText(const std::wstring& text, const std::wstring& part) {
-    return UpperCase(text).find(UpperCase(part)) != std::wstring::npos;
-}
 
 // The folder a program is started in. A program at the root of a drive starts in "C:\", not
 // in "C:", which would be whatever folder was last current on that drive.
@@ -86,12 +76,13 @@ void THideCycle::CloseRecordedWindow() {
         return;
     // The desktop and the taskbar are never closed.
     const std::wstring& cls = m_foreground.className;
-    if (ContainsText(m_foreground.title, L"Program Manager") ||
-        ContainsText(cls, L"SysListView32") || ContainsText(cls, L"Shell_TrayWnd") ||
-        ContainsText(cls, L"WorkerW"))
+    if (ContainsText(m_platform.kernel, m_foreground.title, L"Program Manager") ||
+        ContainsText(m_platform.kernel, cls, L"SysListView32") ||
+        ContainsText(m_platform.kernel, cls, L"Shell_TrayWnd") ||
+        ContainsText(m_platform.kernel, cls, L"WorkerW"))
         return;
     // A folder window is closed; ending its process would end the shell.
-    if (ContainsText(cls, L"ExploreWClass")) {
+    if (ContainsText(m_platform.kernel, cls, L"ExploreWClass")) {
         m_platform.windows.PostMessageW(window, kWmClose, 0, 0);
         return;
     }
@@ -148,8 +139,7 @@ std::vector<THideCycle::TSpareRule> THideCycle::ReadSpareRules() {
         // An entry without a file name must not spare every window: an empty name is found
         // in every path.
         if (entry->AllWindows())
-            rule.programName =
-                UpperCase(ExtractFileName(m_platform.kernel.AnsiToWide(entry->PathBytes())));
+            rule.programName = ExtractFileName(m_platform.kernel.AnsiToWide(entry->PathBytes()));
         rules.push_back(std::move(rule));
     }
     return rules;
@@ -162,11 +152,10 @@ void THideCycle::HideUnlessSpared(const TWinInfo& entry, const std::vector<TSpar
         if (m_form.Visible()) m_form.ToggleProgramWindow(true);
         return;
     }
-    const std::wstring path = UpperCase(entry.programPath);
     for (const TSpareRule& rule : rules) {
         bool byTitle = !rule.title.empty() && rule.title == entry.title;
-        bool byProgram =
-            !rule.programName.empty() && path.find(rule.programName) != std::wstring::npos;
+        bool byProgram = !rule.programName.empty() &&
+                         ContainsText(m_platform.kernel, entry.programPath, rule.programName);
         if (byTitle || byProgram) return;
     }
     ConcealWindow(m_platform.windows, entry.handle);

@@ -46,7 +46,7 @@ class THideCycle {
     // One Do-not-hide entry, converted once per hide.
     struct TSpareRule {
         std::wstring title;        // spares windows with exactly this title, when not empty
-        std::wstring programName;  // upper-cased file name; spares windows whose path holds it
+        std::wstring programName;  // file name; spares windows whose path holds it, in any case
     };
 
     void HideDirection();

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Text.h"
 #include "platform/Types.h"
 
 // <windows.h> makes GetNextWindow a two-argument macro; files that include it first would
@@ -111,6 +112,12 @@ public:
 
     // lstrcmpW: the locale-aware, case-sensitive comparison the sorted lists use.
     virtual int lstrcmpW(const std::wstring& a, const std::wstring& b) = 0;
+    // The ordinal comparisons, as Windows compares file names: CompareStringOrdinal gives
+    // <0, 0 or >0; FindStringOrdinal (from the start) the position of part in text, or -1.
+    virtual int CompareStringOrdinal(const std::wstring& a, const std::wstring& b,
+                                     bool ignoreCase) = 0;
+    virtual int FindStringOrdinal(const std::wstring& text, const std::wstring& part,
+                                  bool ignoreCase) = 0;
 
     // The system's ANSI code page (Windows-1252 where the platform has none).
     virtual std::string WideToAnsi(const std::wstring& text) = 0;

@@ -92,9 +92,4 @@ private:
     std::uint32_t m_code;
 };
 
-// Text helpers shared by the logic: the program works in UTF-16 on Windows and in wide strings
-// everywhere; exceptions carry UTF-8.
-std::string ToUtf8(const std::wstring& text);
-std::wstring FromUtf8(const std::string& text);
-
 }  // namespace nv

@@ -8,16 +8,6 @@ std::wstring GetSpecialFolderPath(IShell& shell, int csidl) {
     return path;
 }
 
-std::wstring ExtractFileName(const std::wstring& path) {
-    std::size_t pos = path.find_last_of(L"\\:");
-    return pos == std::wstring::npos ? path : path.substr(pos + 1);
-}
-
-std::wstring ExtractFileDir(const std::wstring& path) {
-    std::size_t pos = path.find_last_of(L'\\');
-    return pos == std::wstring::npos ? std::wstring() : path.substr(0, pos);
-}
-
 TGlobals::TGlobals(Platform& platform) {
     dataFolder = GetSpecialFolderPath(platform.shell, kCsidlAppData) + L"Talvern\\NVA\\";
     platform.kernel.CreateDirectoryTree(dataFolder);

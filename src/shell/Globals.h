@@ -39,9 +39,4 @@ public:
 // GetSpecialFolderPath: the folder with a trailing backslash, or empty when not available.
 std::wstring GetSpecialFolderPath(IShell& shell, int csidl);
 
-// Text of a path after its last "\" or ":" (the whole text when it has neither).
-std::wstring ExtractFileName(const std::wstring& path);
-// Text of a path before its last "\" (empty when it has none).
-std::wstring ExtractFileDir(const std::wstring& path);
-
 }  // namespace nv

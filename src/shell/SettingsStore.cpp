@@ -26,45 +26,7 @@ constexpr wchar_t kDefaultWindowsKey[] = L"Ctrl+`";
 constexpr wchar_t kDefaultProgramKey[] = L"Ctrl+\\";
 constexpr wchar_t kDefaultSSaverKey[] = L"Ctrl+F12";
 
-int DigitValue(wchar_t c, int base) {
-    int v = -1;
-    if (c >= L'0' && c <= L'9')
-        v = c - L'0';
-    else if (c >= L'a' && c <= L'f')
-        v = c - L'a' + 10;
-    else if (c >= L'A' && c <= L'F')
-        v = c - L'A' + 10;
-    return v < base ? v : -1;
-}
-
 }  // namespace
-
-std::optional<std::int32_t> ParseIniInteger(const std::wstring& text) {
-    if (text.size() > 2 && text[0] == L'0' && (text[1] == L'x' || text[1] == L'X')) {
-        std::uint64_t value = 0;
-        for (std::size_t i = 2; i < text.size(); ++i) {
-            int d = DigitValue(text[i], 16);
-            if (d < 0) return std::nullopt;
-            value = value * 16 + static_cast<std::uint64_t>(d);
-            if (value > 0xFFFFFFFFull) return std::nullopt;
-        }
-        return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
-    }
-    std::size_t i = 0;
-    bool negative = false;
-    if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) negative = text[i++] == L'-';
-    if (i == text.size()) return std::nullopt;
-    std::int64_t value = 0;
-    for (; i < text.size(); ++i) {
-        int d = DigitValue(text[i], 10);
-        if (d < 0) return std::nullopt;
-        value = value * 10 + d;
-        if (value > 2147483648LL) return std::nullopt;
-    }
-    if (negative) value = -value;
-    if (value > 2147483647LL) return std::nullopt;
-    return static_cast<std::int32_t>(value);
-}
 
 std::wstring AutoStartCommand(const std::wstring& executablePath) {
     return L"\"" + executablePath + L"\" /q";
@@ -83,7 +45,7 @@ std::wstring TSettingsStore::ReadString(const wchar_t* section, const wchar_t* k
 
 std::int32_t TSettingsStore::ReadInteger(const wchar_t* section, const wchar_t* key,
                                          std::int32_t defaultValue) {
-    return ParseIniInteger(ReadString(section, key, L"")).value_or(defaultValue);
+    return ParseInteger(ReadString(section, key, L"")).value_or(defaultValue);
 }
 
 bool TSettingsStore::ReadBool(const wchar_t* section, const wchar_t* key, bool defaultValue) {

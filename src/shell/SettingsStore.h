@@ -24,10 +24,6 @@ constexpr wchar_t kPasswordValue[] = L"10";
 constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr wchar_t kRunValue[] = L"NVA";
 
-// An integer as the INI file holds it: decimal with an optional sign, or hexadecimal after
-// "0x"/"0X" (up to 32 bits, taken as a signed value). Anything else, and a decimal outside the
-// 32-bit range, is no integer.
-std::optional<std::int32_t> ParseIniInteger(const std::wstring& text);
 
 // The Run value's data: the executable's path in double quotes, so that a path with blanks
 // starts this program and no other, followed by the silent-start switch.

@@ -1,6 +1,5 @@
 #include "shell/WindowsVersion.h"
 
-#include <cwctype>
 #include <exception>
 
 #include "ui/Links.h"
@@ -10,29 +9,13 @@ namespace nv {
 namespace {
 const wchar_t kCurrentVersionKey[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
 
-bool EqualsNoCase(const std::wstring& a, const std::wstring& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::towupper(a[i]) != std::towupper(b[i])) return false;
-    return true;
-}
-
 // The leading two characters as a number, or -1 when they are not digits.
 int LeadingTwoDigits(const std::wstring& text) {
-    if (text.size() < 2 || !std::iswdigit(text[0]) || !std::iswdigit(text[1])) return -1;
+    auto digit = [](wchar_t c) { return c >= L'0' && c <= L'9'; };
+    if (text.size() < 2 || !digit(text[0]) || !digit(text[1])) return -1;
     return (text[0] - L'0') * 10 + (text[1] - L'0');
 }
 
-// A decimal number as the whole text, or -1.
-long long ParseDecimal(const std::wstring& text) {
-    if (text.empty() || text.size() > 10) return -1;
-    long long value = 0;
-    for (wchar_t c : text) {
-        if (c < L'0' || c > L'9') return -1;
-        value = value * 10 + (c - L'0');
-    }
-    return value;
-}
 }  // namespace
 
 std::wstring TWindowsVersion::GetDisplayVersion() {
@@ -59,8 +42,7 @@ void TWindowsVersion::GetVersionNumbers(std::uint32_t& major, std::uint32_t& min
         minor = *v;
     if (auto v = reg.ReadString(RegistryHive::LocalMachine, kCurrentVersionKey,
                                 L"CurrentBuildNumber")) {
-        long long parsed = ParseDecimal(*v);
-        if (parsed >= 0) build = static_cast<std::uint32_t>(parsed);
+        if (auto parsed = ParseUnsigned(*v)) build = *parsed;
     }
 }
 
@@ -100,8 +82,8 @@ bool TWindowsVersion::IsWindowsVersionUnsupported() {
         return true;
     }
     if (LeadingTwoDigits(display) > 26) return true;
-    if (EqualsNoCase(display, L"26H1")) return build > 28000;
-    if (EqualsNoCase(display, L"26H2")) return build > 26340;
+    if (SameText(m_platform.kernel, display, L"26H1")) return build > 28000;
+    if (SameText(m_platform.kernel, display, L"26H2")) return build > 26340;
     return false;
 }
 

@@ -1,27 +1,10 @@
 #include "triggers/Shortcuts.h"
 
-#include <cwctype>
-
 #include "ui/MainForm.h"
 
 namespace nv {
 
 namespace {
-
-bool SameText(const std::wstring& a, const std::wstring& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::towupper(a[i]) != std::towupper(b[i])) return false;
-    return true;
-}
-
-// Removes prefix from the front of text when it leads it, in any letter case.
-bool TakePrefix(std::wstring& text, const std::wstring& prefix) {
-    if (text.size() < prefix.size() || !SameText(text.substr(0, prefix.size()), prefix))
-        return false;
-    text.erase(0, prefix.size());
-    return true;
-}
 
 struct TNamedKey {
     std::uint32_t vk;
@@ -73,15 +56,15 @@ std::wstring FormatShortcut(IWindowManager& windows, TShortCut shortcut) {
     return text + name;
 }
 
-TShortCut ParseShortcut(IWindowManager& windows, const std::wstring& text) {
+TShortCut ParseShortcut(IWindowManager& windows, IKernel& kernel, const std::wstring& text) {
     std::wstring rest = text;
     TShortCut modifiers = 0;
     for (;;) {
-        if (TakePrefix(rest, L"Shift+"))
+        if (TakePrefix(kernel, rest, L"Shift+"))
             modifiers |= kScShift;
-        else if (TakePrefix(rest, L"^") || TakePrefix(rest, L"Ctrl+"))
+        else if (TakePrefix(kernel, rest, L"^") || TakePrefix(kernel, rest, L"Ctrl+"))
             modifiers |= kScCtrl;
-        else if (TakePrefix(rest, L"Alt+"))
+        else if (TakePrefix(kernel, rest, L"Alt+"))
             modifiers |= kScAlt;
         else
             break;
@@ -92,7 +75,7 @@ TShortCut ParseShortcut(IWindowManager& windows, const std::wstring& text) {
     // of the low byte, so the key found is always a single byte.
     for (std::uint32_t code = 8; code <= 597; ++code) {
         std::uint32_t key = code & 0xFF;
-        if (SameText(KeyName(windows, key), rest)) return static_cast<TShortCut>(key | modifiers);
+        if (SameText(kernel, KeyName(windows, key), rest)) return static_cast<TShortCut>(key | modifiers);
     }
     return 0;
 }
@@ -119,7 +102,7 @@ bool IsShortcutKey(std::uint16_t& key, ShiftState shift) {
 bool AssignShortcut(TMainForm& form, int id, const std::wstring& text) {
     IWindowManager& windows = form.platform.windows;
     windows.UnregisterHotKey(form.Handle(), id);
-    TShortCut code = ParseShortcut(windows, text);
+    TShortCut code = ParseShortcut(windows, form.platform.kernel, text);
     std::uint32_t key = code & kScKeyMask;
     if (key == 111) key = 191;  // the keypad divide key shares its name with the slash key
     // A text that names no key is not a hotkey: registering key 0 would either fail

@@ -33,7 +33,7 @@ std::wstring KeyName(IWindowManager& windows, std::uint32_t virtualKey);
 std::wstring FormatShortcut(IWindowManager& windows, TShortCut shortcut);
 // The reverse, without regard to letter case; the prefixes "Shift+", "^", "Ctrl+", "Alt+" may
 // come in any order and repeat. A text that names no key gives 0.
-TShortCut ParseShortcut(IWindowManager& windows, const std::wstring& text);
+TShortCut ParseShortcut(IWindowManager& windows, IKernel& kernel, const std::wstring& text);
 // The RegisterHotKey modifier flags of a shortcut (without MOD_NOREPEAT).
 std::uint32_t HotKeyModifiers(TShortCut shortcut);
 

@@ -328,19 +328,6 @@ TEST(Settings, AMissingRunKeyIsNeverCreated) {
     EXPECT_EQ(h.desktop.messageBoxes.size(), 1u);
 }
 
-TEST(Settings, IntegersParseAsTheFileWritesThem) {
-    EXPECT_EQ(ParseIniInteger(L"0"), 0);
-    EXPECT_EQ(ParseIniInteger(L"-20"), -20);
-    EXPECT_EQ(ParseIniInteger(L"+7"), 7);
-    EXPECT_EQ(ParseIniInteger(L"2147483647"), 2147483647);
-    EXPECT_EQ(ParseIniInteger(L"-2147483648"), std::numeric_limits<std::int32_t>::min());
-    EXPECT_EQ(ParseIniInteger(L"0xff"), 255);
-    EXPECT_EQ(ParseIniInteger(L"0XFFFFFFFF"), -1);
-    for (const wchar_t* bad : {L"", L"-", L"+", L"yes", L"1.5", L"12a", L"0x", L"0xG1",
-                               L"2147483648", L"-2147483649", L"0x100000000", L" 5"})
-        EXPECT_FALSE(ParseIniInteger(bad).has_value()) << ToUtf8(bad);
-}
-
 TEST(PasswordHash, SaltsDifferAndMalformedHashesMatchNothing) {
     FakeDesktop desktop;
     std::wstring a = HashPassword(desktop, L"pw", 1000);

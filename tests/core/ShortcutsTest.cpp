@@ -40,23 +40,23 @@ TEST(ShortcutText, FormatsPrefixesInFixedOrderAndNamesKeys) {
 TEST(ShortcutText, ParsesPrefixesInAnyOrderAndCase) {
     FakeDesktop d;
     const TShortCut all = kScShift | kScCtrl | kScAlt | 'A';
-    EXPECT_EQ(ParseShortcut(d, L"Shift+Ctrl+Alt+A"), all);
-    EXPECT_EQ(ParseShortcut(d, L"alt+SHIFT+ctrl+a"), all);
-    EXPECT_EQ(ParseShortcut(d, L"^Shift+Alt+A"), all);
-    EXPECT_EQ(ParseShortcut(d, L"Ctrl+Ctrl+^A"), kScCtrl | 'A');
+    EXPECT_EQ(ParseShortcut(d, d, L"Shift+Ctrl+Alt+A"), all);
+    EXPECT_EQ(ParseShortcut(d, d, L"alt+SHIFT+ctrl+a"), all);
+    EXPECT_EQ(ParseShortcut(d, d, L"^Shift+Alt+A"), all);
+    EXPECT_EQ(ParseShortcut(d, d, L"Ctrl+Ctrl+^A"), kScCtrl | 'A');
     for (const wchar_t* text : {L"Ctrl+`", L"CTRL+`", L"ctrl+`", L"^`"})
-        EXPECT_EQ(ParseShortcut(d, text), kScCtrl | 192) << ToUtf8(text);
-    EXPECT_EQ(ParseShortcut(d, L"CTRL+F12"), kScCtrl | 123);
-    EXPECT_EQ(ParseShortcut(d, L"pgdn"), 34);
+        EXPECT_EQ(ParseShortcut(d, d, text), kScCtrl | 192) << ToUtf8(text);
+    EXPECT_EQ(ParseShortcut(d, d, L"CTRL+F12"), kScCtrl | 123);
+    EXPECT_EQ(ParseShortcut(d, d, L"pgdn"), 34);
     // Shared names resolve to the lowest key: keypad digits and the slash.
-    EXPECT_EQ(ParseShortcut(d, L"1"), '1');
-    EXPECT_EQ(ParseShortcut(d, L"Ctrl+/"), kScCtrl | 111);
+    EXPECT_EQ(ParseShortcut(d, d, L"1"), '1');
+    EXPECT_EQ(ParseShortcut(d, d, L"Ctrl+/"), kScCtrl | 111);
     // Nothing after the prefixes, or an unknown name, is no shortcut.
-    EXPECT_EQ(ParseShortcut(d, L"Ctrl+"), 0);
-    EXPECT_EQ(ParseShortcut(d, L"Ctrl+Shift+"), 0);
-    EXPECT_EQ(ParseShortcut(d, L""), 0);
-    EXPECT_EQ(ParseShortcut(d, L"Ctrl+Nothing"), 0);
-    EXPECT_EQ(ParseShortcut(d, L"Ctrl+A+"), 0);
+    EXPECT_EQ(ParseShortcut(d, d, L"Ctrl+"), 0);
+    EXPECT_EQ(ParseShortcut(d, d, L"Ctrl+Shift+"), 0);
+    EXPECT_EQ(ParseShortcut(d, d, L""), 0);
+    EXPECT_EQ(ParseShortcut(d, d, L"Ctrl+Nothing"), 0);
+    EXPECT_EQ(ParseShortcut(d, d, L"Ctrl+A+"), 0);
 }
 
 TEST(ShortcutText, KeyDownFilter) {

@@ -15,6 +15,14 @@ std::wstring Lower(std::wstring s) {
     for (auto& c : s) c = static_cast<wchar_t>(std::towlower(c));
     return s;
 }
+// The simple upper-casing of the ordinal functions, for the letters the tests use: ASCII and
+// Latin-1 (not the sharp s and the y with diaeresis, which have no single upper-case letter).
+std::wstring OrdinalUpper(std::wstring s) {
+    for (auto& c : s)
+        if ((c >= L'a' && c <= L'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7))
+            c = static_cast<wchar_t>(c - 0x20);
+    return s;
+}
 std::string Hex(WindowHandle h) {
     std::ostringstream out;
     out << std::hex << h;
@@ -311,6 +319,18 @@ bool FakeDesktop::CreateDirectoryTree(const std::wstring& path) {
     std::error_code ec;
     fs::create_directories(RealPath(path), ec);
     return !ec;
+}
+
+int FakeDesktop::CompareStringOrdinal(const std::wstring& a, const std::wstring& b,
+                                      bool ignoreCase) {
+    std::wstring x = ignoreCase ? OrdinalUpper(a) : a, y = ignoreCase ? OrdinalUpper(b) : b;
+    return x < y ? -1 : x == y ? 0 : 1;
+}
+
+int FakeDesktop::FindStringOrdinal(const std::wstring& text, const std::wstring& part,
+                                   bool ignoreCase) {
+    std::size_t at = ignoreCase ? OrdinalUpper(text).find(OrdinalUpper(part)) : text.find(part);
+    return at == std::wstring::npos ? -1 : static_cast<int>(at);
 }
 
 int FakeDesktop::lstrcmpW(const std::wstring& a, const std::wstring& b) {

@@ -220,6 +220,21 @@ int Win32Kernel::lstrcmpW(const std::wstring& a, const std::wstring& b) {
     return ::lstrcmpW(a.c_str(), b.c_str());
 }
 
+int Win32Kernel::CompareStringOrdinal(const std::wstring& a, const std::wstring& b,
+                                      bool ignoreCase) {
+    int result = ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
+                                        static_cast<int>(b.size()), ignoreCase);
+    return result == 0 ? (a < b ? -1 : a == b ? 0 : 1) : result - CSTR_EQUAL;
+}
+
+int Win32Kernel::FindStringOrdinal(const std::wstring& text, const std::wstring& part,
+                                   bool ignoreCase) {
+    if (part.empty()) return 0;
+    if (text.size() < part.size()) return -1;
+    return ::FindStringOrdinal(FIND_FROMSTART, text.data(), static_cast<int>(text.size()),
+                               part.data(), static_cast<int>(part.size()), ignoreCase);
+}
+
 std::string Win32Kernel::WideToAnsi(const std::wstring& text) {
     if (text.empty()) return {};
     int length = ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),

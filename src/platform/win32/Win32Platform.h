@@ -63,6 +63,10 @@ class Win32Kernel final : public IKernel {
                              const std::vector<std::uint8_t>& bytes) override;
     bool CreateDirectoryTree(const std::wstring& path) override;
     int lstrcmpW(const std::wstring& a, const std::wstring& b) override;
+    int CompareStringOrdinal(const std::wstring& a, const std::wstring& b,
+                             bool ignoreCase) override;
+    int FindStringOrdinal(const std::wstring& text, const std::wstring& part,
+                          bool ignoreCase) override;
     std::string WideToAnsi(const std::wstring& text) override;
     std::wstring AnsiToWide(const std::string& bytes) override;
 
