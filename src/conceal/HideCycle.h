@@ -1,70 +1,65 @@
 // The hide/restore cycle: one operation that toggles the desktop between its normal state and
-// hidden mode. Hidden mode is on exactly while the hidden-windows list exists.
+// hidden mode. Each thing a hide changes is a step (CycleStep.h); the cycle runs them in three
+// fixed orders and knows the main window only through its context.
 #pragma once
 
+#include <array>
 #include <memory>
-#include <optional>
-#include <string>
-#include <vector>
 
-#include "inventory/WinInfo.h"
-#include "platform/Platform.h"
+#include "conceal/CycleContext.h"
+#include "conceal/CycleStep.h"
+#include "conceal/ForegroundSteps.h"
+#include "conceal/WindowsStep.h"
 
 namespace nv {
 
-class TMainForm;
-
-// The window the user was working in when the last hide started.
-struct TForegroundRecord {
-    WindowHandle window = 0;
-    std::wstring className;
-    std::wstring title;
-};
+// Hiding: the active window first, the windows after the display mode, wallpaper and volume,
+// then the Bring-to-top program, and the shell parts last.
+constexpr TStepKind kHideOrder[] = {
+    TStepKind::ActiveWindow, TStepKind::DisplayMode, TStepKind::Wallpaper, TStepKind::Volume,
+    TStepKind::Windows,      TStepKind::BringToTop,  TStepKind::ShellParts};
+// Restoring: the shell parts first, the windows last, then the active window to the front.
+constexpr TStepKind kRestoreOrder[] = {TStepKind::ShellParts, TStepKind::DisplayMode,
+                                       TStepKind::Wallpaper,  TStepKind::Volume,
+                                       TStepKind::Windows,    TStepKind::ActiveWindow};
+// At shut-down in hidden mode.
+constexpr TStepKind kShutdownOrder[] = {TStepKind::Volume, TStepKind::Windows,
+                                        TStepKind::ShellParts, TStepKind::Wallpaper,
+                                        TStepKind::DisplayMode};
 
 class THideCycle {
-  public:
-    using WindowList = std::vector<std::unique_ptr<TWinInfo>>;
-
-    explicit THideCycle(TMainForm& form);
+public:
+    THideCycle(Platform& platform, ICycleContext& context);
 
     // The click of the invisible Hide/Restore button: hides or restores, once start-up is done.
     void btnHideAllClick();
-    bool IsHiddenMode() const { return m_hidden.has_value(); }
+    bool IsHiddenMode() const { return m_windows->IsHiddenMode(); }
     // A window that appeared while hidden: listed at the end and hidden unless spared.
-    void HideNewWindow(WindowHandle window);
-    // Shows every listed window again, the last listed first, and empties the list.
-    void RestoreHiddenWindows();
+    void HideNewWindow(WindowHandle window) { m_windows->HideNewWindow(window); }
     // At shut-down: puts back everything still hidden, except the program's own window, and
     // ends hidden mode.
     void RestoreEverything();
+    // Extended styles owed to windows that were busy when they were shown again; true while
+    // some are still owed.
+    bool RetryExtendedStyles() { return m_windows->RetryExtendedStyles(); }
 
-    const TForegroundRecord& ForegroundRecord() const { return m_foreground; }
+    // Puts a step in place of the one of its kind (none for the kinds whose subsystem is not
+    // there); returns the one it replaces.
+    std::unique_ptr<ICycleStep> Plug(TStepKind kind, std::unique_ptr<ICycleStep> step);
+
+    const TForegroundRecord& ForegroundRecord() const { return m_activeWindow->Record(); }
     // The hidden-windows list; null outside hidden mode.
-    const WindowList* HiddenWindows() const { return m_hidden ? &*m_hidden : nullptr; }
+    const TWindowsStep::WindowList* HiddenWindows() const { return m_windows->HiddenWindows(); }
 
-  private:
-    // One Do-not-hide entry, converted once per hide.
-    struct TSpareRule {
-        std::wstring title;        // spares windows with exactly this title, when not empty
-        std::wstring programName;  // file name; spares windows whose path holds it, in any case
-    };
+private:
+    template <std::size_t N>
+    void Run(const TStepKind (&order)[N], void (ICycleStep::*action)());
 
-    void HideDirection();
-    void RestoreDirection();
-    void RecordForegroundWindow();
-    void CloseRecordedWindow();
-    void HideAllWindows();
-    void HideUnlessSpared(const TWinInfo& entry, const std::vector<TSpareRule>& rules);
-    void BringProgramToTop();
-    std::vector<TSpareRule> ReadSpareRules();
-    std::unique_ptr<TWinInfo> MainWindowEntry();
-    std::size_t MainWindowPosition(const WindowList& list);
-    bool IsOwnWindow(WindowHandle window) const;
-
-    TMainForm& m_form;
-    Platform& m_platform;
-    TForegroundRecord m_foreground;
-    std::optional<WindowList> m_hidden;
+    ICycleContext& m_context;
+    std::array<std::unique_ptr<ICycleStep>, static_cast<std::size_t>(TStepKind::Count)> m_steps;
+    // The cycle's own steps, owned in m_steps (a test may wrap them there).
+    TWindowsStep* m_windows;
+    TActiveWindowStep* m_activeWindow;
 };
 
 }  // namespace nv

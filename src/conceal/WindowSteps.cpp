@@ -2,36 +2,42 @@
 
 namespace nv {
 
-bool WindowAnswers(IWindowManager& windows, WindowHandle window) {
-    return windows.SendMessageTimeoutW(window, kWmNull, 0, 0, kAnswerTimeoutMs);
+bool WindowAnswers(IWindowManager& windows, WindowHandle window, std::uint32_t timeoutMs) {
+    return windows.SendMessageTimeoutW(window, kWmNull, 0, 0, timeoutMs);
 }
 
 void ConcealWindow(IWindowManager& windows, WindowHandle window) {
-    if (!WindowAnswers(windows, window)) {
+    if (!WindowAnswers(windows, window, kAnswerTimeoutMs)) {
         // Its extended style stays as it is, so the show needs no style write either.
         windows.ShowWindowAsync(window, ShowCmd::Hide);
         return;
     }
-    windows.SetWindowExStyle(window, windows.GetWindowExStyle(window) & kWsExToolWindow);
+    windows.SetWindowExStyleAndWait(window, windows.GetWindowExStyle(window) & kWsExToolWindow);
     windows.PostMessageW(window, kWmPaint, 0, 0);
-    windows.ShowWindow(window, ShowCmd::Hide);
-    windows.SendMessageTimeoutW(window, kWmNull, 0, 0, kHideSettleTimeoutMs);
+    windows.ShowWindowAndWait(window, ShowCmd::Hide);
+    windows.SendMessageTimeoutW(window, kWmNull, 0, 0, kSettleTimeoutMs);
 }
 
-void RevealWindow(IWindowManager& windows, WindowHandle window, std::uint32_t exStyle) {
-    if (!WindowAnswers(windows, window)) {
+bool RevealWindow(IWindowManager& windows, WindowHandle window, std::uint32_t exStyle) {
+    if (!RestoreExtendedStyle(windows, window, exStyle, kSettleTimeoutMs)) {
         windows.ShowWindowAsync(window, ShowCmd::ShowNA);
-        return;
+        return false;
     }
+    windows.ShowWindowAndWait(window, ShowCmd::ShowNA);
+    return true;
+}
+
+bool RestoreExtendedStyle(IWindowManager& windows, WindowHandle window, std::uint32_t exStyle,
+                          std::uint32_t timeoutMs) {
+    if (!WindowAnswers(windows, window, timeoutMs)) return false;
     // Reading the style does not involve the window's thread; writing it does.
-    if (windows.GetWindowExStyle(window) != exStyle) windows.SetWindowExStyle(window, exStyle);
-    windows.ShowWindow(window, ShowCmd::ShowNA);
+    if (windows.GetWindowExStyle(window) != exStyle)
+        windows.SetWindowExStyleAndWait(window, exStyle);
+    return true;
 }
 
 void BringWindowToFront(IWindowManager& windows, WindowHandle window, WindowHandle mainWindow) {
     if (window == mainWindow || !windows.IsWindow(window)) return;
-    // Without this, Windows only flashes the taskbar button of a window we bring forward.
-    windows.SetForegroundLockTimeout(0);
     windows.SetForegroundWindow(window);
 }
 

@@ -69,8 +69,8 @@ std::unique_ptr<TWinInfo> TWindowInventory::AddWindowToList(WindowHandle window,
     std::wstring className;
     if (title.empty() || title == L"Start")
         className = TrimControlChars(wm.GetClassNameW(window, 10000));
-    WindowInfo info;
-    if (!wm.GetWindowInfo(window, info)) info = WindowInfo{};
+    WindowStyles info;
+    if (!wm.GetWindowStyles(window, info)) info = WindowStyles{};
 
     bool listed = !visibleOnly || (info.style & kWsVisible) != 0;
     // Untitled windows are left out, except the one class that is listed even when invisible.

@@ -31,15 +31,22 @@ public:
     // reads as empty text.
     virtual std::wstring GetWindowTextW(WindowHandle window, int maxChars = 10000) = 0;
     virtual std::wstring GetClassNameW(WindowHandle window, int maxChars = 10000) = 0;
-    virtual bool GetWindowInfo(WindowHandle window, WindowInfo& info) = 0;
+    // GetWindowLongW with GWL_STYLE and GWL_EXSTYLE; false when the window does not exist.
+    virtual bool GetWindowStyles(WindowHandle window, WindowStyles& styles) = 0;
     virtual ProcessId GetWindowThreadProcessId(WindowHandle window) = 0;
-    // GetWindowLongW / SetWindowLongW with GWL_EXSTYLE.
+    // GetWindowLongW with GWL_EXSTYLE.
     virtual std::uint32_t GetWindowExStyle(WindowHandle window) = 0;
-    virtual void SetWindowExStyle(WindowHandle window, std::uint32_t exStyle) = 0;
+    // The calls named "AndWait" send to the window's thread and wait until it has handled them:
+    // on another program's window that has stopped answering they stall us for seconds. Call
+    // them on such a window only after it has answered a timed WM_NULL (SendMessageTimeoutW).
+    // SetWindowLongW with GWL_EXSTYLE.
+    virtual void SetWindowExStyleAndWait(WindowHandle window, std::uint32_t exStyle) = 0;
+    // ShowWindow.
+    virtual bool ShowWindowAndWait(WindowHandle window, int showCmd) = 0;
+    // Posts the show to the window's thread and returns at once.
+    virtual bool ShowWindowAsync(WindowHandle window, int showCmd) = 0;
     virtual bool PostMessageW(WindowHandle window, std::uint32_t msg, std::uintptr_t wParam,
                               std::intptr_t lParam) = 0;
-    virtual bool ShowWindow(WindowHandle window, int showCmd) = 0;
-    virtual bool ShowWindowAsync(WindowHandle window, int showCmd) = 0;
     // SendMessageTimeoutW with SMTO_ABORTIFHUNG; true when the window processed the message
     // within timeoutMs.
     virtual bool SendMessageTimeoutW(WindowHandle window, std::uint32_t msg, std::uintptr_t wParam,
@@ -51,8 +58,6 @@ public:
     virtual bool IsWindow(WindowHandle window) = 0;
     virtual bool IsIconic(WindowHandle window) = 0;
     virtual bool IsWindowVisible(WindowHandle window) = 0;
-    // SystemParametersInfoW(SPI_SETFOREGROUNDLOCKTIMEOUT, 0, value, SPIF_SENDCHANGE).
-    virtual void SetForegroundLockTimeout(std::uint32_t milliseconds) = 0;
 
     // Global hotkeys. LastError() after a failure tells why (1409: already registered).
     virtual bool RegisterHotKey(WindowHandle window, int id, std::uint32_t modifiers,

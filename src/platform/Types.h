@@ -61,8 +61,8 @@ struct Rect {
     int Height() const { return bottom - top; }
 };
 
-// The part of WINDOWINFO the window inventory reads.
-struct WindowInfo {
+// The two styles of a window that the window inventory reads.
+struct WindowStyles {
     std::uint32_t style = 0;
     std::uint32_t exStyle = 0;
 };

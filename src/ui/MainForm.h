@@ -19,6 +19,7 @@ namespace nv {
 
 class TGlobals;
 class THideCycle;
+class ICycleContext;
 
 class TMainForm : public TForm {
 public:
@@ -150,11 +151,13 @@ public:
     TPopupMenu popMenuResolutions{"popMenuResolutions"};
     TImageList ProgramsImageList;
     TTimer MouseTimer;
+    TTimer StyleRetryTimer;  // writes the styles owed to windows busy at the restore
 
     // --- Program values the controls do not hold ----------------------------------------------
     TVolumeSettings volumeSettings;          // desired volume and mute (sound)
     std::int32_t selectedModeNumber = 0;     // the display mode to switch to when hiding
     TSettingsStore settingsStore{*this};
+    std::unique_ptr<ICycleContext> cycleContext;  // what the cycle may ask of this window
     std::unique_ptr<THideCycle> hideCycle;   // the hide/restore cycle and the hidden-windows list
     // The window inventory; the main window itself is never listed.
     std::unique_ptr<TWindowInventory> inventory =
@@ -210,20 +213,17 @@ public:
     void RestoreEverything();
     // Shows or hides this window, asking for the password first when asked to.
     void ToggleProgramWindow(bool ask);
-    // The steps other subsystems add to the cycle, in the order the cycle calls them.
-    void SwitchDisplayMode();                // display modes
-    void RestoreDisplayMode();
-    void RemoveWallpaper();                  // wallpaper
-    void RestoreWallpaper();
-    void SaveCurrentVolume();                // volume
-    void ApplyDesiredVolume();
-    void RestoreSavedVolume();
-    void HideSpecialWindows(bool desktop, bool taskbar, bool tray);  // shell concealment
-    void RestoreSpecialWindows();
 
 private:
+    // The layout and wiring of the frame (MainForm.cpp) and of each page, in a file of its own.
     void BuildLayout();
     void WireEvents();
+    void BuildWindowsPage();
+    void BuildGeneralPage();
+    void BuildShortcutsPage();
+    void BuildSoundPage();
+    void BuildDisplayPage();
+    void BuildAboutPage();
 };
 
 }  // namespace nv

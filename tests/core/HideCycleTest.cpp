@@ -1,79 +1,9 @@
 // The hide/restore cycle against the in-memory desktop: what is hidden, what is spared, what
 // comes back and in which order, the window that was active, the Bring-to-top program.
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <sstream>
-
-#include "conceal/HideCycle.h"
-#include "inventory/WindowEntry.h"
-#include "support/Harness.h"
+#include "HideCycleFixture.h"
 
 namespace nv::test {
 namespace {
-
-constexpr ProcessId kEditorPid = 100;
-constexpr ProcessId kViewerPid = 200;
-constexpr ProcessId kShellPid = 300;
-
-std::string Hex(WindowHandle h) {
-    std::ostringstream out;
-    out << std::hex << h;
-    return out.str();
-}
-
-class HideCycle : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        h.desktop.AddProcess(kEditorPid, L"\\Device\\HarddiskVolume1\\Apps\\Editor.exe");
-        h.desktop.AddProcess(kViewerPid, L"\\Device\\HarddiskVolume1\\Tools\\MyEditor.exe.bak");
-        h.desktop.AddProcess(kShellPid, L"\\Device\\HarddiskVolume1\\Windows\\explorer.exe");
-        ASSERT_TRUE(h.Start());
-        h.Form().btnWindows.SetFocus();
-    }
-
-    WindowHandle Open(const std::wstring& title, ProcessId pid, std::uint32_t exStyle = 0,
-                      const std::wstring& className = L"AppWindow") {
-        WindowHandle w = h.desktop.AddWindow(title, className, pid);
-        h.desktop.Window(w).exStyle = exStyle;
-        return w;
-    }
-    bool Shown(WindowHandle w) { return h.desktop.IsWindowVisible(w); }
-    void Press() {
-        h.User([&] { h.Form().HotKey(0); });
-    }
-    bool Hidden() { return h.Form().IsHiddenMode(); }
-    static void AddEntry(TListView& list, const std::string& title, const std::string& path,
-                         bool allWindows) {
-        auto entry = std::make_unique<TWindowEntry>();
-        entry->SetTitleBytes(title);
-        entry->SetPathBytes(path);
-        entry->SetAllWindows(allWindows ? 1 : 0);
-        list.Add().SetData(std::move(entry));
-    }
-    void Spare(const std::string& title, const std::string& path, bool allWindows) {
-        AddEntry(h.Form().ExcludeList, title, path, allWindows);
-    }
-    // Calls made on one window, in order.
-    std::vector<std::string> CallsOn(WindowHandle w) {
-        std::vector<std::string> out;
-        std::string handle = "(";
-        handle += Hex(w);
-        for (const std::string& c : h.desktop.calls) {
-            std::size_t at = c.find(handle);
-            if (at == std::string::npos) continue;
-            char next = c[at + handle.size()];  // handles are alike in their first digits
-            if (next == ',' || next == ')') out.push_back(c);
-        }
-        return out;
-    }
-    std::size_t CallIndex(const std::string& call) {
-        auto it = std::find(h.desktop.calls.begin(), h.desktop.calls.end(), call);
-        return static_cast<std::size_t>(it - h.desktop.calls.begin());
-    }
-
-    Harness h;
-};
 
 TEST_F(HideCycle, HideThenRestoreGivesBackVisibilityAndExtendedStyles) {
     WindowHandle a = Open(L"Report", kEditorPid, 0x00040100);
@@ -136,7 +66,7 @@ TEST_F(HideCycle, TitleRuleSparesExactTitlesOfAnyProgram) {
     // A spared window is not touched while hidden, nor its style written at restore.
     Press();
     EXPECT_EQ(std::count(h.desktop.calls.begin(), h.desktop.calls.end(),
-                         "SetWindowExStyle(" + Hex(notes) + ")"),
+                         "SetWindowExStyleAndWait(" + Hex(notes) + ")"),
               0);
 }
 
@@ -180,10 +110,10 @@ TEST_F(HideCycle, RestoresFromTheLastListedToTheFirst) {
     Press();
     std::vector<std::string> shows;
     for (const std::string& c : h.desktop.calls)
-        if (c.rfind("ShowWindow(", 0) == 0) shows.push_back(c);
+        if (c.rfind("ShowWindowAndWait(", 0) == 0) shows.push_back(c);
     EXPECT_EQ(shows, (std::vector<std::string>{
-                         "ShowWindow(" + Hex(late) + ",8)", "ShowWindow(" + Hex(bottom) + ",8)",
-                         "ShowWindow(" + Hex(middle) + ",8)", "ShowWindow(" + Hex(top) + ",8)"}));
+                         "ShowWindowAndWait(" + Hex(late) + ",8)", "ShowWindowAndWait(" + Hex(bottom) + ",8)",
+                         "ShowWindowAndWait(" + Hex(middle) + ",8)", "ShowWindowAndWait(" + Hex(top) + ",8)"}));
 }
 
 TEST_F(HideCycle, NewWindowOutsideTheFilterOrOutsideHiddenModeChangesNothing) {
@@ -271,13 +201,11 @@ TEST_F(HideCycle, ClosingTheActiveWindowClosesFoldersAndEndsOtherPrograms) {
 TEST_F(HideCycle, ActiveWindowComesBackToTheFrontAtRestore) {
     WindowHandle editor = Open(L"Report", kEditorPid);
     h.desktop.foreground = editor;
-    h.desktop.foregroundLockTimeout = 200000;
     Press();
     EXPECT_TRUE(h.desktop.terminated.empty());
     h.desktop.foreground = 0;
     Press();
     EXPECT_EQ(h.desktop.foreground, editor);
-    EXPECT_EQ(h.desktop.foregroundLockTimeout, 0u);
     EXPECT_EQ(h.Form().hideCycle->ForegroundRecord().title, L"Report");
     EXPECT_EQ(h.Form().hideCycle->ForegroundRecord().className, L"AppWindow");
 }
@@ -360,10 +288,10 @@ TEST_F(HideCycle, MediaPlayerIsMinimizedBeforeAnythingIsHidden) {
     WindowHandle a = Open(L"Report", kEditorPid);
     WindowHandle player = Open(L"Windows Media Player", kViewerPid, 0, L"WMPlayerApp");
     Press();
-    std::size_t minimized = CallIndex("ShowWindow(" + Hex(player) + ",2)");
+    std::size_t minimized = CallIndex("ShowWindowAsync(" + Hex(player) + ",2)");
     ASSERT_LT(minimized, h.desktop.calls.size());
-    EXPECT_LT(minimized, CallIndex("ShowWindow(" + Hex(a) + ",0)"));
-    EXPECT_LT(minimized, CallIndex("ShowWindow(" + Hex(player) + ",0)"));
+    EXPECT_LT(minimized, CallIndex("ShowWindowAndWait(" + Hex(a) + ",0)"));
+    EXPECT_LT(minimized, CallIndex("ShowWindowAndWait(" + Hex(player) + ",0)"));
     EXPECT_FALSE(Shown(player));
 }
 

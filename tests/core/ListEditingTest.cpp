@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "inventory/ListEditing.h"
+#include "ui/ListEditing.h"
 #include "inventory/WindowEntry.h"
 #include "support/Harness.h"
 

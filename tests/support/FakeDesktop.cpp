@@ -6,6 +6,8 @@
 #include <sstream>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 namespace nv::test {
 
 namespace fs = std::filesystem;
@@ -102,10 +104,10 @@ std::wstring FakeDesktop::GetClassNameW(WindowHandle window, int maxChars) {
     return m_windows[window].className.substr(0, std::max(0, maxChars - 1));
 }
 
-bool FakeDesktop::GetWindowInfo(WindowHandle window, WindowInfo& info) {
+bool FakeDesktop::GetWindowStyles(WindowHandle window, WindowStyles& styles) {
     if (!Has(window)) return false;
-    info.style = m_windows[window].style;
-    info.exStyle = m_windows[window].exStyle;
+    styles.style = m_windows[window].style;
+    styles.exStyle = m_windows[window].exStyle;
     return true;
 }
 
@@ -117,8 +119,15 @@ std::uint32_t FakeDesktop::GetWindowExStyle(WindowHandle window) {
     return Has(window) ? m_windows[window].exStyle : 0;
 }
 
-void FakeDesktop::SetWindowExStyle(WindowHandle window, std::uint32_t exStyle) {
-    calls.push_back("SetWindowExStyle(" + Hex(window) + ")");
+void FakeDesktop::WaitOn(WindowHandle window, const std::string& call) {
+    calls.push_back(call);
+    // On Windows this call would stall the program until the window's thread answers again.
+    if (Has(window) && m_windows[window].hung)
+        ADD_FAILURE() << call << " waits on a window that does not answer";
+}
+
+void FakeDesktop::SetWindowExStyleAndWait(WindowHandle window, std::uint32_t exStyle) {
+    WaitOn(window, "SetWindowExStyleAndWait(" + Hex(window) + ")");
     if (Has(window)) m_windows[window].exStyle = exStyle;
 }
 
@@ -128,8 +137,12 @@ bool FakeDesktop::PostMessageW(WindowHandle window, std::uint32_t msg, std::uint
     return Has(window);
 }
 
-bool FakeDesktop::ShowWindow(WindowHandle window, int showCmd) {
-    calls.push_back("ShowWindow(" + Hex(window) + "," + std::to_string(showCmd) + ")");
+bool FakeDesktop::ShowWindowAndWait(WindowHandle window, int showCmd) {
+    WaitOn(window, "ShowWindowAndWait(" + Hex(window) + "," + std::to_string(showCmd) + ")");
+    return ApplyShow(window, showCmd);
+}
+
+bool FakeDesktop::ApplyShow(WindowHandle window, int showCmd) {
     if (!Has(window)) return false;
     FakeWindow& w = m_windows[window];
     bool wasVisible = (w.style & kWsVisible) != 0;
@@ -155,15 +168,19 @@ bool FakeDesktop::ShowWindow(WindowHandle window, int showCmd) {
 
 bool FakeDesktop::ShowWindowAsync(WindowHandle window, int showCmd) {
     // Logged apart from ShowWindow: it is the one show call that cannot wait on a hung window.
-    bool result = ShowWindow(window, showCmd);
-    calls.back() = "ShowWindowAsync(" + Hex(window) + "," + std::to_string(showCmd) + ")";
-    return result;
+    calls.push_back("ShowWindowAsync(" + Hex(window) + "," + std::to_string(showCmd) + ")");
+    return ApplyShow(window, showCmd);
 }
 
 bool FakeDesktop::SendMessageTimeoutW(WindowHandle window, std::uint32_t msg, std::uintptr_t,
                                       std::intptr_t, std::uint32_t) {
     calls.push_back("SendMessageTimeout(" + Hex(window) + "," + std::to_string(msg) + ")");
-    return Has(window) && !m_windows[window].hung;
+    if (!Has(window) || m_windows[window].hung) return false;
+    if (m_windows[window].unanswered > 0) {
+        --m_windows[window].unanswered;
+        return false;
+    }
+    return true;
 }
 
 WindowHandle FakeDesktop::FindWindowW(const std::wstring& className, const std::wstring& title) {

@@ -25,7 +25,8 @@ struct FakeWindow {
     std::uint32_t exStyle = 0;
     ProcessId pid = 0;
     bool iconic = false;
-    bool hung = false;  // does not answer messages
+    bool hung = false;     // does not answer messages
+    int unanswered = 0;    // busy: this many timed messages go unanswered before it answers
     bool alive = true;
 };
 
@@ -125,13 +126,13 @@ public:
     WindowHandle GetNextWindow(WindowHandle window) override;
     std::wstring GetWindowTextW(WindowHandle window, int maxChars) override;
     std::wstring GetClassNameW(WindowHandle window, int maxChars) override;
-    bool GetWindowInfo(WindowHandle window, WindowInfo& info) override;
+    bool GetWindowStyles(WindowHandle window, WindowStyles& styles) override;
     ProcessId GetWindowThreadProcessId(WindowHandle window) override;
     std::uint32_t GetWindowExStyle(WindowHandle window) override;
-    void SetWindowExStyle(WindowHandle window, std::uint32_t exStyle) override;
+    void SetWindowExStyleAndWait(WindowHandle window, std::uint32_t exStyle) override;
     bool PostMessageW(WindowHandle window, std::uint32_t msg, std::uintptr_t wParam,
                       std::intptr_t lParam) override;
-    bool ShowWindow(WindowHandle window, int showCmd) override;
+    bool ShowWindowAndWait(WindowHandle window, int showCmd) override;
     bool ShowWindowAsync(WindowHandle window, int showCmd) override;
     bool SendMessageTimeoutW(WindowHandle window, std::uint32_t msg, std::uintptr_t wParam,
                              std::intptr_t lParam, std::uint32_t timeoutMs) override;
@@ -141,7 +142,6 @@ public:
     bool IsWindow(WindowHandle window) override { return Has(window); }
     bool IsIconic(WindowHandle window) override;
     bool IsWindowVisible(WindowHandle window) override;
-    void SetForegroundLockTimeout(std::uint32_t milliseconds) override { foregroundLockTimeout = milliseconds; }
     bool RegisterHotKey(WindowHandle window, int id, std::uint32_t modifiers,
                         std::uint32_t virtualKey) override;
     bool UnregisterHotKey(WindowHandle window, int id) override;
@@ -153,8 +153,7 @@ public:
     Point GetCursorPos() override { return cursor; }
     Rect GetPrimaryScreenRect() override { return screen; }
     Rect GetWorkArea() override { return Rect{0, 0, screen.right, screen.bottom - 40}; }
-    std::uint32_t foregroundLockTimeout = 200000;
-    // Calls made on windows, in order, as "ShowWindow(h,cmd)" and the like.
+    // Calls made on windows, in order, as "ShowWindowAndWait(h,cmd)" and the like.
     std::vector<std::string> calls;
 
     // --- IKernel ----------------------------------------------------------------------------
@@ -246,6 +245,9 @@ private:
     std::map<ProcessId, std::wstring> m_processes;
     std::map<std::wstring, std::wstring> m_drives;
     std::filesystem::path m_root;
+    // Logs a call that waits for the window's thread; on a hung window that fails the test.
+    void WaitOn(WindowHandle window, const std::string& call);
+    bool ApplyShow(WindowHandle window, int showCmd);
     WindowHandle m_nextHandle = 0x10010;
     std::uint32_t m_randomState = 12345;
 };

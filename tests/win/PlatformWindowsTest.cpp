@@ -61,19 +61,19 @@ TEST_F(PlatformTest, WindowWalkFindsOurWindowWithTitleClassAndStyle) {
     EXPECT_EQ(wm.FindWindowW(kClass, L""), handle);
     EXPECT_EQ(wm.FindWindowW(L"", L"Nivora walk test"), handle);
 
-    nv::WindowInfo info;
-    ASSERT_TRUE(wm.GetWindowInfo(handle, info));
+    nv::WindowStyles info;
+    ASSERT_TRUE(wm.GetWindowStyles(handle, info));
     EXPECT_TRUE(info.style & nv::kWsVisible);
-    EXPECT_FALSE(wm.GetWindowInfo(0, info));
+    EXPECT_FALSE(wm.GetWindowStyles(0, info));
 
     const std::uint32_t exStyle = wm.GetWindowExStyle(handle);
-    wm.SetWindowExStyle(handle, exStyle | nv::kWsExToolWindow);
+    wm.SetWindowExStyleAndWait(handle, exStyle | nv::kWsExToolWindow);
     EXPECT_TRUE(wm.GetWindowExStyle(handle) & nv::kWsExToolWindow);
-    wm.SetWindowExStyle(handle, exStyle);
+    wm.SetWindowExStyleAndWait(handle, exStyle);
     EXPECT_FALSE(wm.GetWindowExStyle(handle) & nv::kWsExToolWindow);
 
     EXPECT_TRUE(wm.IsWindowVisible(handle));
-    wm.ShowWindow(handle, nv::ShowCmd::Hide);
+    wm.ShowWindowAndWait(handle, nv::ShowCmd::Hide);
     EXPECT_FALSE(wm.IsWindowVisible(handle));
     wm.ShowWindowAsync(handle, nv::ShowCmd::ShowNA);
     Pump();

@@ -25,14 +25,14 @@ public:
     nv::WindowHandle GetNextWindow(nv::WindowHandle) override { return 0; }
     std::wstring GetWindowTextW(nv::WindowHandle, int) override { return {}; }
     std::wstring GetClassNameW(nv::WindowHandle, int) override { return {}; }
-    bool GetWindowInfo(nv::WindowHandle, nv::WindowInfo&) override { return false; }
+    bool GetWindowStyles(nv::WindowHandle, nv::WindowStyles&) override { return false; }
     nv::ProcessId GetWindowThreadProcessId(nv::WindowHandle) override { return 0; }
     std::uint32_t GetWindowExStyle(nv::WindowHandle) override { return 0; }
-    void SetWindowExStyle(nv::WindowHandle, std::uint32_t) override {}
+    void SetWindowExStyleAndWait(nv::WindowHandle, std::uint32_t) override {}
     bool PostMessageW(nv::WindowHandle, std::uint32_t, std::uintptr_t, std::intptr_t) override {
         return false;
     }
-    bool ShowWindow(nv::WindowHandle, int) override { return false; }
+    bool ShowWindowAndWait(nv::WindowHandle, int) override { return false; }
     bool ShowWindowAsync(nv::WindowHandle, int) override { return false; }
     bool SendMessageTimeoutW(nv::WindowHandle, std::uint32_t, std::uintptr_t, std::intptr_t,
                              std::uint32_t) override {
@@ -44,7 +44,6 @@ public:
     bool IsWindow(nv::WindowHandle) override { return false; }
     bool IsIconic(nv::WindowHandle) override { return false; }
     bool IsWindowVisible(nv::WindowHandle) override { return false; }
-    void SetForegroundLockTimeout(std::uint32_t) override {}
     bool RegisterHotKey(nv::WindowHandle, int, std::uint32_t, std::uint32_t) override {
         return false;
     }

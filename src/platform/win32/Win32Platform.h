@@ -15,13 +15,13 @@ class Win32WindowManager final : public IWindowManager {
     WindowHandle GetNextWindow(WindowHandle window) override;
     std::wstring GetWindowTextW(WindowHandle window, int maxChars) override;
     std::wstring GetClassNameW(WindowHandle window, int maxChars) override;
-    bool GetWindowInfo(WindowHandle window, WindowInfo& info) override;
+    bool GetWindowStyles(WindowHandle window, WindowStyles& styles) override;
     ProcessId GetWindowThreadProcessId(WindowHandle window) override;
     std::uint32_t GetWindowExStyle(WindowHandle window) override;
-    void SetWindowExStyle(WindowHandle window, std::uint32_t exStyle) override;
+    void SetWindowExStyleAndWait(WindowHandle window, std::uint32_t exStyle) override;
     bool PostMessageW(WindowHandle window, std::uint32_t msg, std::uintptr_t wParam,
                       std::intptr_t lParam) override;
-    bool ShowWindow(WindowHandle window, int showCmd) override;
+    bool ShowWindowAndWait(WindowHandle window, int showCmd) override;
     bool ShowWindowAsync(WindowHandle window, int showCmd) override;
     bool SendMessageTimeoutW(WindowHandle window, std::uint32_t msg, std::uintptr_t wParam,
                              std::intptr_t lParam, std::uint32_t timeoutMs) override;
@@ -31,7 +31,6 @@ class Win32WindowManager final : public IWindowManager {
     bool IsWindow(WindowHandle window) override;
     bool IsIconic(WindowHandle window) override;
     bool IsWindowVisible(WindowHandle window) override;
-    void SetForegroundLockTimeout(std::uint32_t milliseconds) override;
     bool RegisterHotKey(WindowHandle window, int id, std::uint32_t modifiers,
                         std::uint32_t virtualKey) override;
     bool UnregisterHotKey(WindowHandle window, int id) override;

@@ -111,13 +111,13 @@ std::wstring Win32WindowManager::GetClassNameW(WindowHandle window, int maxChars
 // Only the two styles are wanted: reading them alone costs half of what GetWindowInfo does,
 // which also works out the window's rectangles (measured under Wine), and a listing asks
 // every top-level window.
-bool Win32WindowManager::GetWindowInfo(WindowHandle window, WindowInfo& info) {
+bool Win32WindowManager::GetWindowStyles(WindowHandle window, WindowStyles& styles) {
     HWND hwnd = ToHwnd(window);
     ::SetLastError(ERROR_SUCCESS);
     LONG style = ::GetWindowLongW(hwnd, GWL_STYLE);
     if (style == 0 && ::GetLastError() != ERROR_SUCCESS) return false;
-    info.style = static_cast<std::uint32_t>(style);
-    info.exStyle = static_cast<std::uint32_t>(::GetWindowLongW(hwnd, GWL_EXSTYLE));
+    styles.style = static_cast<std::uint32_t>(style);
+    styles.exStyle = static_cast<std::uint32_t>(::GetWindowLongW(hwnd, GWL_EXSTYLE));
     return true;
 }
 
@@ -131,7 +131,7 @@ std::uint32_t Win32WindowManager::GetWindowExStyle(WindowHandle window) {
     return static_cast<std::uint32_t>(::GetWindowLongW(ToHwnd(window), GWL_EXSTYLE));
 }
 
-void Win32WindowManager::SetWindowExStyle(WindowHandle window, std::uint32_t exStyle) {
+void Win32WindowManager::SetWindowExStyleAndWait(WindowHandle window, std::uint32_t exStyle) {
     ::SetWindowLongW(ToHwnd(window), GWL_EXSTYLE, static_cast<LONG>(exStyle));
 }
 
@@ -142,7 +142,7 @@ bool Win32WindowManager::PostMessageW(WindowHandle window, std::uint32_t msg, st
     return ok != FALSE;
 }
 
-bool Win32WindowManager::ShowWindow(WindowHandle window, int showCmd) {
+bool Win32WindowManager::ShowWindowAndWait(WindowHandle window, int showCmd) {
     return ::ShowWindow(ToHwnd(window), showCmd) != FALSE;
 }
 
@@ -179,13 +179,6 @@ bool Win32WindowManager::IsIconic(WindowHandle window) {
 
 bool Win32WindowManager::IsWindowVisible(WindowHandle window) {
     return ::IsWindowVisible(ToHwnd(window)) != FALSE;
-}
-
-void Win32WindowManager::SetForegroundLockTimeout(std::uint32_t milliseconds) {
-    // The value travels in the pointer argument itself.
-    ::SystemParametersInfoW(SPI_SETFOREGROUNDLOCKTIMEOUT, 0,
-                            reinterpret_cast<PVOID>(static_cast<std::uintptr_t>(milliseconds)),
-                            SPIF_SENDCHANGE);
 }
 
 bool Win32WindowManager::RegisterHotKey(WindowHandle window, int id, std::uint32_t modifiers,

@@ -1,4 +1,4 @@
-#include "inventory/ListEditing.h"
+#include "ui/ListEditing.h"
 
 #include <algorithm>
 #include <optional>

@@ -1,0 +1,68 @@
+// The General sub-page of Extra Settings: autostart, the hide options, the password and the
+// default hotkeys.
+#include "ui/MainForm.h"
+
+#include "ui/Layout.h"
+
+namespace nv {
+
+void TMainForm::BuildGeneralPage() {
+    pnlGeneral.SetAlign(Align::Client);
+    struct Option {
+        TCheckBox& box;
+        const wchar_t* caption;
+        const wchar_t* hint;
+    };
+    int top = 10;
+    for (const Option& o : {
+             Option{cbAutoStart, L"Automatically start when Windows starts",
+                    L"Auto start the application. (Starts silently without appearing on screen)"},
+             Option{cbHideNewlyCreatedWindows, L"Hide newly created windows while in HIDE mode",
+                    L"Use this option to prevent the newly created windows from being displayed "
+                    L"on the screen."},
+             Option{cbCloseActiveWindow, L"Close the window that was active before hiding",
+                    L"Use this option to close the program that you was using before hiding the "
+                    L"windows."},
+             Option{cbHideWallapaper, L"Hide wallpaper",
+                    L"Use this option to hide your wallpaper image when the hot key is pressed"},
+             Option{cbAppPassword, L"Protect this application with password",
+                    L"The application will request a password every time you try to start it or "
+                    L"access the settings."},
+         }) {
+        o.box.SetCaption(o.caption);
+        o.box.hint = o.hint;
+        Place(o.box, 12, top, 300, 17);
+        top += 22;
+    }
+    btnSetAppPassword.SetCaption(L"Set Password");
+    btnSetAppPassword.hint = L"Click to set a password.";
+    Place(btnSetAppPassword, 320, 96, 100, 23);
+    FlatGroupBox2.SetCaption(L"Default Hotkeys");
+    FlatGroupBox2.bold = true;
+    Place(FlatGroupBox2, 12, 124, 520, 96);
+    top = 20;
+    for (TLabel* l : {&stHideWindowsInfo, &stHideProgramInfo, &StaticText2}) {
+        l->bold = true;
+        l->textColor = 0x00FFFFFF;
+        l->background = kAccent;
+        Place(*l, 10, top, 220, 18);
+        top += 24;
+    }
+    stHideWindowsInfo.SetCaption(L"Hide/Restore Windows - Ctrl + `");
+    stHideProgramInfo.SetCaption(L"Hide/Show Program - Ctrl + \\");
+    StaticText2.SetCaption(L"Start Secreensaver - Ctrl + F12");
+    btShowLayout.SetCaption(L"Show Hotkeys Layout");
+    btShowLayout.imageId = 215;
+    Place(btShowLayout, 300, 18, 150, 66);
+
+    cbAutoStart.OnClick = [this] { SetAutoStart(cbAutoStart.Checked()); };
+}
+
+void TMainForm::btnGeneralClick() {
+    btnGeneral.SetDown(true);
+    PageControlSettings.SetActivePage(&SheetSetGeneral);
+    SheetSetGeneral.SetFocus();
+    cbAutoStart.SetFocus();
+}
+
+}  // namespace nv

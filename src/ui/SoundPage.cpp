@@ -1,0 +1,65 @@
+// The Sound sub-page of Extra Settings: the current and the desired volume.
+#include "ui/MainForm.h"
+
+#include "ui/Layout.h"
+
+namespace nv {
+
+void TMainForm::BuildSoundPage() {
+    pnlSound.SetAlign(Align::Client);
+    pnlSound.helpContext = 1011;
+    Place(imSound, 12, 10, 48, 48);
+    imSound.resourceId = 221;
+    imSound.helpContext = 1012;
+    cbModifyVolume.SetCaption(L"Modify sound");
+    Place(cbModifyVolume, 72, 10, 200, 17);
+    gbCurrentVolume.SetCaption(L"Current");
+    gbCurrentVolume.hint = L"Display Only Panel";
+    gbCurrentVolume.helpContext = 1012;
+    Place(gbCurrentVolume, 72, 34, 110, 170);
+    SliderGlobalVolume.maxValue = 65535;
+    SliderGlobalVolume.SetEnabled(false);
+    Place(SliderGlobalVolume, 10, 18, 40, 120);
+    cbGlobalVolumMuted.SetCaption(L"Muted");
+    cbGlobalVolumMuted.SetEnabled(false);
+    Place(cbGlobalVolumMuted, 10, 144, 90, 17);
+    gbDesiredVolume.SetCaption(L" Desired ");
+    gbDesiredVolume.helpContext = 1012;
+    Place(gbDesiredVolume, 192, 34, 110, 170);
+    sliderSelectedVolume.maxValue = 65535;
+    sliderSelectedVolume.lineSize = 1000;
+    sliderSelectedVolume.pageSize = 10000;
+    sliderSelectedVolume.hint = L"Desired volume level slider";
+    Place(sliderSelectedVolume, 10, 18, 40, 120);
+    cbSelectedVolumeMuted.SetCaption(L"Muted");
+    cbSelectedVolumeMuted.hint = L"Mute the sound.";
+    Place(cbSelectedVolumeMuted, 10, 144, 90, 17);
+    btnGetVolume.SetCaption(L"Refresh current volume indicator");
+    btnGetVolume.helpContext = 1012;
+    Place(btnGetVolume, 312, 40, 200, 25);
+    btnTestSound.SetCaption(L"Test desired volume settings");
+    btnTestSound.hint = L"Play sound with the selected volume level.";
+    btnTestSound.helpContext = 1012;
+    Place(btnTestSound, 312, 72, 200, 25);
+
+    // The desired sound settings follow the page; the slider stands upside down.
+    sliderSelectedVolume.OnChange = [this] {
+        volumeSettings.desiredVolume =
+            static_cast<std::uint16_t>(kVolumeScaleMax - sliderSelectedVolume.Position());
+    };
+    cbSelectedVolumeMuted.OnClick = [this] {
+        volumeSettings.desiredMute = cbSelectedVolumeMuted.Checked();
+    };
+}
+
+void TMainForm::btnSoundClick() {
+    RefreshCurrentVolume();
+    btnSound.SetDown(true);
+    PageControlSettings.SetActivePage(&SheetSetSound);
+    sliderSelectedVolume.SetFocus();
+}
+
+// Until the volume is read from the device, the "Current" group stays as it is.
+void TMainForm::RefreshCurrentVolume() {}
+
+}  // namespace nv
