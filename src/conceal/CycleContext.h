@@ -16,7 +16,7 @@ class TWindowInventory;
 enum class TCycleOption { CloseActiveWindow, HideDesktop, HideTaskbar, HideTray };
 
 class ICycleContext {
-public:
+  public:
     virtual ~ICycleContext() = default;
     // False until start-up has finished: the cycle does nothing before.
     virtual bool Ready() = 0;

@@ -7,7 +7,7 @@
 namespace nv {
 
 class ICycleStep {
-public:
+  public:
     virtual ~ICycleStep() = default;
     virtual void Hide() = 0;
     virtual void Restore() = 0;
@@ -22,9 +22,9 @@ enum class TStepKind : std::size_t {
     DisplayMode,
     Wallpaper,
     Volume,
-    Windows,       // the hidden-windows list: hidden mode is on exactly while it exists
+    Windows,  // the hidden-windows list: hidden mode is on exactly while it exists
     BringToTop,
-    ShellParts,    // desktop icons, taskbar, tray icons
+    ShellParts,  // desktop icons, taskbar, tray icons
     Count
 };
 

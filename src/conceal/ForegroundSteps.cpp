@@ -39,8 +39,8 @@ void TActiveWindowStep::CloseRecordedWindow() {
     IKernel& kernel = m_platform.kernel;
     const std::wstring& cls = m_record.className;
     if (ContainsText(kernel, m_record.title, L"Program Manager") ||
-        ContainsText(kernel, cls, L"SysListView32") || ContainsText(kernel, cls, L"Shell_TrayWnd") ||
-        ContainsText(kernel, cls, L"WorkerW"))
+        ContainsText(kernel, cls, L"SysListView32") ||
+        ContainsText(kernel, cls, L"Shell_TrayWnd") || ContainsText(kernel, cls, L"WorkerW"))
         return;
     // A folder window is closed; ending its process would end the shell.
     if (ContainsText(kernel, cls, L"ExploreWClass")) {

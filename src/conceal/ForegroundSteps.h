@@ -20,7 +20,7 @@ struct TForegroundRecord {
 };
 
 class TActiveWindowStep final : public ICycleStep {
-public:
+  public:
     TActiveWindowStep(Platform& platform, ICycleContext& context);
     // Records the foreground window and closes it when asked to.
     void Hide() override;
@@ -30,7 +30,7 @@ public:
     void RestoreAtShutdown() override {}
     const TForegroundRecord& Record() const { return m_record; }
 
-private:
+  private:
     void CloseRecordedWindow();
 
     Platform& m_platform;
@@ -39,12 +39,12 @@ private:
 };
 
 class TBringToTopStep final : public ICycleStep {
-public:
+  public:
     TBringToTopStep(Platform& platform, ICycleContext& context, const TWindowsStep& windows);
     void Hide() override;
     void Restore() override {}
 
-private:
+  private:
     Platform& m_platform;
     ICycleContext& m_context;
     const TWindowsStep& m_windows;

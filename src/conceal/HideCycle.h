@@ -28,7 +28,7 @@ constexpr TStepKind kShutdownOrder[] = {TStepKind::Volume, TStepKind::Windows,
                                         TStepKind::DisplayMode};
 
 class THideCycle {
-public:
+  public:
     THideCycle(Platform& platform, ICycleContext& context);
 
     // The click of the invisible Hide/Restore button: hides or restores, once start-up is done.
@@ -51,7 +51,7 @@ public:
     // The hidden-windows list; null outside hidden mode.
     const TWindowsStep::WindowList* HiddenWindows() const { return m_windows->HiddenWindows(); }
 
-private:
+  private:
     template <std::size_t N>
     void Run(const TStepKind (&order)[N], void (ICycleStep::*action)());
 

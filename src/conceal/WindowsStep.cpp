@@ -130,8 +130,8 @@ void TWindowsStep::RestoreHiddenWindows() {
             // Shown without the password: the user had it on screen when hiding began.
             if (!m_context.MainWindowVisible()) m_context.ToggleProgramWindow(false);
         } else if (!RevealWindow(m_platform.windows, entry.handle, entry.savedExStyle)) {
-            m_owedStyles[entry.handle] = {entry.savedExStyle,
-                                          m_platform.windows.GetWindowThreadProcessId(entry.handle)};
+            m_owedStyles[entry.handle] = {
+                entry.savedExStyle, m_platform.windows.GetWindowThreadProcessId(entry.handle)};
         }
         list.pop_back();
     }
@@ -141,8 +141,8 @@ bool TWindowsStep::RetryExtendedStyles() {
     IWindowManager& windows = m_platform.windows;
     for (auto it = m_owedStyles.begin(); it != m_owedStyles.end();) {
         WindowHandle window = it->first;
-        bool gone = !windows.IsWindow(window) ||
-                    windows.GetWindowThreadProcessId(window) != it->second.pid;
+        bool gone =
+            !windows.IsWindow(window) || windows.GetWindowThreadProcessId(window) != it->second.pid;
         if (gone || RestoreExtendedStyle(windows, window, it->second.exStyle))
             it = m_owedStyles.erase(it);
         else

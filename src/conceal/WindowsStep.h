@@ -17,7 +17,7 @@
 namespace nv {
 
 class TWindowsStep final : public ICycleStep {
-public:
+  public:
     using WindowList = std::vector<std::unique_ptr<TWinInfo>>;
 
     TWindowsStep(Platform& platform, ICycleContext& context);
@@ -37,7 +37,7 @@ public:
     // they were shown again; true while some are still owed.
     bool RetryExtendedStyles();
 
-private:
+  private:
     // One Do-not-hide entry, converted once per hide.
     struct TSpareRule {
         std::wstring title;        // spares windows with exactly this title, when not empty
@@ -48,7 +48,9 @@ private:
     void HideUnlessSpared(const TWinInfo& entry, const std::vector<TSpareRule>& rules);
     std::unique_ptr<TWinInfo> MainWindowEntry();
     std::size_t MainWindowPosition(const WindowList& list);
-    bool IsOwnWindow(WindowHandle window) { return window != 0 && window == m_context.MainWindow(); }
+    bool IsOwnWindow(WindowHandle window) {
+        return window != 0 && window == m_context.MainWindow();
+    }
     void RestoreHiddenWindows();
 
     Platform& m_platform;

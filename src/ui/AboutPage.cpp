@@ -1,8 +1,7 @@
 // The About page: the product picture, the version and the web link.
-#include "ui/MainForm.h"
-
 #include "ui/Layout.h"
 #include "ui/Links.h"
+#include "ui/MainForm.h"
 
 namespace nv {
 

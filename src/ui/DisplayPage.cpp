@@ -1,7 +1,6 @@
 // The Display sub-page of Extra Settings: the display mode to switch to while hidden.
-#include "ui/MainForm.h"
-
 #include "ui/Layout.h"
+#include "ui/MainForm.h"
 
 namespace nv {
 

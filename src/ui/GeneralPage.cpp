@@ -1,8 +1,7 @@
 // The General sub-page of Extra Settings: autostart, the hide options, the password and the
 // default hotkeys.
-#include "ui/MainForm.h"
-
 #include "ui/Layout.h"
+#include "ui/MainForm.h"
 
 namespace nv {
 

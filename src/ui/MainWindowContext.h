@@ -8,7 +8,7 @@ namespace nv {
 class TMainForm;
 
 class TMainWindowContext final : public ICycleContext {
-public:
+  public:
     explicit TMainWindowContext(TMainForm& form) : m_form(form) {}
 
     bool Ready() override;
@@ -23,7 +23,7 @@ public:
     void RefreshAvailableWindows() override;
     void RetryStylesLater() override;
 
-private:
+  private:
     TMainForm& m_form;
 };
 

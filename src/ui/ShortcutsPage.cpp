@@ -1,8 +1,7 @@
 // The Shortcuts sub-page of Extra Settings: the three hotkey boxes and the mouse-corner buttons.
-#include "ui/MainForm.h"
-
 #include "triggers/Shortcuts.h"
 #include "ui/Layout.h"
+#include "ui/MainForm.h"
 
 namespace nv {
 

@@ -1,7 +1,6 @@
 // The Sound sub-page of Extra Settings: the current and the desired volume.
-#include "ui/MainForm.h"
-
 #include "ui/Layout.h"
+#include "ui/MainForm.h"
 
 namespace nv {
 

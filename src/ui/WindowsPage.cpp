@@ -1,9 +1,8 @@
 // The Windows page: the visible windows on the left, the Do-not-hide and Bring-to-top lists on
 // the right, the shell options below.
-#include "ui/MainForm.h"
-
 #include "ui/Layout.h"
 #include "ui/ListEditing.h"
+#include "ui/MainForm.h"
 
 namespace nv {
 

@@ -8,7 +8,7 @@ namespace {
 
 // Stands in front of a step and writes down each call before passing it on.
 class RecordingStep final : public ICycleStep {
-public:
+  public:
     RecordingStep(std::vector<std::string>& log, std::string name,
                   std::unique_ptr<ICycleStep> inner)
         : m_log(log), m_name(std::move(name)), m_inner(std::move(inner)) {}
@@ -16,7 +16,7 @@ public:
     void Restore() override { Note("Restore", &ICycleStep::Restore); }
     void RestoreAtShutdown() override { Note("Shutdown", &ICycleStep::RestoreAtShutdown); }
 
-private:
+  private:
     void Note(const char* what, void (ICycleStep::*call)()) {
         m_log.push_back(m_name + "." + what);
         if (m_inner) (m_inner.get()->*call)();
@@ -45,16 +45,16 @@ TEST_F(HideCycle, StepsRunInTheHideTheRestoreAndTheShutdownOrder) {
     ASSERT_TRUE(Hidden());
     log.clear();
     Press();
-    EXPECT_EQ(log, (std::vector<std::string>{"Shell.Restore", "Display.Restore",
-                                             "Wallpaper.Restore", "Volume.Restore",
-                                             "Windows.Restore", "Active.Restore"}));
+    EXPECT_EQ(log,
+              (std::vector<std::string>{"Shell.Restore", "Display.Restore", "Wallpaper.Restore",
+                                        "Volume.Restore", "Windows.Restore", "Active.Restore"}));
     EXPECT_FALSE(Hidden());
     Press();
     log.clear();
     h.Finish();
-    EXPECT_EQ(log, (std::vector<std::string>{"Volume.Shutdown", "Windows.Shutdown",
-                                             "Shell.Shutdown", "Wallpaper.Shutdown",
-                                             "Display.Shutdown"}));
+    EXPECT_EQ(log,
+              (std::vector<std::string>{"Volume.Shutdown", "Windows.Shutdown", "Shell.Shutdown",
+                                        "Wallpaper.Shutdown", "Display.Shutdown"}));
 }
 
 // The main window's entry stands where the window stands in Z order among the listed ones.
