@@ -175,6 +175,7 @@ void TMainForm::FormCreate() {
     // 6. Hints and help.
     app.hintHidePause = 5000;
     app.helpFile = globals.helpFilePath;
+    app.CreateTimer(StyleRetryTimer);
     // 7. Autostart, through the box's normal path: a present Run value is written again. A
     // failed write is reported and creation goes on: skipping the loads below would have the
     // next save write empty lists and default settings over the user's.

@@ -152,6 +152,47 @@ TEST_F(HideRestore, AHungWindowDoesNotHoldUpTheOthers) {
     EXPECT_TRUE(WaitFor([&] { return AllShown(alive); }, 8000));
 }
 
+// A media player and a minimised Bring-to-top window that have both stopped answering: the hide
+// minimises the one and restores the other, and neither call may wait for them.
+TEST_F(HideRestore, WindowsThatStoppedAnsweringDoNotFreezeTheCycle) {
+    WriteFileBytes(DataFolder() + L"BttList.Dat", ListRecord(L"Frozen", HelperPath(), 0));
+    Helper helper(L"Alive-1 --min --hung Frozen --class WMPlayerApp --hung Player Alive-2");
+    std::vector<HWND> alive{helper.Window(L"Alive-1"), helper.Window(L"Alive-2")};
+    HWND frozen = helper.Window(L"Frozen");
+    ASSERT_NE(helper.Window(L"Player"), nullptr);
+    ASSERT_TRUE(IsIconic(frozen));
+    Sleep(800);  // both threads have stopped answering by now
+    StartNivora();
+
+    HideRestoreKey();
+    // Waiting on either thread would hold the cycle for seconds, with everything hidden.
+    EXPECT_TRUE(WaitFor([&] { return AllHidden(alive); }, 4000));
+    HideRestoreKey();
+    EXPECT_TRUE(WaitFor([&] { return AllShown(alive); }, 4000));
+}
+
+// A window whose program is busy when the restore comes is shown at once, and gets its
+// extended style (here its taskbar button) back as soon as it answers again.
+TEST_F(HideRestore, ABusyWindowGetsItsStyleBackWhenItAnswers) {
+    Helper helper(L"--exstyle 40100 --busy Busy Idle");
+    HWND busy = helper.Window(L"Busy"), idle = helper.Window(L"Idle");
+    ASSERT_NE(busy, nullptr);
+    const LONG style = GetWindowLongW(busy, GWL_EXSTYLE);
+    ASSERT_TRUE(style & WS_EX_APPWINDOW);
+    StartNivora();
+
+    HideRestoreKey();
+    ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(busy) && !IsWindowVisible(idle); }));
+    ASSERT_FALSE(GetWindowLongW(busy, GWL_EXSTYLE) & WS_EX_APPWINDOW);
+    PostMessageW(busy, WM_APP, 2500, 0);  // busy for 2.5 s, well short of counting as hung
+    Sleep(100);
+    HideRestoreKey();
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(idle) != FALSE; }, 4000));
+    EXPECT_TRUE(WaitFor([&] { return GetWindowLongW(busy, GWL_EXSTYLE) == style; }, 8000))
+        << std::hex << GetWindowLongW(busy, GWL_EXSTYLE);
+    EXPECT_TRUE(IsWindowVisible(busy));
+}
+
 TEST_F(HideRestore, TerminatingWhileHiddenBringsEveryWindowBack) {
     Helper helper(L"Back-1 Back-2");
     std::vector<HWND> windows{helper.Window(L"Back-1"), helper.Window(L"Back-2")};

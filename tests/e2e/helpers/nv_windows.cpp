@@ -1,7 +1,9 @@
 // Test helper: opens top-level windows with the titles given on the command line and keeps
 // them alive until it is ended. "--hung TITLE" opens a window whose thread stops answering
-// messages a moment after it appears; "--exstyle HEX" sets the extended style of the windows
-// that follow; "--hotkey" takes Ctrl+` for itself, as another program might.
+// messages a moment after it appears; "--busy TITLE" opens one on a thread of its own that
+// stops answering for as many milliseconds as a posted WM_APP's wParam says; "--exstyle HEX"
+// sets the extended style of the windows that follow, "--class NAME" their class; "--min"
+// opens the next window minimised; "--hotkey" takes Ctrl+` for itself, as another program might.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -11,6 +13,10 @@
 
 namespace {
 LRESULT CALLBACK WndProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+    if (msg == WM_APP) {
+        Sleep(static_cast<DWORD>(w));  // busy, not hung: it answers again afterwards
+        return 0;
+    }
     if (msg == WM_CLOSE) {
         DestroyWindow(h);
         return 0;
@@ -18,10 +24,25 @@ LRESULT CALLBACK WndProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
     return DefWindowProcW(h, msg, w, l);
 }
 
-HWND Open(const std::wstring& title, DWORD exStyle, int index) {
-    return CreateWindowExW(exStyle, L"NvTestWindow", title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+struct Look {
+    DWORD exStyle = WS_EX_WINDOWEDGE;
+    std::wstring className = L"NvTestWindow";
+    bool minimized = false;
+};
+
+HWND Open(const std::wstring& title, const Look& look, int index) {
+    DWORD style = WS_OVERLAPPEDWINDOW | WS_VISIBLE | (look.minimized ? WS_MINIMIZE : 0);
+    return CreateWindowExW(look.exStyle, look.className.c_str(), title.c_str(), style,
                            40 + 30 * index, 40 + 30 * index, 320, 200, nullptr, nullptr,
                            GetModuleHandleW(nullptr), nullptr);
+}
+
+void Pump() {
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
 }
 }  // namespace
 
@@ -36,20 +57,34 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    DWORD exStyle = WS_EX_WINDOWEDGE;
+    Look look;
     int index = 0;
-    std::vector<std::thread> hung;
+    std::vector<std::thread> threads;
     for (int i = 1; i < argc; ++i) {
         std::wstring arg = argv[i];
         if (arg == L"--hotkey") {
             RegisterHotKey(nullptr, 1, MOD_CONTROL, VK_OEM_3);
         } else if (arg == L"--exstyle" && i + 1 < argc) {
-            exStyle = wcstoul(argv[++i], nullptr, 16);
+            look.exStyle = wcstoul(argv[++i], nullptr, 16);
+        } else if (arg == L"--class" && i + 1 < argc) {
+            look.className = argv[++i];
+            wc.lpszClassName = look.className.c_str();
+            RegisterClassW(&wc);
+        } else if (arg == L"--min") {
+            look.minimized = true;
+            continue;
+        } else if (arg == L"--busy" && i + 1 < argc) {
+            std::wstring title = argv[++i];
+            int at = index++;
+            threads.emplace_back([title, look, at] {
+                Open(title, look, at);
+                Pump();
+            });
         } else if (arg == L"--hung" && i + 1 < argc) {
             std::wstring title = argv[++i];
             int at = index++;
-            hung.emplace_back([title, exStyle, at] {
-                HWND h = Open(title, exStyle, at);
+            threads.emplace_back([title, look, at] {
+                HWND h = Open(title, look, at);
                 MSG msg;
                 DWORD until = GetTickCount() + 300;
                 while (GetTickCount() < until) {
@@ -60,14 +95,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
                 Sleep(INFINITE);  // stops answering
             });
         } else {
-            Open(arg, exStyle, index++);
+            Open(arg, look, index++);
         }
+        look.minimized = false;
     }
     LocalFree(argv);
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
+    Pump();
     ExitProcess(0);
 }
