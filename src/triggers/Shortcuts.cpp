@@ -1,6 +1,5 @@
 #include "triggers/Shortcuts.h"
 
-#include "ui/MainForm.h"
 
 namespace nv {
 
@@ -99,10 +98,11 @@ bool IsShortcutKey(std::uint16_t& key, ShiftState shift) {
     return !swallow;
 }
 
-bool AssignShortcut(TMainForm& form, int id, const std::wstring& text) {
-    IWindowManager& windows = form.platform.windows;
-    windows.UnregisterHotKey(form.Handle(), id);
-    TShortCut code = ParseShortcut(windows, form.platform.kernel, text);
+bool THotkeys::AssignShortcut(int id, const std::wstring& text) {
+    IWindowManager& windows = m_owner.windows;
+    const WindowHandle window = m_owner.window();
+    windows.UnregisterHotKey(window, id);
+    TShortCut code = ParseShortcut(windows, m_owner.kernel, text);
     std::uint32_t key = code & kScKeyMask;
     if (key == 111) key = 191;  // the keypad divide key shares its name with the slash key
     // A text that names no key is not a hotkey: registering key 0 would either fail
@@ -110,45 +110,45 @@ bool AssignShortcut(TMainForm& form, int id, const std::wstring& text) {
     // MOD_NOREPEAT keeps a held combination from running its action over and over.
     bool registered =
         key != 0 &&
-        windows.RegisterHotKey(form.Handle(), id, HotKeyModifiers(code) | HotKeyMod::NoRepeat, key);
+        windows.RegisterHotKey(window, id, HotKeyModifiers(code) | HotKeyMod::NoRepeat, key);
     if (!registered) {
-        form.app.MessageBox(L"Unable to assign shortcut: " + text + L"\n\rThe shortcut is in use!" +
-                                L"\n\rPlease try a different key combination.",
-                            MessageBoxKind::Plain);
+        m_owner.app.MessageBox(L"Unable to assign shortcut: " + text +
+                                   L"\n\rThe shortcut is in use!" +
+                                   L"\n\rPlease try a different key combination.",
+                               MessageBoxKind::Plain);
     }
     return registered;
 }
 
-bool AssignAllShortcuts(TMainForm& form) {
-    bool windowsKey = AssignShortcut(form, kHotkeyHideRestore, form.edHkWindowsKey.Text());
-    bool programKey = AssignShortcut(form, kHotkeyProgramWindow, form.edHkProgramKey.Text());
-    bool saverKey = AssignShortcut(form, kHotkeyScreenSaver, form.edHKSSaverKey.Text());
-    return windowsKey && programKey && saverKey;
+bool THotkeys::AssignAllShortcuts(const std::wstring& windowsKey, const std::wstring& programKey,
+                                  const std::wstring& saverKey) {
+    bool windowsOk = AssignShortcut(kHotkeyHideRestore, windowsKey);
+    bool programOk = AssignShortcut(kHotkeyProgramWindow, programKey);
+    bool saverOk = AssignShortcut(kHotkeyScreenSaver, saverKey);
+    return windowsOk && programOk && saverOk;
 }
 
-void UnregisterAllShortcuts(TMainForm& form) {
+void THotkeys::UnregisterAllShortcuts() {
     for (int id : {kHotkeyHideRestore, kHotkeyProgramWindow, kHotkeyScreenSaver})
-        form.platform.windows.UnregisterHotKey(form.Handle(), id);
+        m_owner.windows.UnregisterHotKey(m_owner.window(), id);
 }
 
-void HotkeyBoxKeyDown(TMainForm& form, TEdit& box, std::uint16_t& key, ShiftState shift) {
-    form.hotkeyBoxKeysDown.insert(key);
+void THotkeys::BoxKeyDown(TEdit& box, std::uint16_t& key, ShiftState shift) {
+    m_keysDown.insert(key);
     if (!IsShortcutKey(key, shift)) return;
-    box.SetText(FormatShortcut(form.platform.windows, MakeShortcut(key, shift)));
+    box.SetText(FormatShortcut(m_owner.windows, MakeShortcut(key, shift)));
     // The combination is all the box wants of the key. Left to the edit, Ctrl+Del would delete
     // the text just shown and Alt+F4 would close the window.
     key = 0;
 }
 
-void HotkeyBoxKeyPress(wchar_t& ch) { ch = 0; }
-
-void HotkeyBoxKeyUp(TMainForm& form, TEdit& box, std::uint16_t key, int id) {
+void THotkeys::BoxKeyUp(TEdit& box, std::uint16_t key, int id) {
     // Only a key pressed in the box counts. The Enter or Esc that dismisses the failure report
     // is pressed in the report and released here: taking it would try the same combination
     // again and bring the report back, over and over.
-    if (form.hotkeyBoxKeysDown.erase(key) == 0) return;
-    if (AssignShortcut(form, id, box.Text())) return;
-    form.ShowShortcutsPage();
+    if (m_keysDown.erase(key) == 0) return;
+    if (AssignShortcut(id, box.Text())) return;
+    m_owner.showShortcutsPage();
     box.SetFocus();
 }
 

@@ -3,14 +3,15 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <set>
 #include <string>
 
 #include "platform/Platform.h"
+#include "widgets/Application.h"
 #include "widgets/Controls.h"
 
 namespace nv {
-
-class TMainForm;
 
 // A shortcut: the virtual-key code in bits 0-12, Shift, Ctrl and Alt above; 0 is "none".
 using TShortCut = std::uint16_t;
@@ -41,17 +42,36 @@ std::uint32_t HotKeyModifiers(TShortCut shortcut);
 // hotkey on their own (Backspace, plain or shifted typing keys, a modifier pressed alone).
 bool IsShortcutKey(std::uint16_t& key, ShiftState shift);
 
-// Registers one hotkey of the main window from its text; on failure tells the user and leaves
-// the id unregistered.
-bool AssignShortcut(TMainForm& form, int id, const std::wstring& text);
-// All three from their boxes, each regardless of the others; true when all succeeded.
-bool AssignAllShortcuts(TMainForm& form);
-void UnregisterAllShortcuts(TMainForm& form);
+// The three hotkeys of the main window and the key capture of its three hotkey boxes.
+class THotkeys {
+public:
+    // What the hotkeys need of the main window.
+    struct TOwner {
+        IWindowManager& windows;
+        IKernel& kernel;
+        TApplication& app;
+        std::function<WindowHandle()> window;     // the window the hotkeys are registered for
+        std::function<void()> showShortcutsPage;  // where a failed registration is shown
+    };
+    explicit THotkeys(TOwner owner) : m_owner(std::move(owner)) {}
 
-// Key capture of a hotkey box. A key that makes a combination shows it in the box and goes no
-// further; the release of a key pressed in the box registers the box's text.
-void HotkeyBoxKeyDown(TMainForm& form, TEdit& box, std::uint16_t& key, ShiftState shift);
-void HotkeyBoxKeyPress(wchar_t& ch);
-void HotkeyBoxKeyUp(TMainForm& form, TEdit& box, std::uint16_t key, int id);
+    // Registers one hotkey from its text; on failure tells the user and leaves the id
+    // unregistered.
+    bool AssignShortcut(int id, const std::wstring& text);
+    // All three, each regardless of the others; true when all succeeded.
+    bool AssignAllShortcuts(const std::wstring& windowsKey, const std::wstring& programKey,
+                            const std::wstring& saverKey);
+    void UnregisterAllShortcuts();
+
+    // Key capture of a hotkey box. A key that makes a combination shows it in the box and goes
+    // no further; the release of a key pressed in the box registers the box's text.
+    void BoxKeyDown(TEdit& box, std::uint16_t& key, ShiftState shift);
+    static void BoxKeyPress(wchar_t& ch) { ch = 0; }
+    void BoxKeyUp(TEdit& box, std::uint16_t key, int id);
+
+private:
+    TOwner m_owner;
+    std::set<std::uint16_t> m_keysDown;  // pressed in a box and not yet released there
+};
 
 }  // namespace nv

@@ -11,6 +11,7 @@
 #include "inventory/WindowInventory.h"
 #include "platform/Platform.h"
 #include "shell/SettingsStore.h"
+#include "triggers/Shortcuts.h"
 #include "sound/VolumeSettings.h"
 #include "widgets/Application.h"
 #include "widgets/Controls.h"
@@ -166,8 +167,9 @@ public:
     // missing its entries never overwrites them.
     bool excludeListUnread = false;
     bool bringToTopListUnread = false;
-    // Keys pressed in a hotkey box and not yet released there (hotkeys).
-    std::set<std::uint16_t> hotkeyBoxKeysDown;
+    // The three hotkeys and the key capture of their boxes.
+    THotkeys hotkeys{{platform.windows, platform.kernel, app, [this] { return Handle(); },
+                      [this] { ShowShortcutsPage(); }}};
 
     // --- Handlers -----------------------------------------------------------------------------
     void FormCreate();

@@ -54,8 +54,11 @@ void TMainForm::SetApplicationPassword(const std::wstring& typed) {
 }
 
 // Hotkeys
-bool TMainForm::AssignAllShortcuts() { return nv::AssignAllShortcuts(*this); }
-void TMainForm::UnregisterAllShortcuts() { nv::UnregisterAllShortcuts(*this); }
+bool TMainForm::AssignAllShortcuts() {
+    return hotkeys.AssignAllShortcuts(edHkWindowsKey.Text(), edHkProgramKey.Text(),
+                                      edHKSSaverKey.Text());
+}
+void TMainForm::UnregisterAllShortcuts() { hotkeys.UnregisterAllShortcuts(); }
 
 // Hide/restore cycle
 bool TMainForm::IsHiddenMode() { return hideCycle->IsHiddenMode(); }

@@ -62,11 +62,11 @@ void TMainForm::BuildShortcutsPage() {
         TEdit* edit = box;
         int hotkey = id;
         edit->OnKeyDown = [this, edit](std::uint16_t& key, ShiftState shift) {
-            HotkeyBoxKeyDown(*this, *edit, key, shift);
+            hotkeys.BoxKeyDown(*edit, key, shift);
         };
-        edit->OnKeyPress = [](wchar_t& ch) { HotkeyBoxKeyPress(ch); };
+        edit->OnKeyPress = [](wchar_t& ch) { THotkeys::BoxKeyPress(ch); };
         edit->OnKeyUp = [this, edit, hotkey](std::uint16_t& key, ShiftState) {
-            HotkeyBoxKeyUp(*this, *edit, key, hotkey);
+            hotkeys.BoxKeyUp(*edit, key, hotkey);
         };
     }
 }

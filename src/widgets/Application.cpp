@@ -60,6 +60,16 @@ MessageBoxResult TApplication::MessageBox(const std::wstring& text, MessageBoxKi
 
 void TApplication::SetFocusedControl(TControl* control) { m_focused = control; }
 
+void TApplication::ShowHelpFor(TForm& form) {
+    int context = form.EffectiveHelpContext();
+    if (TControl* c = m_focused) {
+        const TControl* root = c;
+        while (root->Parent()) root = root->Parent();
+        if (root == &form && c->EffectiveHelpContext() != 0) context = c->EffectiveHelpContext();
+    }
+    m_backend.ShowHelp(form.helpFile.empty() ? helpFile : form.helpFile, context);
+}
+
 void TApplication::ControlDestroyed(TControl* control) {
     if (m_focused == control) m_focused = nullptr;
     if (m_mainForm == control) m_mainForm = nullptr;

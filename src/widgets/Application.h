@@ -56,6 +56,9 @@ public:
                                 MessageBoxButtons buttons = MessageBoxButtons::Ok);
 
     TControl* FocusedControl() const { return m_focused; }
+    // F1 on a form: help at the focused control's context when the control is on that form
+    // and has one (its own or its nearest parent's), else at the form's.
+    void ShowHelpFor(TForm& form);
     void SetFocusedControl(TControl* control);
     // A control is going away: forget it if it holds the focus.
     void ControlDestroyed(TControl* control);

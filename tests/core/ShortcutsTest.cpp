@@ -102,13 +102,13 @@ TEST(Hotkeys, DefaultTextInAnyCaseAndTheSlash) {
     Harness h;
     ASSERT_TRUE(h.Start());
     for (const wchar_t* text : {L"CTRL+`", L"ctrl+`", L"Ctrl+`"}) {
-        EXPECT_TRUE(AssignShortcut(h.Form(), 0, text));
+        EXPECT_TRUE(h.Form().hotkeys.AssignShortcut(0, text));
         const HotKeyRegistration* r = Registered(h.desktop, 0);
         ASSERT_NE(r, nullptr);
         EXPECT_EQ(r->vk, 192u);
         EXPECT_EQ(r->modifiers, kCtrlNoRepeat);
     }
-    EXPECT_TRUE(AssignShortcut(h.Form(), 0, L"Ctrl+/"));
+    EXPECT_TRUE(h.Form().hotkeys.AssignShortcut(0, L"Ctrl+/"));
     const HotKeyRegistration* r = Registered(h.desktop, 0);
     ASSERT_NE(r, nullptr);
     EXPECT_EQ(r->vk, 191u);
@@ -120,7 +120,7 @@ TEST(Hotkeys, TextWithoutAKeyIsAFailedRegistration) {
     ASSERT_TRUE(h.Start());
     for (const wchar_t* text : {L"Ctrl+", L"", L"Ctrl+Nothing"}) {
         h.desktop.messageBoxes.clear();
-        EXPECT_FALSE(AssignShortcut(h.Form(), 0, text));
+        EXPECT_FALSE(h.Form().hotkeys.AssignShortcut(0, text));
         EXPECT_EQ(Registered(h.desktop, 0), nullptr) << ToUtf8(text);
         ASSERT_EQ(h.desktop.messageBoxes.size(), 1u);
         EXPECT_EQ(h.desktop.messageBoxes[0].text, FailureText(text));

@@ -452,27 +452,6 @@ public:
     nv::TPopupMenu menu{"menu"};
 };
 
-// Forwards to the native backend and records the help requests and the menus to show.
-class HelpRecordingBackend : public nv::IWidgetBackend {
-public:
-    explicit HelpRecordingBackend(nv::IWidgetBackend& real) : m_real(real) {}
-    void Realize(nv::TForm& form) override { m_real.Realize(form); }
-    void RealizeImageList(nv::TImageList& list) override { m_real.RealizeImageList(list); }
-    void RealizeTimer(nv::TTimer& timer) override { m_real.RealizeTimer(timer); }
-    void RunMessageLoop() override { m_real.RunMessageLoop(); }
-    void PostQuit() override { m_real.PostQuit(); }
-    nv::ModalResult RunModal(nv::TForm& form) override { return m_real.RunModal(form); }
-    void ShowPopupMenu(nv::TPopupMenu& menu, int x, int y) override {
-        menus.push_back({menu.name, POINT{x, y}});
-    }
-    void ShowHelp(const std::wstring&, int context) override { contexts.push_back(context); }
-    std::vector<int> contexts;
-    std::vector<std::pair<std::string, POINT>> menus;
-
-private:
-    nv::IWidgetBackend& m_real;
-};
-
 class WidgetSplitAndHelp : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -506,7 +485,7 @@ protected:
     nv::Win32Platform os;
     nv::Platform platform = os.AsPlatform();
     nv::Win32WidgetBackend native{platform};
-    HelpRecordingBackend backend{native};
+    nvtest::HelpRecordingBackend backend{native};
     nv::TApplication app{windows, backend};
     SplitForm form;
 };

@@ -1,5 +1,6 @@
 // Shared pieces of the widget peer tests: a window manager that records message boxes instead
-// of showing them (every other call answers "nothing"), and a pump for pending messages.
+// of showing them (every other call answers "nothing"), a backend that records the help and
+// menus it is asked to show, and a pump for pending messages.
 #pragma once
 
 #include <windows.h>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "widgets/Controls.h"
 
 namespace nvtest {
 
@@ -53,6 +55,27 @@ public:
     nv::Point GetCursorPos() override { return {}; }
     nv::Rect GetPrimaryScreenRect() override { return {0, 0, 1280, 1024}; }
     nv::Rect GetWorkArea() override { return {0, 0, 1280, 1024}; }
+};
+
+// Forwards to the native backend and records the help requests and the menus to show.
+class HelpRecordingBackend : public nv::IWidgetBackend {
+public:
+    explicit HelpRecordingBackend(nv::IWidgetBackend& real) : m_real(real) {}
+    void Realize(nv::TForm& form) override { m_real.Realize(form); }
+    void RealizeImageList(nv::TImageList& list) override { m_real.RealizeImageList(list); }
+    void RealizeTimer(nv::TTimer& timer) override { m_real.RealizeTimer(timer); }
+    void RunMessageLoop() override { m_real.RunMessageLoop(); }
+    void PostQuit() override { m_real.PostQuit(); }
+    nv::ModalResult RunModal(nv::TForm& form) override { return m_real.RunModal(form); }
+    void ShowPopupMenu(nv::TPopupMenu& menu, int x, int y) override {
+        menus.push_back({menu.name, POINT{x, y}});
+    }
+    void ShowHelp(const std::wstring&, int context) override { contexts.push_back(context); }
+    std::vector<int> contexts;
+    std::vector<std::pair<std::string, POINT>> menus;
+
+private:
+    nv::IWidgetBackend& m_real;
 };
 
 // Handles every message already waiting (painting, posted notifications).

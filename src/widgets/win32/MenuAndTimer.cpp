@@ -183,21 +183,10 @@ void OpenHelp(const std::wstring& helpFile, int context) {
 }
 
 void ShowFormHelp(TForm& form) {
-    auto* app = TApplication::Current();
-    int context = form.EffectiveHelpContext();
-    if (app && app->FocusedControl()) {
-        // The focused control counts only if it is on this form.
-        TControl* c = app->FocusedControl();
-        const TControl* root = c;
-        while (root->Parent()) root = root->Parent();
-        if (root == &form && c->EffectiveHelpContext() != 0) context = c->EffectiveHelpContext();
-    }
-    std::wstring file = form.helpFile;
-    if (file.empty() && app) file = app->helpFile;
-    if (app)
-        app->Backend().ShowHelp(file, context);
+    if (auto* app = TApplication::Current())
+        app->ShowHelpFor(form);
     else
-        OpenHelp(file, context);
+        OpenHelp(form.helpFile, form.EffectiveHelpContext());
 }
 
 }  // namespace nv::win32
