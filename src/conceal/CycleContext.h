@@ -13,7 +13,13 @@ namespace nv {
 class TWindowInventory;
 
 // The check boxes the cycle's own steps read at the moment they run.
-enum class TCycleOption { CloseActiveWindow, HideDesktop, HideTaskbar, HideTray };
+enum class TCycleOption {
+    CloseActiveWindow,
+    HideDesktop,
+    HideTaskbar,
+    HideTray,
+    HideWallpaper,
+};
 
 class ICycleContext {
   public:

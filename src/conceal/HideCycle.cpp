@@ -1,5 +1,7 @@
 #include "conceal/HideCycle.h"
 
+#include <exception>
+
 namespace nv {
 
 THideCycle::THideCycle(Platform& platform, ICycleContext& context) : m_context(context) {
@@ -17,17 +19,29 @@ std::unique_ptr<ICycleStep> THideCycle::Plug(TStepKind kind, std::unique_ptr<ICy
     return step;
 }
 
+// A step that fails does not stop the ones after it: a hide that ended at the volume would
+// leave every window on screen with the wallpaper already gone, and a restore that ended there
+// would leave them hidden. The first error is raised once every step has run.
 template <std::size_t N>
 void THideCycle::Run(const TStepKind (&order)[N], void (ICycleStep::*action)()) {
-    for (TStepKind kind : order)
-        if (ICycleStep* step = m_steps[static_cast<std::size_t>(kind)].get()) (step->*action)();
+    std::exception_ptr firstError;
+    for (TStepKind kind : order) {
+        ICycleStep* step = m_steps[static_cast<std::size_t>(kind)].get();
+        if (!step) continue;
+        try {
+            (step->*action)();
+        } catch (...) {
+            if (!firstError) firstError = std::current_exception();
+        }
+    }
+    if (firstError) std::rethrow_exception(firstError);
 }
 
 void THideCycle::btnHideAllClick() {
     if (!m_context.Ready()) return;
     if (IsHiddenMode()) {
         Run(kRestoreOrder, &ICycleStep::Restore);
-        m_context.RefreshAvailableWindows();
+        m_context.RefreshAvailableWindows();  // not reached after a failed step: it is reported
     } else {
         Run(kHideOrder, &ICycleStep::Hide);
     }

@@ -215,6 +215,44 @@ public:
                                                    std::size_t keyLength) = 0;
 };
 
+// The desktop wallpaper: shell32's Active Desktop object and the wallpaper setting of
+// SystemParametersInfoW. Each call creates its own Active Desktop object and releases it.
+class IWallpaper {
+public:
+    virtual ~IWallpaper() = default;
+
+    // GetDesktopItemOptions: whether Active Desktop is enabled. False when the object cannot be
+    // created, offers no IActiveDesktop, or the call fails (stripped editions, Wine).
+    virtual bool ActiveDesktopEnabled() = 0;
+    // IActiveDesktop::GetWallpaper (AD_GETWP_BMP); nullopt when it fails.
+    virtual std::optional<std::wstring> GetActiveDesktopWallpaper() = 0;
+    // IActiveDesktop::SetWallpaper, then ApplyChanges(AD_APPLY_SAVE | AD_APPLY_HTMLGEN |
+    // AD_APPLY_REFRESH).
+    virtual void SetActiveDesktopWallpaper(const std::wstring& path) = 0;
+    // SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, path, SPIF_UPDATEINIFILE |
+    // SPIF_SENDWININICHANGE): an empty path removes the wallpaper.
+    virtual void SetDeskWallpaper(const std::wstring& path) = 0;
+};
+
+// Core Audio's master volume of the default playback device, and winmm's PlaySoundW. Each call
+// asks for the device's endpoint volume afresh and releases it.
+class IAudio {
+public:
+    virtual ~IAudio() = default;
+
+    // GetMasterVolumeLevelScalar and GetMute; false when there is no playback device or a read
+    // fails. Raises when the device enumerator cannot be created.
+    virtual bool GetMasterVolume(float& scalar, bool& muted) = 0;
+    // SetMasterVolumeLevelScalar; false when there is no device or the call fails. Raises as
+    // above.
+    virtual bool SetMasterVolumeLevelScalar(float scalar) = 0;
+    virtual void SetMute(bool muted) = 0;
+    // PlaySoundW(path, nullptr, SND_FILENAME): returns when the sound has played.
+    virtual void PlaySoundW(const std::wstring& path) = 0;
+    // GetWindowsDirectoryW, no trailing backslash.
+    virtual std::wstring GetWindowsDirectoryW() = 0;
+};
+
 // Everything the program is given of the operating system.
 struct Platform {
     IWindowManager& windows;
@@ -224,6 +262,8 @@ struct Platform {
     IProfile& profile;
     IWmi& wmi;
     ICrypto& crypto;
+    IWallpaper& wallpaper;
+    IAudio& audio;
 };
 
 }  // namespace nv

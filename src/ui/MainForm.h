@@ -12,6 +12,7 @@
 #include "platform/Platform.h"
 #include "shell/SettingsStore.h"
 #include "triggers/Shortcuts.h"
+#include "sound/Volume.h"
 #include "sound/VolumeSettings.h"
 #include "widgets/Application.h"
 #include "widgets/Controls.h"
@@ -156,6 +157,7 @@ public:
 
     // --- Program values the controls do not hold ----------------------------------------------
     TVolumeSettings volumeSettings;          // desired volume and mute (sound)
+    TVolume volume{platform.audio, volumeSettings, [this] { return cbModifyVolume.Checked(); }};
     std::int32_t selectedModeNumber = 0;     // the display mode to switch to when hiding
     TSettingsStore settingsStore{*this};
     std::unique_ptr<ICycleContext> cycleContext;  // what the cycle may ask of this window
@@ -185,6 +187,7 @@ public:
     void btnKeyaboardClick();
     void btnSoundClick();
     void btnDisplayClick();
+    void btnTestSoundClick();
     void WMHotKey(int id);
     // Shows the window on the Extra Settings page, Shortcuts sub-page (hotkey failures).
     void ShowShortcutsPage();

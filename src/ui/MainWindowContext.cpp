@@ -23,6 +23,8 @@ bool TMainWindowContext::Option(TCycleOption option) {
             return m_form.cbHideTaskBar.Checked();
         case TCycleOption::HideTray:
             return m_form.cbHideTray.Checked();
+        case TCycleOption::HideWallpaper:
+            return m_form.cbHideWallapaper.Checked();
     }
     return false;
 }

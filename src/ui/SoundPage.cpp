@@ -49,6 +49,8 @@ void TMainForm::BuildSoundPage() {
     cbSelectedVolumeMuted.OnClick = [this] {
         volumeSettings.desiredMute = cbSelectedVolumeMuted.Checked();
     };
+    btnGetVolume.OnClick = [this] { RefreshCurrentVolume(); };
+    btnTestSound.OnClick = [this] { btnTestSoundClick(); };
 }
 
 void TMainForm::btnSoundClick() {
@@ -58,7 +60,44 @@ void TMainForm::btnSoundClick() {
     sliderSelectedVolume.SetFocus();
 }
 
-// Until the volume is read from the device, the "Current" group stays as it is.
-void TMainForm::RefreshCurrentVolume() {}
+// The "Current" group shows the device as it is; a device that cannot be read leaves it as it
+// was, without a word.
+void TMainForm::RefreshCurrentVolume() {
+    std::uint16_t level = 0;
+    bool muted = false;
+    try {
+        if (!volume.ReadCurrentVolume(level, muted)) return;
+    } catch (const std::exception&) {
+        return;
+    }
+    SliderGlobalVolume.SetPosition(kVolumeScaleMax - level);
+    cbGlobalVolumMuted.SetChecked(muted);
+}
+
+// Plays the test sound at the desired settings and puts the device back as it was. The button
+// says so while the sound plays; "Modify sound" is ticked for the test and given back after.
+void TMainForm::btnTestSoundClick() {
+    const std::wstring caption = btnTestSound.Caption();
+    const bool modify = cbModifyVolume.Checked();
+    btnTestSound.SetCaption(L"Playing sound. Please wait...");
+    btnTestSound.Repaint();
+    cbModifyVolume.SetChecked(true);
+    cbModifyVolume.SetEnabled(false);
+    auto putBack = [&] {
+        btnTestSound.SetCaption(caption);
+        cbModifyVolume.SetEnabled(true);
+        cbModifyVolume.SetChecked(modify);
+    };
+    try {
+        volume.SaveCurrentVolume();
+        volume.ApplyDesiredVolume();
+        volume.PlayTestSound();
+        volume.RestoreSavedVolume();
+    } catch (...) {
+        putBack();
+        throw;
+    }
+    putBack();
+}
 
 }  // namespace nv

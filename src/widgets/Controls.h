@@ -34,6 +34,7 @@ enum class Prop {
     ActivePage,
     ReadOnly,
     Style,
+    Paint,      // paint what has changed now, before the program goes on
 };
 
 enum class Align { None, Top, Bottom, Left, Right, Client };
@@ -102,6 +103,8 @@ public:
     // Focus: the application tracks the one focused control.
     bool Focused() const;
     void SetFocus();
+    // Paints the control's pending changes at once (before a call that blocks the thread).
+    void Repaint() { Changed(Prop::Paint); }
     bool CanFocus() const;
 
     IControlPeer* Peer() const { return m_peer.get(); }

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "conceal/HideCycle.h"
+#include "conceal/WallpaperStep.h"
 #include "inventory/WindowEntry.h"
 #include "support/Harness.h"
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "support/FakeMedia.h"
 #include "widgets/Controls.h"
 
 namespace nv::test {
@@ -65,7 +66,11 @@ public:
     FakeDesktop();
     ~FakeDesktop() override;
 
-    Platform AsPlatform() { return Platform{*this, *this, *this, *this, *this, *this, *this}; }
+    Platform AsPlatform() {
+        return Platform{*this, *this, *this, *this, *this, *this, *this, wallpaper, audio};
+    }
+    FakeWallpaper wallpaper;
+    FakeAudio audio;
 
     // --- Set-up -----------------------------------------------------------------------------
     // A top-level window on top of the Z order.

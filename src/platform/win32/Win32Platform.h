@@ -128,11 +128,29 @@ class Win32Crypto final : public ICrypto {
                                            std::size_t keyLength) override;
 };
 
+class Win32Wallpaper final : public IWallpaper {
+  public:
+    bool ActiveDesktopEnabled() override;
+    std::optional<std::wstring> GetActiveDesktopWallpaper() override;
+    void SetActiveDesktopWallpaper(const std::wstring& path) override;
+    void SetDeskWallpaper(const std::wstring& path) override;
+};
+
+class Win32Audio final : public IAudio {
+  public:
+    bool GetMasterVolume(float& scalar, bool& muted) override;
+    bool SetMasterVolumeLevelScalar(float scalar) override;
+    void SetMute(bool muted) override;
+    void PlaySoundW(const std::wstring& path) override;
+    std::wstring GetWindowsDirectoryW() override;
+};
+
 // The whole real platform; it must outlive every Platform handed out by AsPlatform().
 class Win32Platform {
   public:
     Platform AsPlatform() {
-        return Platform{m_windows, m_kernel, m_shell, m_registry, m_profile, m_wmi, m_crypto};
+        return Platform{m_windows, m_kernel, m_shell,  m_registry, m_profile,
+                        m_wmi,     m_crypto, m_wallpaper, m_audio};
     }
 
   private:
@@ -143,6 +161,8 @@ class Win32Platform {
     Win32Profile m_profile;
     Win32Wmi m_wmi;
     Win32Crypto m_crypto;
+    Win32Wallpaper m_wallpaper;
+    Win32Audio m_audio;
 };
 
 }  // namespace nv

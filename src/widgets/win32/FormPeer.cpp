@@ -59,6 +59,11 @@ public:
                 Dispatch([&] { allowed = m_form.QueryEndSession(); });
                 return allowed ? TRUE : FALSE;
             }
+            case WM_ENDSESSION:
+                // The session ends and the process with it, right after this message: the
+                // destroy step runs now, so what a hide changed is put back and saved.
+                if (wParam) Dispatch([&] { m_form.Destroying(); });
+                return 0;
             case WM_DESTROY:
                 // Only a window destroyed from outside gets here: the peer detaches itself
                 // before it destroys the window along with its model.

@@ -200,6 +200,9 @@ void Win32Peer::Sync(Prop what, int arg) {
                            FALSE);
             ::InvalidateRect(m_hwnd, nullptr, TRUE);
             break;
+        case Prop::Paint:
+            ::UpdateWindow(m_hwnd);
+            break;
         case Prop::Text:
             if (m_subclassed)
                 ::SetWindowTextW(m_hwnd, m_model.Caption().c_str());

@@ -1,0 +1,54 @@
+#include "support/FakeMedia.h"
+
+#include <stdexcept>
+
+namespace nv::test {
+
+std::optional<std::wstring> FakeWallpaper::GetActiveDesktopWallpaper() {
+    if (!activeDesktop || getWallpaperFails) return std::nullopt;
+    return shown;
+}
+
+void FakeWallpaper::SetActiveDesktopWallpaper(const std::wstring& path) {
+    if (!activeDesktop) return;
+    shown = path;
+    applied.push_back(L"ActiveDesktop(" + path + L")");
+}
+
+void FakeWallpaper::SetDeskWallpaper(const std::wstring& path) {
+    shown = path;
+    applied.push_back(L"SystemParameters(" + path + L")");
+}
+
+namespace {
+void NeedEnumerator(bool missing) {
+    if (missing) throw std::runtime_error("The audio device enumerator cannot be created");
+}
+}  // namespace
+
+bool FakeAudio::GetMasterVolume(float& scalar, bool& isMuted) {
+    NeedEnumerator(enumeratorMissing);
+    if (!hasDevice) return false;
+    scalar = level;
+    isMuted = muted;
+    return true;
+}
+
+bool FakeAudio::SetMasterVolumeLevelScalar(float scalar) {
+    NeedEnumerator(enumeratorMissing);
+    if (!hasDevice || setLevelFails) return false;
+    level = scalar;
+    return true;
+}
+
+void FakeAudio::SetMute(bool mute) {
+    NeedEnumerator(enumeratorMissing);
+    if (hasDevice) muted = mute;
+}
+
+void FakeAudio::PlaySoundW(const std::wstring& path) {
+    played.push_back(path);
+    if (onPlay) onPlay();
+}
+
+}  // namespace nv::test

@@ -1,0 +1,47 @@
+// The in-memory wallpaper and playback device: the Active Desktop object as a setting that is
+// enabled or not (or missing), the wallpaper the desktop shows, and a master volume.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace nv::test {
+
+class FakeWallpaper final : public IWallpaper {
+  public:
+    bool ActiveDesktopEnabled() override { return activeDesktop && activeDesktopEnabled; }
+    std::optional<std::wstring> GetActiveDesktopWallpaper() override;
+    void SetActiveDesktopWallpaper(const std::wstring& path) override;
+    void SetDeskWallpaper(const std::wstring& path) override;
+
+    bool activeDesktop = true;          // the object exists and answers
+    bool activeDesktopEnabled = false;  // what GetDesktopItemOptions says
+    bool getWallpaperFails = false;
+    std::wstring shown;  // the wallpaper on the desktop
+    // Calls in order: "ActiveDesktop(path)" or "SystemParameters(path)".
+    std::vector<std::wstring> applied;
+};
+
+class FakeAudio final : public IAudio {
+  public:
+    bool GetMasterVolume(float& scalar, bool& muted) override;
+    bool SetMasterVolumeLevelScalar(float scalar) override;
+    void SetMute(bool muted) override;
+    void PlaySoundW(const std::wstring& path) override;
+    std::wstring GetWindowsDirectoryW() override { return L"C:\\Windows"; }
+
+    bool hasDevice = true;
+    bool enumeratorMissing = false;  // every call raises
+    bool setLevelFails = false;
+    float level = 1.0f;
+    bool muted = false;
+    std::vector<std::wstring> played;
+    // Called while a sound plays, to look at the program in the middle of it.
+    std::function<void()> onPlay;
+};
+
+}  // namespace nv::test
