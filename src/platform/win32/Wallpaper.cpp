@@ -6,7 +6,7 @@
 #include <objbase.h>
 #include <shlguid.h>
 #include <shlobj.h>
-#include <wininet.h>
+#include <wininet.h>  // before <shlobj.h>, which declares IActiveDesktop only after it
 #include <wrl/client.h>
 
 #include <vector>
