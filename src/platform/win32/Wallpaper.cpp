@@ -3,11 +3,13 @@
 #include "platform/win32/Win32Util.h"  // <windows.h>, which the headers below need
 // clang-format on
 
+// clang-format off
 #include <objbase.h>
+#include <wininet.h>  // before <shlobj.h>, which declares IActiveDesktop only after it
 #include <shlguid.h>
 #include <shlobj.h>
-#include <wininet.h>  // before <shlobj.h>, which declares IActiveDesktop only after it
 #include <wrl/client.h>
+// clang-format on
 
 #include <vector>
 
