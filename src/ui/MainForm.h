@@ -8,6 +8,7 @@
 #include <set>
 #include <string>
 
+#include "inventory/ListStore.h"
 #include "inventory/WindowInventory.h"
 #include "platform/Platform.h"
 #include "shell/SettingsStore.h"
@@ -159,10 +160,8 @@ public:
     // The window inventory; the main window itself is never listed.
     std::unique_ptr<TWindowInventory> inventory =
         std::make_unique<TWindowInventory>(platform, [this] { return Handle(); });
-    // A list file that could not be read is read again before it is saved, so that a list
-    // missing its entries never overwrites them.
-    bool excludeListUnread = false;
-    bool bringToTopListUnread = false;
+    // The two user lists' files; a file that could not be read is never written over.
+    TListStore listStore{platform.kernel, app, ExcludeList, BringToTopList, globals};
     // Keys pressed in a hotkey box and not yet released there (hotkeys).
     std::set<std::uint16_t> hotkeyBoxKeysDown;
 

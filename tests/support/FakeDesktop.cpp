@@ -295,6 +295,8 @@ bool FakeDesktop::FileExists(const std::wstring& path) { return fs::is_regular_f
 std::vector<std::uint8_t> FakeDesktop::ReadWholeFile(const std::wstring& path) {
     if (failingReads.count(path))
         throw OsError("Cannot open file \"" + ToUtf8(path) + "\". Sharing violation", 32);
+    if (fs::is_directory(RealPath(path)))  // as CreateFileW answers for a folder
+        throw OsError("Cannot open file \"" + ToUtf8(path) + "\". Access is denied", 5);
     std::ifstream in(RealPath(path), std::ios::binary);
     if (!in) throw OsError("Cannot open file \"" + ToUtf8(path) + "\". File not found", 2);
     return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
