@@ -591,6 +591,7 @@ std::vector<std::uint8_t> FakeDesktop::Pbkdf2Sha256(const std::vector<std::uint8
                                                     const std::vector<std::uint8_t>& salt,
                                                     std::uint32_t iterations,
                                                     std::size_t keyLength) {
+    if (pbkdf2Fails) throw std::runtime_error("BCryptDeriveKeyPBKDF2 failed (0xC0000017)");
     // Not PBKDF2: a deterministic stand-in that depends on every input, enough for the logic.
     std::vector<std::uint8_t> out(keyLength);
     std::uint32_t h = 2166136261u ^ iterations;

@@ -231,6 +231,7 @@ public:
                                            const std::vector<std::uint8_t>& salt,
                                            std::uint32_t iterations,
                                            std::size_t keyLength) override;
+    bool pbkdf2Fails = false;
 
 private:
     struct RegValue {
