@@ -191,10 +191,11 @@ public:
 
     virtual bool CoInitialize() = 0;
     virtual void CoUninitialize() = 0;
-    // "SELECT Version FROM Win32_OperatingSystem" on root\CIMV2: the first element's Version,
-    // empty when the query returns no element. Raises std::runtime_error when the locator,
-    // the connection or the query fails.
-    virtual std::wstring QueryOperatingSystemVersion() = 0;
+    // "SELECT Version FROM Win32_OperatingSystem" on root\CIMV2, on a thread of its own with its
+    // own COM apartment: the first element's Version, empty when the query returns no element,
+    // nullopt when no answer came within timeoutMs (the query is then left to end by itself).
+    // Raises std::runtime_error when the locator, the connection or the query fails.
+    virtual std::optional<std::wstring> QueryOperatingSystemVersion(std::uint32_t timeoutMs) = 0;
 };
 
 // bcrypt: hashing and random bytes, for the application password.

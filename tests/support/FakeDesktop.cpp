@@ -573,8 +573,10 @@ bool FakeDesktop::WritePrivateProfileStringW(const std::wstring& section, const 
 // ---------------------------------------------------------------------------------------------
 // WMI, crypto
 
-std::wstring FakeDesktop::QueryOperatingSystemVersion() {
+std::optional<std::wstring> FakeDesktop::QueryOperatingSystemVersion(std::uint32_t timeoutMs) {
+    wmiTimeoutMs = timeoutMs;
     if (wmiFails) throw std::runtime_error("Invalid class string");
+    if (wmiTimesOut) return std::nullopt;
     return wmiVersion;
 }
 

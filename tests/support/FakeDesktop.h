@@ -223,7 +223,9 @@ public:
         return true;
     }
     void CoUninitialize() override { --coInitializeCount; }
-    std::wstring QueryOperatingSystemVersion() override;
+    std::optional<std::wstring> QueryOperatingSystemVersion(std::uint32_t timeoutMs) override;
+    bool wmiTimesOut = false;
+    std::uint32_t wmiTimeoutMs = 0;  // the limit the last query was given
 
     // --- ICrypto ----------------------------------------------------------------------------
     std::vector<std::uint8_t> GenRandom(std::size_t count) override;

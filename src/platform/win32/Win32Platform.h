@@ -117,7 +117,7 @@ class Win32Wmi final : public IWmi {
   public:
     bool CoInitialize() override;
     void CoUninitialize() override;
-    std::wstring QueryOperatingSystemVersion() override;
+    std::optional<std::wstring> QueryOperatingSystemVersion(std::uint32_t timeoutMs) override;
 };
 
 class Win32Crypto final : public ICrypto {
