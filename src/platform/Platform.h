@@ -54,7 +54,7 @@ public:
     // SystemParametersInfoW(SPI_SETFOREGROUNDLOCKTIMEOUT, 0, value, SPIF_SENDCHANGE).
     virtual void SetForegroundLockTimeout(std::uint32_t milliseconds) = 0;
 
-    // Global hotkeys. LastError() after a failure tells why (1409: already registered).
+    // Global hotkeys. false when the combination cannot be registered (another program holds it).
     virtual bool RegisterHotKey(WindowHandle window, int id, std::uint32_t modifiers,
                                 std::uint32_t virtualKey) = 0;
     virtual bool UnregisterHotKey(WindowHandle window, int id) = 0;
@@ -74,12 +74,15 @@ public:
     virtual Rect GetWorkArea() = 0;
 };
 
-// kernel32, PSAPI: processes, the mutex, files, code pages, the clock, the version.
+// What CreateMutexW made of a name.
+enum class MutexResult { Created, AlreadyExists, Failed };
+
+// kernel32, PSAPI: processes, the mutex, files, code pages, the clock, the version. Each call
+// returns all its caller needs to know: there is no last-error code to ask for afterwards.
 class IKernel {
 public:
     virtual ~IKernel() = default;
 
-    virtual std::uint32_t GetLastError() = 0;
     virtual std::uint32_t GetTickCount() = 0;
     virtual OsVersion GetVersionExW() = 0;
     virtual ProcessId GetCurrentProcessId() = 0;
@@ -88,9 +91,9 @@ public:
     // The command-line arguments after the program name.
     virtual std::vector<std::wstring> GetCommandLineArgs() = 0;
 
-    // CreateMutexW(nullptr, TRUE, name); the handle lives until the process ends. Returns
-    // whether a handle was obtained; GetLastError() right after is 183 when the mutex existed.
-    virtual bool CreateMutexW(const std::wstring& name) = 0;
+    // CreateMutexW(nullptr, TRUE, name); the handle lives until the process ends.
+    // AlreadyExists: another process holds the name (ERROR_ALREADY_EXISTS).
+    virtual MutexResult CreateMutexW(const std::wstring& name) = 0;
 
     // Image path of a process in device form (\Device\HarddiskVolume2\...), opened by its id;
     // empty when the process cannot be opened or read.

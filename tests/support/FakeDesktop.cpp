@@ -196,10 +196,7 @@ bool FakeDesktop::RegisterHotKey(WindowHandle window, int id, std::uint32_t modi
         if ((r.modifiers & ~HotKeyMod::NoRepeat) == mods && r.vk == virtualKey) clash = true;
     for (const auto& r : hotkeys)
         if (r.window == window && r.id == id) clash = true;
-    if (clash) {
-        lastError = kErrorHotkeyAlreadyRegistered;
-        return false;
-    }
+    if (clash) return false;
     hotkeys.push_back({window, id, modifiers, virtualKey});
     return true;
 }
@@ -266,10 +263,11 @@ MessageBoxResult FakeDesktop::MessageBoxW(WindowHandle, const std::wstring& text
 // ---------------------------------------------------------------------------------------------
 // Kernel
 
-bool FakeDesktop::CreateMutexW(const std::wstring&) {
-    lastError = mutexExists ? kErrorAlreadyExists : 0;
+MutexResult FakeDesktop::CreateMutexW(const std::wstring&) {
+    if (mutexFails) return MutexResult::Failed;
+    MutexResult result = mutexExists ? MutexResult::AlreadyExists : MutexResult::Created;
     mutexExists = true;
-    return true;
+    return result;
 }
 
 std::wstring FakeDesktop::GetProcessImageFileNameW(ProcessId pid) {
@@ -520,15 +518,9 @@ std::wstring FakeDesktop::GetPrivateProfileStringW(const std::wstring& section,
 
 bool FakeDesktop::WritePrivateProfileStringW(const std::wstring& section, const std::wstring& key,
                                              const std::wstring& value, const std::wstring& file) {
-    if (!profileWritable || failingWrites.count(file)) {
-        lastError = 5;
-        return false;
-    }
+    if (!profileWritable || failingWrites.count(file)) return false;
     fs::path real = RealPath(file);
-    if (!fs::is_directory(real.parent_path())) {
-        lastError = 3;
-        return false;
-    }
+    if (!fs::is_directory(real.parent_path())) return false;
     std::vector<std::wstring> lines = ReadLines(real);
     int sectionStart = -1, sectionEnd = static_cast<int>(lines.size());
     for (int i = 0; i < static_cast<int>(lines.size()); ++i) {

@@ -100,6 +100,7 @@ public:
     std::wstring wmiVersion = L"10.0.19045";
     bool wmiFails = false;
     bool mutexExists = false;
+    bool mutexFails = false;
     std::wstring moduleFileName = L"C:\\Program Files\\Nivora\\Nivora.exe";
     std::vector<std::wstring> commandLine;
     ProcessId currentPid = 4242;
@@ -108,7 +109,6 @@ public:
     Rect screen{0, 0, 1280, 1024};
     WindowHandle foreground = 0;
     bool appDataAvailable = true;
-    std::uint32_t lastError = 0;
     std::set<std::uint32_t> unwritableProfile;  // not used by default
     bool profileWritable = true;
     int coInitializeCount = 0;
@@ -158,13 +158,12 @@ public:
     std::vector<std::string> calls;
 
     // --- IKernel ----------------------------------------------------------------------------
-    std::uint32_t GetLastError() override { return lastError; }
     std::uint32_t GetTickCount() override { return tickCount; }
     OsVersion GetVersionExW() override { return version; }
     ProcessId GetCurrentProcessId() override { return currentPid; }
     std::wstring GetModuleFileNameW() override { return moduleFileName; }
     std::vector<std::wstring> GetCommandLineArgs() override { return commandLine; }
-    bool CreateMutexW(const std::wstring& name) override;
+    MutexResult CreateMutexW(const std::wstring& name) override;
     std::wstring GetProcessImageFileNameW(ProcessId pid) override;
     std::wstring QueryDosDeviceW(const std::wstring& drive) override;
     void TerminateProcess(ProcessId pid) override;

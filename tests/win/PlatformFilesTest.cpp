@@ -129,11 +129,11 @@ TEST_F(PlatformTest, LstrcmpSortsByWordsNotCodes) {
 
 TEST_F(PlatformTest, SecondMutexOfTheSameNameReportsAlreadyExists) {
     const std::wstring name = L"NivoraTestMutex" + std::to_wstring(::GetCurrentProcessId());
-    EXPECT_TRUE(m_platform.kernel.CreateMutexW(name));
-    EXPECT_EQ(m_platform.kernel.GetLastError(), 0u);
+    EXPECT_EQ(m_platform.kernel.CreateMutexW(name), nv::MutexResult::Created);
     nv::Win32Platform other;
-    EXPECT_TRUE(other.AsPlatform().kernel.CreateMutexW(name));
-    EXPECT_EQ(other.AsPlatform().kernel.GetLastError(), nv::kErrorAlreadyExists);
+    EXPECT_EQ(other.AsPlatform().kernel.CreateMutexW(name), nv::MutexResult::AlreadyExists);
+    // A name in a namespace that does not exist makes no mutex at all.
+    EXPECT_EQ(m_platform.kernel.CreateMutexW(L"NoSuchNamespace\\" + name), nv::MutexResult::Failed);
 }
 
 TEST_F(PlatformTest, OwnImageNameMapsToOurExecutableThroughTheDriveDevices) {

@@ -47,13 +47,12 @@ class Win32WindowManager final : public IWindowManager {
 
 class Win32Kernel final : public IKernel {
   public:
-    std::uint32_t GetLastError() override;
     std::uint32_t GetTickCount() override;
     OsVersion GetVersionExW() override;
     ProcessId GetCurrentProcessId() override;
     std::wstring GetModuleFileNameW() override;
     std::vector<std::wstring> GetCommandLineArgs() override;
-    bool CreateMutexW(const std::wstring& name) override;
+    MutexResult CreateMutexW(const std::wstring& name) override;
     std::wstring GetProcessImageFileNameW(ProcessId pid) override;
     std::wstring QueryDosDeviceW(const std::wstring& drive) override;
     void TerminateProcess(ProcessId pid) override;
