@@ -4,8 +4,10 @@
 // A list file that cannot be read at start (held open by another program, unreadable, a folder
 // in its place) is never written over: the user is told once which file and why, and that list
 // is saved only after a later read of its file has worked. That read adds the file's entries to
-// those the user made since, leaving out the ones the list holds already. An unreadable file
-// raises nothing here, so it never stops the other saves, closing the window or a log-off.
+// those the user made since, leaving out the ones the list holds already (the Bring-to-top list
+// holds one entry at most: one the user put there since wins over the file, unread). An
+// unreadable file raises nothing here, so it never stops the other saves, closing the window or
+// a log-off.
 #pragma once
 
 #include <string>

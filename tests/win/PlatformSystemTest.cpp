@@ -170,11 +170,14 @@ TEST(RunWithDeadline, GivesWhatWorkThatEndsInTimeGivesOrRaises) {
 }
 
 TEST(RunWithDeadline, GivesUpOnWorkThatTakesTooLongAndLetsItEndByItself) {
-    // The late work owns what it touches; the test only watches it.
+    // The late work owns what it touches; the test only watches it, through a handle to its
+    // thread that the work opens itself.
     auto ended = std::make_shared<std::atomic<bool>>(false);
+    auto thread = std::make_shared<std::atomic<HANDLE>>(nullptr);
     DWORD start = ::GetTickCount();
     std::optional<std::wstring> answer = nv::win32::RunWithDeadline(
-        [ended] {
+        [ended, thread] {
+            thread->store(::OpenThread(SYNCHRONIZE, FALSE, ::GetCurrentThreadId()));
             ::Sleep(1500);
             ended->store(true);
             return std::wstring(L"too late");
@@ -186,7 +189,14 @@ TEST(RunWithDeadline, GivesUpOnWorkThatTakesTooLongAndLetsItEndByItself) {
     EXPECT_GE(waited, 150u);
     EXPECT_LT(waited, 1000u);
     EXPECT_FALSE(ended->load());
-    for (int i = 0; i < 100 && !ended->load(); ++i) ::Sleep(50);
+
+    // The thread goes on to its end; the test waits for it rather than end the process while
+    // it is still running.
+    for (int i = 0; i < 100 && !thread->load(); ++i) ::Sleep(20);
+    HANDLE handle = thread->load();
+    ASSERT_NE(handle, nullptr);
+    EXPECT_EQ(::WaitForSingleObject(handle, 10000), WAIT_OBJECT_0);
+    ::CloseHandle(handle);
     EXPECT_TRUE(ended->load());
 }
 
