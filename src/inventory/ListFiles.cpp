@@ -9,6 +9,8 @@ namespace nv {
 
 namespace {
 constexpr std::size_t kMaxTextBytes = 255;
+constexpr std::uint32_t kErrorFileNotFound = 2;
+constexpr std::uint32_t kErrorPathNotFound = 3;
 }  // namespace
 
 std::string ToEntryText(IKernel& kernel, const std::wstring& text) {
@@ -47,16 +49,30 @@ void AppendEntryItem(IKernel& kernel, TListView& list, std::unique_ptr<TWindowEn
     if (withAllColumn) item.AddSubItem(all);
 }
 
-void LoadEntryList(IKernel& kernel, TListView& list, const std::wstring& file, bool withAllColumn) {
-    if (!kernel.FileExists(file)) return;
-    std::vector<std::uint8_t> bytes = kernel.ReadWholeFile(file);
-    std::size_t records = bytes.size() / TWindowEntry::kSize;
-    for (std::size_t n = 0; n < records; ++n) {
-        auto entry = std::make_unique<TWindowEntry>();
-        const std::uint8_t* record = bytes.data() + n * TWindowEntry::kSize;
-        std::copy(record, record + TWindowEntry::kSize, entry->bytes.begin());
-        AppendEntryItem(kernel, list, std::move(entry), withAllColumn);
+std::vector<std::unique_ptr<TWindowEntry>> ReadEntryFile(IKernel& kernel,
+                                                         const std::wstring& file) {
+    // Read straight away rather than asked first whether the file exists: a folder or another
+    // thing in the file's place must count as unreadable, never as an empty list that the next
+    // save would try to write over.
+    std::vector<std::uint8_t> bytes;
+    try {
+        bytes = kernel.ReadWholeFile(file);
+    } catch (const OsError& error) {
+        if (error.Code() == kErrorFileNotFound || error.Code() == kErrorPathNotFound) return {};
+        throw;
     }
+    std::vector<std::unique_ptr<TWindowEntry>> entries(bytes.size() / TWindowEntry::kSize);
+    for (std::size_t n = 0; n < entries.size(); ++n) {
+        entries[n] = std::make_unique<TWindowEntry>();
+        const std::uint8_t* record = bytes.data() + n * TWindowEntry::kSize;
+        std::copy(record, record + TWindowEntry::kSize, entries[n]->bytes.begin());
+    }
+    return entries;
+}
+
+void LoadEntryList(IKernel& kernel, TListView& list, const std::wstring& file, bool withAllColumn) {
+    for (auto& entry : ReadEntryFile(kernel, file))
+        AppendEntryItem(kernel, list, std::move(entry), withAllColumn);
 }
 
 void SaveEntryList(IKernel& kernel, const TListView& list, const std::wstring& file) {

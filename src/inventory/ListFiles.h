@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "inventory/WindowEntry.h"
 #include "platform/Platform.h"
@@ -29,8 +30,11 @@ std::wstring AllWindowsText(const TWindowEntry& entry);
 void AppendEntryItem(IKernel& kernel, TListView& list, std::unique_ptr<TWindowEntry> entry,
                      bool withAllColumn);
 
-// Appends every whole record of the file, in file order; a missing file adds nothing.
-// Bytes after the last whole record are ignored. Input/output errors raise OsError.
+// Every whole record of the file, in file order; a missing file (or folder) gives none. Bytes
+// after the last whole record are ignored. Any other failure to read raises OsError, also when
+// something that is not a file stands in the file's place.
+std::vector<std::unique_ptr<TWindowEntry>> ReadEntryFile(IKernel& kernel, const std::wstring& file);
+// Appends every record of the file to the list, as ReadEntryFile reads them.
 void LoadEntryList(IKernel& kernel, TListView& list, const std::wstring& file, bool withAllColumn);
 // Writes the whole list, in display order, replacing the file in one step: a failed save
 // leaves the previous file as it was. An empty list writes an empty file.

@@ -59,7 +59,7 @@ public:
     virtual bool IsIconic(WindowHandle window) = 0;
     virtual bool IsWindowVisible(WindowHandle window) = 0;
 
-    // Global hotkeys. LastError() after a failure tells why (1409: already registered).
+    // Global hotkeys. false when the combination cannot be registered (another program holds it).
     virtual bool RegisterHotKey(WindowHandle window, int id, std::uint32_t modifiers,
                                 std::uint32_t virtualKey) = 0;
     virtual bool UnregisterHotKey(WindowHandle window, int id) = 0;
@@ -79,12 +79,15 @@ public:
     virtual Rect GetWorkArea() = 0;
 };
 
-// kernel32, PSAPI: processes, the mutex, files, code pages, the clock, the version.
+// What CreateMutexW made of a name.
+enum class MutexResult { Created, AlreadyExists, Failed };
+
+// kernel32, PSAPI: processes, the mutex, files, code pages, the clock, the version. Each call
+// returns all its caller needs to know: there is no last-error code to ask for afterwards.
 class IKernel {
 public:
     virtual ~IKernel() = default;
 
-    virtual std::uint32_t GetLastError() = 0;
     virtual std::uint32_t GetTickCount() = 0;
     virtual OsVersion GetVersionExW() = 0;
     virtual ProcessId GetCurrentProcessId() = 0;
@@ -93,9 +96,9 @@ public:
     // The command-line arguments after the program name.
     virtual std::vector<std::wstring> GetCommandLineArgs() = 0;
 
-    // CreateMutexW(nullptr, TRUE, name); the handle lives until the process ends. Returns
-    // whether a handle was obtained; GetLastError() right after is 183 when the mutex existed.
-    virtual bool CreateMutexW(const std::wstring& name) = 0;
+    // CreateMutexW(nullptr, TRUE, name); the handle lives until the process ends.
+    // AlreadyExists: another process holds the name (ERROR_ALREADY_EXISTS).
+    virtual MutexResult CreateMutexW(const std::wstring& name) = 0;
 
     // Image path of a process in device form (\Device\HarddiskVolume2\...), opened by its id;
     // empty when the process cannot be opened or read.
@@ -196,10 +199,11 @@ public:
 
     virtual bool CoInitialize() = 0;
     virtual void CoUninitialize() = 0;
-    // "SELECT Version FROM Win32_OperatingSystem" on root\CIMV2: the first element's Version,
-    // empty when the query returns no element. Raises std::runtime_error when the locator,
-    // the connection or the query fails.
-    virtual std::wstring QueryOperatingSystemVersion() = 0;
+    // "SELECT Version FROM Win32_OperatingSystem" on root\CIMV2, on a thread of its own with its
+    // own COM apartment: the first element's Version, empty when the query returns no element,
+    // nullopt when no answer came within timeoutMs (the query is then left to end by itself).
+    // Raises std::runtime_error when the locator, the connection or the query fails.
+    virtual std::optional<std::wstring> QueryOperatingSystemVersion(std::uint32_t timeoutMs) = 0;
 };
 
 // bcrypt: hashing and random bytes, for the application password.

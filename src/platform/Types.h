@@ -43,10 +43,6 @@ constexpr std::uint32_t NoRepeat = 0x4000;
 // Special folders.
 constexpr int kCsidlAppData = 26;
 
-// Win32 error codes the logic tests for.
-constexpr std::uint32_t kErrorAlreadyExists = 183;
-constexpr std::uint32_t kErrorHotkeyAlreadyRegistered = 1409;
-
 struct Point {
     int x = 0;
     int y = 0;

@@ -33,9 +33,8 @@ bool TProgram::Start() {
         return false;
     }
 
-    // 2. One instance per session.
-    m_platform.kernel.CreateMutexW(L"NivoraMutex");
-    if (m_platform.kernel.GetLastError() == kErrorAlreadyExists) {
+    // 2. One instance per session. A mutex that cannot be made at all does not stop the start.
+    if (m_platform.kernel.CreateMutexW(L"NivoraMutex") == MutexResult::AlreadyExists) {
         m_platform.windows.MessageBoxW(0, L"This application is already started!", m_app->title,
                                        MessageBoxKind::Warning, MessageBoxButtons::Ok);
         m_app->Terminate();

@@ -180,14 +180,32 @@ void TSettingsStore::LoadPassword() {
 
 void TSettingsStore::SavePassword() {
     std::wstring& password = m_form.globals.applicationPassword;
+    std::wstring stored = password;
+    // A plain password, left by an older version, goes back hashed. Should hashing fail, the
+    // value is emptied rather than left as it is: the registry never keeps the password as
+    // typed. This run still asks for it; the next start does not, and the user is told so.
+    if (!stored.empty() && !IsPasswordHash(stored)) {
+        try {
+            stored = HashPassword(m_platform.crypto, stored);
+            password = stored;
+        } catch (const std::exception& error) {
+            stored.clear();
+            if (!m_toldHashFailed) {
+                m_toldHashFailed = true;
+                m_form.app.MessageBox(
+                    L"The application password could not be stored safely.\n" +
+                        TApplication::ErrorReportText(FromUtf8(error.what())) +
+                        L"\n\nIt has been removed from the registry, so the program will not "
+                        L"ask for it at the next start. Set it again to keep the program "
+                        L"protected.",
+                    MessageBoxKind::Error);
+            }
+        }
+    }
     try {
-        // A plain password, left by an older version, goes back hashed. Should hashing fail,
-        // nothing is written: the plain text is never written again.
-        if (!password.empty() && !IsPasswordHash(password))
-            password = HashPassword(m_platform.crypto, password);
         // Written on every save, also when empty: the value is overwritten, never deleted.
         m_platform.registry.WriteString(RegistryHive::CurrentUser, kPasswordKey, kPasswordValue,
-                                        password, true);
+                                        stored, true);
     } catch (...) {
         // A failed write of the password goes unreported; the file is already saved.
     }

@@ -61,6 +61,7 @@ private:
 
     TMainForm& m_form;
     Platform& m_platform;
+    bool m_toldHashFailed = false;  // the user hears of a failed hash once per run
 };
 
 }  // namespace nv

@@ -8,6 +8,9 @@ namespace nv {
 
 namespace {
 const wchar_t kCurrentVersionKey[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
+// How long the start waits for WMI. It runs before any window and before the single-instance
+// check, also at log-on, when the service may just be starting.
+constexpr std::uint32_t kWmiTimeoutMs = 5000;
 
 // The leading two characters as a number, or -1 when they are not digits.
 int LeadingTwoDigits(const std::wstring& text) {
@@ -54,20 +57,19 @@ std::wstring TWindowsVersion::GetApiVersion() {
 
 std::wstring TWindowsVersion::GetWmiVersion() {
     // A broken WMI (locator not registered, connection or query failing) must not stop the
-    // program from starting: it counts as "no answer", that is, no compatibility mode.
+    // program from starting, and a stuck one must not hold it up: both count as "no answer",
+    // that is, no compatibility mode.
     try {
-        return m_platform.wmi.QueryOperatingSystemVersion();
+        return m_platform.wmi.QueryOperatingSystemVersion(kWmiTimeoutMs).value_or(L"");
     } catch (const std::exception&) {
         return {};
     }
 }
 
 bool TWindowsVersion::IsCompatibilityMode() {
-    bool initialized = m_platform.wmi.CoInitialize();
+    // The query brings its own COM apartment: this thread's COM is not touched.
     std::wstring wmiVersion = GetWmiVersion();
-    bool result = !wmiVersion.empty() && wmiVersion != GetApiVersion();
-    if (initialized) m_platform.wmi.CoUninitialize();
-    return result;
+    return !wmiVersion.empty() && wmiVersion != GetApiVersion();
 }
 
 bool TWindowsVersion::IsWindowsVersionUnsupported() {

@@ -21,7 +21,7 @@ public:
     std::wstring GetDisplayVersion();
     void GetVersionNumbers(std::uint32_t& major, std::uint32_t& minor, std::uint32_t& build);
     std::wstring GetApiVersion();
-    // Empty when WMI answers nothing, or fails.
+    // Empty when WMI answers nothing, fails, or does not answer within a few seconds.
     std::wstring GetWmiVersion();
     bool IsCompatibilityMode();
 

@@ -5,9 +5,9 @@
 #pragma once
 
 #include <memory>
-#include <set>
 #include <string>
 
+#include "inventory/ListStore.h"
 #include "inventory/WindowInventory.h"
 #include "platform/Platform.h"
 #include "shell/SettingsStore.h"
@@ -165,10 +165,8 @@ public:
     // The window inventory; the main window itself is never listed.
     std::unique_ptr<TWindowInventory> inventory =
         std::make_unique<TWindowInventory>(platform, [this] { return Handle(); });
-    // A list file that could not be read is read again before it is saved, so that a list
-    // missing its entries never overwrites them.
-    bool excludeListUnread = false;
-    bool bringToTopListUnread = false;
+    // The two user lists' files; a file that could not be read is never written over.
+    TListStore listStore{platform.kernel, app, ExcludeList, BringToTopList, globals};
     // The three hotkeys and the key capture of their boxes.
     THotkeys hotkeys{{platform.windows, platform.kernel, app, [this] { return Handle(); },
                       [this] { ShowShortcutsPage(); }}};

@@ -3,7 +3,6 @@
 #include "ui/MainForm.h"
 
 #include "access/PasswordHash.h"
-#include "inventory/ListFiles.h"
 #include "shell/Globals.h"
 
 #include "conceal/HideCycle.h"
@@ -12,31 +11,10 @@
 namespace nv {
 
 // List files
-void TMainForm::LoadExcludeList() {
-    excludeListUnread = true;
-    LoadEntryList(platform.kernel, ExcludeList, globals.excludeListFile, true);
-    excludeListUnread = false;
-}
-void TMainForm::LoadBringToTopList() {
-    bringToTopListUnread = true;
-    LoadEntryList(platform.kernel, BringToTopList, globals.bringToTopFile, false);
-    bringToTopListUnread = false;
-}
-// A read that fails again stops the save: the file keeps what it holds.
-void TMainForm::SaveExcludeList() {
-    if (excludeListUnread) LoadExcludeList();
-    SaveEntryList(platform.kernel, ExcludeList, globals.excludeListFile);
-}
-void TMainForm::SaveBringToTopList() {
-    if (bringToTopListUnread) {
-        // The list holds one entry at most: what the user put there since wins over the file.
-        if (BringToTopList.Count() > 0)
-            bringToTopListUnread = false;
-        else
-            LoadBringToTopList();
-    }
-    SaveEntryList(platform.kernel, BringToTopList, globals.bringToTopFile);
-}
+void TMainForm::LoadExcludeList() { listStore.LoadExcludeList(); }
+void TMainForm::LoadBringToTopList() { listStore.LoadBringToTopList(); }
+void TMainForm::SaveExcludeList() { listStore.SaveExcludeList(); }
+void TMainForm::SaveBringToTopList() { listStore.SaveBringToTopList(); }
 
 // Settings store
 bool TMainForm::IsAutoStartSet() { return settingsStore.IsAutoStartSet(); }

@@ -164,10 +164,10 @@ TEST(ListFiles, AListThatCouldNotBeReadAtStartNeverOverwritesItsFile) {
     EXPECT_EQ(h.desktop.messageBoxes[0].kind, MessageBoxKind::Error);
     EXPECT_EQ(f.ExcludeList.Count(), 0);
 
-    // Still unreadable: the save stops before writing.
+    // Still unreadable: the save leaves the file alone, and the user was told already.
     f.AvailableWindowsList.SetItemIndex(0);
     h.User([&] { f.popMenuAvailableWindows.Find("Add1")->Click(); });
-    EXPECT_EQ(h.desktop.messageBoxes.size(), 2u);
+    EXPECT_EQ(h.desktop.messageBoxes.size(), 1u);
     EXPECT_EQ(ReadFile(h.desktop, file), old);
 
     // Readable again: the old entries join the list before it is written.
@@ -179,6 +179,85 @@ TEST(ListFiles, AListThatCouldNotBeReadAtStartNeverOverwritesItsFile) {
     EXPECT_EQ(ReadFile(h.desktop, file).size(), 1026u);
     h.User([&] { f.SaveExcludeList(); });  // read once only
     EXPECT_EQ(ReadFile(h.desktop, file).size(), 1026u);
+}
+
+TEST(ListFiles, AnUnreadableListFileIsToldOnceKeptAsItIsAndNeverStopsTheClose) {
+    for (bool folder : {false, true}) {
+        SCOPED_TRACE(folder ? "a folder in the file's place" : "a locked file");
+        Harness h;
+        h.Make();
+        const std::wstring file = h.Globals().excludeListFile;
+        const Bytes old = Record("Old", "C:\\old.exe", 1);
+        if (folder) {
+            std::filesystem::create_directories(h.desktop.RealPath(file));
+        } else {
+            WriteFile(h.desktop, file, old);
+            h.desktop.failingReads.insert(file);
+        }
+        h.desktop.AddProcess(8, L"\\Device\\HarddiskVolume1\\new.exe");
+        h.desktop.AddWindow(L"New", L"X", 8);
+        ASSERT_TRUE(h.Start());
+        TMainForm& f = h.Form();
+
+        // Told at once: which file, and why.
+        ASSERT_EQ(h.desktop.messageBoxes.size(), 1u);
+        const std::wstring told = h.desktop.messageBoxes[0].text;
+        EXPECT_NE(told.find(file), std::wstring::npos) << ToUtf8(told);
+        EXPECT_NE(told.find(folder ? L"Access is denied" : L"Sharing violation"),
+                  std::wstring::npos)
+            << ToUtf8(told);
+
+        // The user goes on using the list, then terminates; log-off is never refused either.
+        f.AvailableWindowsList.SetItemIndex(0);
+        h.User([&] { f.popMenuAvailableWindows.Find("Add1")->Click(); });
+        EXPECT_EQ(f.ExcludeList.Count(), 1);
+        bool logOffAllowed = false;
+        h.User([&] { logOffAllowed = f.QueryEndSession(); });
+        EXPECT_TRUE(logOffAllowed);
+        h.desktop.messageBoxAnswers.push_back(MessageBoxResult::Yes);
+        h.User([&] { f.btnTerminate.Click(); });
+        EXPECT_TRUE(h.App().Terminated());
+        h.Finish();
+
+        // Nothing more was said beyond the question of Terminate.
+        ASSERT_EQ(h.desktop.messageBoxes.size(), 2u);
+        EXPECT_EQ(h.desktop.messageBoxes[1].buttons, MessageBoxButtons::YesCancel);
+        // The other saves went on; the unreadable file is as it was.
+        EXPECT_TRUE(std::filesystem::exists(h.desktop.RealPath(h.Globals().bringToTopFile)));
+        EXPECT_TRUE(std::filesystem::exists(h.desktop.RealPath(h.Globals().settingsFile)));
+        if (folder)
+            EXPECT_TRUE(std::filesystem::is_directory(h.desktop.RealPath(file)));
+        else
+            EXPECT_EQ(ReadFile(h.desktop, file), old);
+    }
+}
+
+TEST(ListFiles, AReadAgainAddsOnlyTheEntriesTheListDoesNotHoldYet) {
+    Harness h;
+    h.Make();
+    const std::wstring file = h.Globals().excludeListFile;
+    const Bytes old = Record("Old", "C:\\old.exe", 0);
+    const Bytes keep = Record("Keep", "C:\\keep.exe", 0);
+    WriteFile(h.desktop, file, Join({old, keep}));
+    h.desktop.failingReads.insert(file);
+    h.desktop.AddProcess(8, L"\\Device\\HarddiskVolume1\\old.exe");
+    h.desktop.AddWindow(L"Old", L"X", 8);
+    ASSERT_TRUE(h.Start());
+    TMainForm& f = h.Form();
+
+    // While the file is unreadable the user adds a window the file also holds.
+    f.AvailableWindowsList.SetItemIndex(0);
+    h.User([&] { f.popMenuAvailableWindows.Find("Add1")->Click(); });
+    ASSERT_EQ(f.ExcludeList.Count(), 1);
+
+    h.desktop.failingReads.clear();
+    h.User([&] { f.SaveExcludeList(); });
+    ASSERT_EQ(f.ExcludeList.Count(), 2);
+    EXPECT_EQ(f.ExcludeList.Item(0).Caption(), L"keep.exe");
+    EXPECT_EQ(f.ExcludeList.Item(1).Caption(), L"old.exe");
+    // The user's own entry stays, with its "All windows" flag.
+    EXPECT_EQ(f.ExcludeList.Item(1).SubItems().at(1), L"yes");
+    EXPECT_EQ(ReadFile(h.desktop, file).size(), 2 * TWindowEntry::kSize);
 }
 
 }  // namespace

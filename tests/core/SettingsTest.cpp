@@ -236,6 +236,27 @@ TEST(Settings, APlainPasswordFromAnOlderVersionIsAcceptedAndRewrittenHashed) {
     EXPECT_EQ(h.Password(), first);  // the second save keeps the same hash
 }
 
+TEST(Settings, AFailedHashIsReportedOnceAndLeavesNoPlainPasswordBehind) {
+    SettingsHarness h;
+    h.desktop.SetRegistryString(kHkcu, kPasswordKey, kPasswordValue, L"old pass");
+    ASSERT_TRUE(h.Start());
+    h.desktop.pbkdf2Fails = true;
+
+    h.User([&] { h.Form().Close(); });
+    EXPECT_TRUE(h.App().Terminated());        // the close goes on
+    EXPECT_EQ(h.Password(), std::wstring());  // the plain text is gone from the registry
+    ASSERT_EQ(h.desktop.messageBoxes.size(), 1u);
+    const std::wstring told = h.desktop.messageBoxes[0].text;
+    EXPECT_NE(told.find(L"password"), std::wstring::npos) << ToUtf8(told);
+    EXPECT_NE(told.find(L"BCryptDeriveKeyPBKDF2 failed"), std::wstring::npos) << ToUtf8(told);
+    // Until the program ends, the password still guards the window.
+    EXPECT_TRUE(h.Form().PasswordMatches(L"old pass"));
+
+    h.Finish();  // the destroy step saves again, and says nothing more
+    EXPECT_EQ(h.desktop.messageBoxes.size(), 1u);
+    EXPECT_EQ(h.Password(), std::wstring());
+}
+
 TEST(Settings, NoPasswordLeavesTheBoxUntickedAndTheValueEmpty) {
     // An existing empty value, and a value of another type, mean no password.
     for (bool dword : {false, true}) {

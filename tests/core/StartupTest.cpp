@@ -114,6 +114,16 @@ TEST(Startup, SecondInstanceWarnsAndEndsWithoutAWindow) {
     EXPECT_TRUE(h.App().Terminated());
 }
 
+TEST(Startup, AMutexThatCannotBeMadeStillLetsTheProgramStart) {
+    // Only a name another instance holds stops the start; a failure to make the mutex at all
+    // would otherwise leave the user with no program.
+    Harness h;
+    h.desktop.mutexFails = true;
+    EXPECT_TRUE(h.Start());
+    EXPECT_TRUE(h.desktop.messageBoxes.empty());
+    EXPECT_NE(h.program->MainForm(), nullptr);
+}
+
 TEST(Startup, TerminateAsksAndOnlyYesCloses) {
     Harness h;
     ASSERT_TRUE(h.Start());

@@ -96,6 +96,20 @@ TEST(VersionGateCompatibility, ABrokenOrSilentWmiCountsAsNoCompatibilityMode) {
     }
 }
 
+TEST(VersionGateCompatibility, AWmiThatDoesNotAnswerInTimeCountsAsNoCompatibilityMode) {
+    FakeDesktop d;
+    d.version = {6, 1, 7601, 2};
+    d.wmiVersion = L"10.0.19045";  // would mean compatibility mode, had it come in time
+    d.wmiTimesOut = true;
+    Platform p = d.AsPlatform();
+    TWindowsVersion gate(p);
+    EXPECT_FALSE(gate.IsWindowsVersionUnsupported());
+    EXPECT_EQ(gate.VersionText(), L" - 6.1.7601");
+    // A stuck WMI holds up the start for a few seconds at most.
+    EXPECT_GE(d.wmiTimeoutMs, 1000u);
+    EXPECT_LE(d.wmiTimeoutMs, 10000u);
+}
+
 TEST(VersionGateStartup, RefusalShowsTheMessageOpensThePageAndTakesNoMutex) {
     Harness h;
     h.desktop.SetRegistryString(RegistryHive::LocalMachine, kKey, L"DisplayVersion", L"27H1");

@@ -192,4 +192,52 @@ TEST_F(Startup, AnUnsupportedWindowsReleaseIsRefusedWithoutAWindow) {
     EXPECT_TRUE(WaitFor([&] { return IsShown(main); }));
 }
 
+TEST_F(Startup, AnUnreadableListFileIsToldOnceAndNeverKeepsTheProgramFromEnding) {
+    const std::wstring folder = DataFolder();
+    const std::wstring exList = folder + L"ExList.Dat";
+    const std::vector<unsigned char> record = ListRecord(L"Kept", L"C:\\kept.exe", 1);
+    for (bool locked : {true, false}) {
+        SCOPED_TRACE(locked ? "ExList.Dat held open by another program" : "a folder in its place");
+        ResetDataFolder();
+        CreateDirectoryW(folder.substr(0, folder.size() - 5).c_str(), nullptr);
+        CreateDirectoryW(folder.c_str(), nullptr);
+        HANDLE holder = INVALID_HANDLE_VALUE;
+        if (locked) {
+            WriteFileBytes(exList, record);
+            holder = CreateFileW(exList.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+            ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+        } else {
+            ASSERT_TRUE(CreateDirectoryW(exList.c_str(), nullptr));
+        }
+
+        // Told at start-up, naming the file.
+        Process p;
+        ASSERT_TRUE(Start(p, L"Nivora.exe"));
+        HWND box = nullptr;
+        ASSERT_TRUE(WaitFor([&] { return (box = FindDialog(p.Pid())) != nullptr; }));
+        std::wstring text = DialogText(box);
+        EXPECT_NE(text.find(L"Do-not-hide list (ExList.Dat) could not be read"),
+                  std::wstring::npos);
+        ASSERT_TRUE(PressButton(box, L"OK"));
+        HWND main = nullptr;
+        ASSERT_TRUE(WaitFor([&] { return IsShown(main = FindMainWindow(p.Pid())); }));
+
+        // Terminate ends the program with nothing more to say; the other files are written.
+        box = AskToTerminate(main, p.Pid());
+        ASSERT_NE(box, nullptr);
+        ASSERT_TRUE(PressButton(box, L"&Yes"));
+        EXPECT_EQ(p.Wait(), 0);
+        EXPECT_TRUE(FileExists(folder + L"nva.dat"));
+        EXPECT_TRUE(FileExists(folder + L"BttList.Dat"));
+        if (locked) {
+            CloseHandle(holder);
+            EXPECT_EQ(ReadFileBytes(exList), record);
+        } else {
+            EXPECT_TRUE(GetFileAttributesW(exList.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+        }
+    }
+    ResetDataFolder();
+}
+
 }  // namespace

@@ -213,10 +213,7 @@ bool FakeDesktop::RegisterHotKey(WindowHandle window, int id, std::uint32_t modi
         if ((r.modifiers & ~HotKeyMod::NoRepeat) == mods && r.vk == virtualKey) clash = true;
     for (const auto& r : hotkeys)
         if (r.window == window && r.id == id) clash = true;
-    if (clash) {
-        lastError = kErrorHotkeyAlreadyRegistered;
-        return false;
-    }
+    if (clash) return false;
     hotkeys.push_back({window, id, modifiers, virtualKey});
     return true;
 }
@@ -283,10 +280,11 @@ MessageBoxResult FakeDesktop::MessageBoxW(WindowHandle, const std::wstring& text
 // ---------------------------------------------------------------------------------------------
 // Kernel
 
-bool FakeDesktop::CreateMutexW(const std::wstring&) {
-    lastError = mutexExists ? kErrorAlreadyExists : 0;
+MutexResult FakeDesktop::CreateMutexW(const std::wstring&) {
+    if (mutexFails) return MutexResult::Failed;
+    MutexResult result = mutexExists ? MutexResult::AlreadyExists : MutexResult::Created;
     mutexExists = true;
-    return true;
+    return result;
 }
 
 std::wstring FakeDesktop::GetProcessImageFileNameW(ProcessId pid) {
@@ -312,6 +310,8 @@ bool FakeDesktop::FileExists(const std::wstring& path) { return fs::is_regular_f
 std::vector<std::uint8_t> FakeDesktop::ReadWholeFile(const std::wstring& path) {
     if (failingReads.count(path))
         throw OsError("Cannot open file \"" + ToUtf8(path) + "\". Sharing violation", 32);
+    if (fs::is_directory(RealPath(path)))  // as CreateFileW answers for a folder
+        throw OsError("Cannot open file \"" + ToUtf8(path) + "\". Access is denied", 5);
     std::ifstream in(RealPath(path), std::ios::binary);
     if (!in) throw OsError("Cannot open file \"" + ToUtf8(path) + "\". File not found", 2);
     return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
@@ -535,15 +535,9 @@ std::wstring FakeDesktop::GetPrivateProfileStringW(const std::wstring& section,
 
 bool FakeDesktop::WritePrivateProfileStringW(const std::wstring& section, const std::wstring& key,
                                              const std::wstring& value, const std::wstring& file) {
-    if (!profileWritable || failingWrites.count(file)) {
-        lastError = 5;
-        return false;
-    }
+    if (!profileWritable || failingWrites.count(file)) return false;
     fs::path real = RealPath(file);
-    if (!fs::is_directory(real.parent_path())) {
-        lastError = 3;
-        return false;
-    }
+    if (!fs::is_directory(real.parent_path())) return false;
     std::vector<std::wstring> lines = ReadLines(real);
     int sectionStart = -1, sectionEnd = static_cast<int>(lines.size());
     for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
@@ -588,8 +582,10 @@ bool FakeDesktop::WritePrivateProfileStringW(const std::wstring& section, const 
 // ---------------------------------------------------------------------------------------------
 // WMI, crypto
 
-std::wstring FakeDesktop::QueryOperatingSystemVersion() {
+std::optional<std::wstring> FakeDesktop::QueryOperatingSystemVersion(std::uint32_t timeoutMs) {
+    wmiTimeoutMs = timeoutMs;
     if (wmiFails) throw std::runtime_error("Invalid class string");
+    if (wmiTimesOut) return std::nullopt;
     return wmiVersion;
 }
 
@@ -606,6 +602,7 @@ std::vector<std::uint8_t> FakeDesktop::Pbkdf2Sha256(const std::vector<std::uint8
                                                     const std::vector<std::uint8_t>& salt,
                                                     std::uint32_t iterations,
                                                     std::size_t keyLength) {
+    if (pbkdf2Fails) throw std::runtime_error("BCryptDeriveKeyPBKDF2 failed (0xC0000017)");
     // Not PBKDF2: a deterministic stand-in that depends on every input, enough for the logic.
     std::vector<std::uint8_t> out(keyLength);
     std::uint32_t h = 2166136261u ^ iterations;

@@ -106,6 +106,7 @@ public:
     std::wstring wmiVersion = L"10.0.19045";
     bool wmiFails = false;
     bool mutexExists = false;
+    bool mutexFails = false;
     std::wstring moduleFileName = L"C:\\Program Files\\Nivora\\Nivora.exe";
     std::vector<std::wstring> commandLine;
     ProcessId currentPid = 4242;
@@ -114,7 +115,6 @@ public:
     Rect screen{0, 0, 1280, 1024};
     WindowHandle foreground = 0;
     bool appDataAvailable = true;
-    std::uint32_t lastError = 0;
     std::set<std::uint32_t> unwritableProfile;  // not used by default
     bool profileWritable = true;
     int coInitializeCount = 0;
@@ -162,13 +162,12 @@ public:
     std::vector<std::string> calls;
 
     // --- IKernel ----------------------------------------------------------------------------
-    std::uint32_t GetLastError() override { return lastError; }
     std::uint32_t GetTickCount() override { return tickCount; }
     OsVersion GetVersionExW() override { return version; }
     ProcessId GetCurrentProcessId() override { return currentPid; }
     std::wstring GetModuleFileNameW() override { return moduleFileName; }
     std::vector<std::wstring> GetCommandLineArgs() override { return commandLine; }
-    bool CreateMutexW(const std::wstring& name) override;
+    MutexResult CreateMutexW(const std::wstring& name) override;
     std::wstring GetProcessImageFileNameW(ProcessId pid) override;
     std::wstring QueryDosDeviceW(const std::wstring& drive) override;
     void TerminateProcess(ProcessId pid) override;
@@ -227,7 +226,9 @@ public:
         return true;
     }
     void CoUninitialize() override { --coInitializeCount; }
-    std::wstring QueryOperatingSystemVersion() override;
+    std::optional<std::wstring> QueryOperatingSystemVersion(std::uint32_t timeoutMs) override;
+    bool wmiTimesOut = false;
+    std::uint32_t wmiTimeoutMs = 0;  // the limit the last query was given
 
     // --- ICrypto ----------------------------------------------------------------------------
     std::vector<std::uint8_t> GenRandom(std::size_t count) override;
@@ -235,6 +236,7 @@ public:
                                            const std::vector<std::uint8_t>& salt,
                                            std::uint32_t iterations,
                                            std::size_t keyLength) override;
+    bool pbkdf2Fails = false;
 
 private:
     struct RegValue {

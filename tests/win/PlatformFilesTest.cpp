@@ -75,6 +75,25 @@ TEST_F(PlatformTest, ReadWholeFileOfMissingFileRaisesCodeTwoNamingTheFile) {
     EXPECT_FALSE(m_platform.kernel.FileExists(folder.Path()));  // a folder is not a file
 }
 
+// The list files count codes 2 and 3 as "no file yet" and any other failure as unreadable.
+TEST_F(PlatformTest, ReadWholeFileTellsAMissingFolderFromAFolderInTheFilesPlace) {
+    TempFolder folder;
+    auto codeOf = [&](const std::wstring& path) -> std::uint32_t {
+        try {
+            m_platform.kernel.ReadWholeFile(path);
+        } catch (const nv::OsError& e) {
+            return e.Code();
+        }
+        return 0;
+    };
+    EXPECT_EQ(codeOf(folder / L"missing\\ExList.Dat"), 3u);
+    const std::uint32_t folderCode = codeOf(folder.Path());
+    std::printf("[wine] reading a folder as a file: error %u\n", folderCode);
+    EXPECT_NE(folderCode, 0u);
+    EXPECT_NE(folderCode, 2u);
+    EXPECT_NE(folderCode, 3u);
+}
+
 TEST_F(PlatformTest, CreateDirectoryTreeMakesEveryLevel) {
     TempFolder folder;
     const std::wstring deep = folder / L"a\\b\\c\\";
@@ -110,11 +129,11 @@ TEST_F(PlatformTest, LstrcmpSortsByWordsNotCodes) {
 
 TEST_F(PlatformTest, SecondMutexOfTheSameNameReportsAlreadyExists) {
     const std::wstring name = L"NivoraTestMutex" + std::to_wstring(::GetCurrentProcessId());
-    EXPECT_TRUE(m_platform.kernel.CreateMutexW(name));
-    EXPECT_EQ(m_platform.kernel.GetLastError(), 0u);
+    EXPECT_EQ(m_platform.kernel.CreateMutexW(name), nv::MutexResult::Created);
     nv::Win32Platform other;
-    EXPECT_TRUE(other.AsPlatform().kernel.CreateMutexW(name));
-    EXPECT_EQ(other.AsPlatform().kernel.GetLastError(), nv::kErrorAlreadyExists);
+    EXPECT_EQ(other.AsPlatform().kernel.CreateMutexW(name), nv::MutexResult::AlreadyExists);
+    // A name in a namespace that does not exist makes no mutex at all.
+    EXPECT_EQ(m_platform.kernel.CreateMutexW(L"NoSuchNamespace\\" + name), nv::MutexResult::Failed);
 }
 
 TEST_F(PlatformTest, OwnImageNameMapsToOurExecutableThroughTheDriveDevices) {

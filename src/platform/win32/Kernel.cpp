@@ -1,4 +1,4 @@
-// kernel32 and PSAPI: the error slot, clock, version, processes, the mutex, files, code pages.
+// kernel32 and PSAPI: error texts, clock, version, processes, the mutex, files, code pages.
 // clang-format off
 #include "platform/win32/Win32Util.h"  // <windows.h>, which the headers below need
 // clang-format on
@@ -19,13 +19,6 @@ using win32::MakeHandle;
 using win32::UniqueHandle;
 
 namespace win32 {
-
-namespace {
-thread_local std::uint32_t t_lastError = 0;
-}
-
-void SaveLastError(std::uint32_t code) { t_lastError = code; }
-std::uint32_t SavedLastError() { return t_lastError; }
 
 std::wstring SystemMessage(std::uint32_t code) {
     wchar_t* text = nullptr;
@@ -50,8 +43,6 @@ OsError MakeOsError(const std::wstring& what, std::uint32_t code) {
 void Win32Kernel::HandleCloser::operator()(void* handle) const {
     if (handle) ::CloseHandle(handle);
 }
-
-std::uint32_t Win32Kernel::GetLastError() { return win32::SavedLastError(); }
 
 std::uint32_t Win32Kernel::GetTickCount() { return ::GetTickCount(); }
 
@@ -94,13 +85,13 @@ std::vector<std::wstring> Win32Kernel::GetCommandLineArgs() {
     return args;
 }
 
-bool Win32Kernel::CreateMutexW(const std::wstring& name) {
+MutexResult Win32Kernel::CreateMutexW(const std::wstring& name) {
     HANDLE mutex = ::CreateMutexW(nullptr, TRUE, name.c_str());
-    // 183 on success tells that another instance holds the name.
-    win32::SaveLastError(::GetLastError());
-    if (!mutex) return false;
+    if (!mutex) return MutexResult::Failed;
+    // Read at once: on success, this code tells that another instance holds the name.
+    const bool existed = ::GetLastError() == ERROR_ALREADY_EXISTS;
     m_mutexes.emplace_back(mutex);
-    return true;
+    return existed ? MutexResult::AlreadyExists : MutexResult::Created;
 }
 
 std::wstring Win32Kernel::GetProcessImageFileNameW(ProcessId pid) {
@@ -211,7 +202,7 @@ bool Win32Kernel::CreateDirectoryTree(const std::wstring& path) {
          pos = folder.find_first_of(L"\\/", pos + 1)) {
         ::CreateDirectoryW(folder.substr(0, pos).c_str(), nullptr);
     }
-    if (!::CreateDirectoryW(folder.c_str(), nullptr)) win32::SaveLastError(::GetLastError());
+    ::CreateDirectoryW(folder.c_str(), nullptr);
     DWORD attributes = ::GetFileAttributesW(folder.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }

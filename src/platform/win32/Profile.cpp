@@ -19,10 +19,8 @@ std::wstring Win32Profile::GetPrivateProfileStringW(const std::wstring& section,
 
 bool Win32Profile::WritePrivateProfileStringW(const std::wstring& section, const std::wstring& key,
                                               const std::wstring& value, const std::wstring& file) {
-    BOOL ok =
-        ::WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), file.c_str());
-    if (!ok) win32::SaveLastError(::GetLastError());
-    return ok != FALSE;
+    return ::WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(),
+                                        file.c_str()) != FALSE;
 }
 
 }  // namespace nv

@@ -46,13 +46,12 @@ class Win32WindowManager final : public IWindowManager {
 
 class Win32Kernel final : public IKernel {
   public:
-    std::uint32_t GetLastError() override;
     std::uint32_t GetTickCount() override;
     OsVersion GetVersionExW() override;
     ProcessId GetCurrentProcessId() override;
     std::wstring GetModuleFileNameW() override;
     std::vector<std::wstring> GetCommandLineArgs() override;
-    bool CreateMutexW(const std::wstring& name) override;
+    MutexResult CreateMutexW(const std::wstring& name) override;
     std::wstring GetProcessImageFileNameW(ProcessId pid) override;
     std::wstring QueryDosDeviceW(const std::wstring& drive) override;
     void TerminateProcess(ProcessId pid) override;
@@ -116,7 +115,7 @@ class Win32Wmi final : public IWmi {
   public:
     bool CoInitialize() override;
     void CoUninitialize() override;
-    std::wstring QueryOperatingSystemVersion() override;
+    std::optional<std::wstring> QueryOperatingSystemVersion(std::uint32_t timeoutMs) override;
 };
 
 class Win32Crypto final : public ICrypto {

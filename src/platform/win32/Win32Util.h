@@ -1,4 +1,4 @@
-// Helpers shared by the Win32 wrappers: handle ownership, the last-error slot, conversions.
+// Helpers shared by the Win32 wrappers: handle ownership, error texts, conversions.
 #pragma once
 
 #include <windows.h>
@@ -14,11 +14,6 @@
 #undef GetNextWindow
 
 namespace nv::win32 {
-
-// The error code the seam's GetLastError() reports. Wrappers store the code right after the
-// call whose failure matters, so C++ work in between cannot overwrite it.
-void SaveLastError(std::uint32_t code);
-std::uint32_t SavedLastError();
 
 inline HWND ToHwnd(WindowHandle window) { return reinterpret_cast<HWND>(window); }
 inline WindowHandle FromHwnd(HWND window) { return reinterpret_cast<WindowHandle>(window); }

@@ -137,9 +137,7 @@ void Win32WindowManager::SetWindowExStyleAndWait(WindowHandle window, std::uint3
 
 bool Win32WindowManager::PostMessageW(WindowHandle window, std::uint32_t msg, std::uintptr_t wParam,
                                       std::intptr_t lParam) {
-    BOOL ok = ::PostMessageW(ToHwnd(window), msg, wParam, lParam);
-    if (!ok) win32::SaveLastError(::GetLastError());
-    return ok != FALSE;
+    return ::PostMessageW(ToHwnd(window), msg, wParam, lParam) != FALSE;
 }
 
 bool Win32WindowManager::ShowWindowAndWait(WindowHandle window, int showCmd) {
@@ -183,15 +181,11 @@ bool Win32WindowManager::IsWindowVisible(WindowHandle window) {
 
 bool Win32WindowManager::RegisterHotKey(WindowHandle window, int id, std::uint32_t modifiers,
                                         std::uint32_t virtualKey) {
-    BOOL ok = ::RegisterHotKey(ToHwnd(window), id, modifiers, virtualKey);
-    win32::SaveLastError(ok ? 0 : ::GetLastError());
-    return ok != FALSE;
+    return ::RegisterHotKey(ToHwnd(window), id, modifiers, virtualKey) != FALSE;
 }
 
 bool Win32WindowManager::UnregisterHotKey(WindowHandle window, int id) {
-    BOOL ok = ::UnregisterHotKey(ToHwnd(window), id);
-    win32::SaveLastError(ok ? 0 : ::GetLastError());
-    return ok != FALSE;
+    return ::UnregisterHotKey(ToHwnd(window), id) != FALSE;
 }
 
 std::uint32_t Win32WindowManager::MapVirtualKeyW(std::uint32_t virtualKey) {

@@ -1,4 +1,5 @@
-// COM on the calling thread and the WMI query of the operating system's version.
+// COM on the calling thread and the WMI query of the operating system's version, which runs on
+// a thread of its own so that a stuck WMI service cannot hold up the start.
 // clang-format off
 #include "platform/win32/Win32Util.h"  // <windows.h>, which the headers below need
 // clang-format on
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "platform/win32/Deadline.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace nv {
@@ -43,16 +45,18 @@ void Check(HRESULT hr, const char* step) {
     throw std::runtime_error(text);
 }
 
-}  // namespace
+// COM for the query's own thread, released when the query ends, however it ends.
+struct ComApartment {
+    ComApartment() : initialized(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {}
+    ~ComApartment() {
+        if (initialized) ::CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+    bool initialized;
+};
 
-bool Win32Wmi::CoInitialize() {
-    HRESULT hr = ::CoInitialize(nullptr);
-    return hr == S_OK || hr == S_FALSE;
-}
-
-void Win32Wmi::CoUninitialize() { ::CoUninitialize(); }
-
-std::wstring Win32Wmi::QueryOperatingSystemVersion() {
+std::wstring QueryVersionOnThisThread() {
     ComPtr<IWbemLocator> locator;
     Check(::CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER,
                              IID_PPV_ARGS(&locator)),
@@ -80,6 +84,26 @@ std::wstring Win32Wmi::QueryOperatingSystemVersion() {
     Check(row->Get(L"Version", 0, &version.value, nullptr, nullptr), "reading Version");
     if (version.value.vt != VT_BSTR || !version.value.bstrVal) return {};
     return std::wstring(version.value.bstrVal, ::SysStringLen(version.value.bstrVal));
+}
+
+}  // namespace
+
+bool Win32Wmi::CoInitialize() {
+    HRESULT hr = ::CoInitialize(nullptr);
+    return hr == S_OK || hr == S_FALSE;
+}
+
+void Win32Wmi::CoUninitialize() { ::CoUninitialize(); }
+
+std::optional<std::wstring> Win32Wmi::QueryOperatingSystemVersion(std::uint32_t timeoutMs) {
+    // Nothing of this object or of the caller goes into the thread: on a time-out it is left to
+    // end by itself, whenever WMI answers.
+    return win32::RunWithDeadline(
+        [] {
+            ComApartment com;
+            return QueryVersionOnThisThread();
+        },
+        timeoutMs);
 }
 
 }  // namespace nv

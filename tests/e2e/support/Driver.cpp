@@ -23,8 +23,10 @@ std::wstring DataFolder() {
 
 void ResetDataFolder() {
     std::wstring folder = DataFolder();
-    for (const wchar_t* name : {L"nva.dat", L"ExList.Dat", L"BttList.Dat"})
+    for (const wchar_t* name : {L"nva.dat", L"ExList.Dat", L"BttList.Dat"}) {
         DeleteFileW((folder + name).c_str());
+        RemoveDirectoryW((folder + name).c_str());  // a test may put a folder in a file's place
+    }
     RemoveDirectoryW(folder.c_str());
 }
 
