@@ -128,11 +128,18 @@ class Win32Crypto final : public ICrypto {
                                            std::size_t keyLength) override;
 };
 
+class Win32Display final : public IDisplay {
+  public:
+    bool EnumDisplaySettingsW(std::int32_t modeNumber, DisplayMode& mode) override;
+    std::int32_t ChangeDisplaySettingsW(const DisplayMode& mode, std::uint32_t flags) override;
+};
+
 // The whole real platform; it must outlive every Platform handed out by AsPlatform().
 class Win32Platform {
   public:
     Platform AsPlatform() {
-        return Platform{m_windows, m_kernel, m_shell, m_registry, m_profile, m_wmi, m_crypto};
+        return Platform{m_windows, m_kernel, m_shell, m_registry, m_profile, m_wmi, m_crypto,
+                        m_display};
     }
 
   private:
@@ -143,6 +150,7 @@ class Win32Platform {
     Win32Profile m_profile;
     Win32Wmi m_wmi;
     Win32Crypto m_crypto;
+    Win32Display m_display;
 };
 
 }  // namespace nv
