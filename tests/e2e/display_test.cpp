@@ -71,7 +71,7 @@ TEST(VirtualDesktop, TheTestDialogCountsDownAndSwitchesBackAndAHideSwitchesToThe
     ASSERT_TRUE(Start(nivora, L"Nivora.exe"));
     HWND main = nullptr;
     ASSERT_TRUE(WaitFor([&] { return IsShown(main = FindMainWindow(nivora.Pid())); }));
-    Sleep(500);  // the hotkeys are registered right after the windows show
+    WaitForInputIdle(nivora.pi.hProcess, 10000);  // in its message loop, hotkeys registered
     ASSERT_TRUE(PressButton(main, L"&Extra Settings"));
     ASSERT_TRUE(PressButton(main, L"Display"));
     ASSERT_TRUE(PressButton(main, L"Test selected resolution"));
@@ -93,7 +93,9 @@ TEST(VirtualDesktop, TheTestDialogCountsDownAndSwitchesBackAndAHideSwitchesToThe
     EXPECT_NE(FindChildByText(dialog, L"&No"), nullptr);
     EXPECT_TRUE(GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_TRUE(WaitFor([] { return IsMode(CurrentMode(), 800, 600, 32); }, 3000));
-    int first = SecondsShown(dialog);
+    // The line is written as the dialog shows.
+    int first = -1;
+    EXPECT_TRUE(WaitFor([&] { return (first = SecondsShown(dialog)) >= 0; }, 3000));
     EXPECT_GE(first, 9);
     // A few seconds on, the line counts lower; left alone, the dialog goes on its own.
     Sleep(2500);
