@@ -257,6 +257,39 @@ public:
     virtual std::wstring GetWindowsDirectoryW() = 0;
 };
 
+// A display mode of the primary display: the four fields the program shows and compares, and the
+// record's field mask, so a mode read from the system is applied as it was read.
+struct DisplayMode {
+    std::uint32_t bitsPerPel = 0;
+    std::uint32_t pelsWidth = 0;
+    std::uint32_t pelsHeight = 0;
+    std::uint32_t displayFrequency = 0;
+    std::uint32_t fields = 0;  // dmFields
+    bool SameMode(const DisplayMode& other) const {
+        return bitsPerPel == other.bitsPerPel && pelsWidth == other.pelsWidth &&
+               pelsHeight == other.pelsHeight && displayFrequency == other.displayFrequency;
+    }
+    bool operator==(const DisplayMode&) const = default;
+};
+
+// EnumDisplaySettingsW's mode number for the settings in use.
+constexpr std::int32_t kEnumCurrentSettings = -1;
+// ChangeDisplaySettingsW flags.
+constexpr std::uint32_t kCdsUpdateRegistry = 0x01;
+constexpr std::uint32_t kCdsFullscreen = 0x04;
+
+// user32: the display settings of the primary display (no device name).
+class IDisplay {
+  public:
+    virtual ~IDisplay() = default;
+
+    // Mode number n counted from 0, or kEnumCurrentSettings. False when the system lists no
+    // such mode; the record is then left as it was.
+    virtual bool EnumDisplaySettingsW(std::int32_t modeNumber, DisplayMode& mode) = 0;
+    // Returns the system's DISP_CHANGE code (0: done).
+    virtual std::int32_t ChangeDisplaySettingsW(const DisplayMode& mode, std::uint32_t flags) = 0;
+};
+
 // Everything the program is given of the operating system.
 struct Platform {
     IWindowManager& windows;
@@ -266,6 +299,7 @@ struct Platform {
     IProfile& profile;
     IWmi& wmi;
     ICrypto& crypto;
+    IDisplay& display;
     IWallpaper& wallpaper;
     IAudio& audio;
 };

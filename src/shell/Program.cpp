@@ -1,5 +1,6 @@
 #include "shell/Program.h"
 
+#include "display/ConfirmationForm.h"
 #include "shell/Globals.h"
 #include "shell/WindowsVersion.h"
 #include "ui/Links.h"
@@ -48,6 +49,8 @@ bool TProgram::Start() {
     // 4. The windows. The main window's creation step runs here.
     m_mainForm = std::make_unique<TMainForm>(m_platform, *m_app, *m_globals);
     m_app->CreateForm(*m_mainForm);
+    // Then the dialogs.
+    m_app->CreateForm(*m_mainForm->ConfirmationForm);
 
     // 5. "/Q" keeps the window hidden.
     std::vector<std::wstring> args = m_platform.kernel.GetCommandLineArgs();

@@ -1,4 +1,8 @@
 // The Display sub-page of Extra Settings: the display mode to switch to while hidden.
+#include "conceal/HideCycle.h"
+#include "display/ConfirmationForm.h"
+#include "display/DisplayFunctions.h"
+#include "display/DisplayModeStep.h"
 #include "ui/Layout.h"
 #include "ui/MainForm.h"
 
@@ -28,7 +32,16 @@ void TMainForm::BuildDisplayPage() {
     edCurrentResolutionInfo.hint = L"Currently selected display resolution";
     Place(edCurrentResolutionInfo, 72, 120, 250, 21);
 
-    popMenuResolutions.items.Add("mnSelectCurrentDisplayMode", L"Current");
+    TMenuItem& current = popMenuResolutions.items.Add("mnSelectCurrentDisplayMode", L"Current");
+    current.imageIndex = 0;
+    current.OnClick = [this] { mnSelectCurrentDisplayModeClick(); };
+    btnTestResolution.OnClick = [this] { btnTestResolutionClick(); };
+    // The cycle's display-mode step reads the option and the chosen mode when it hides.
+    hideCycle->Plug(
+        TStepKind::DisplayMode,
+        std::make_unique<TDisplayModeStep>(
+            platform.display, TDisplayModeChoice{[this] { return cbSwitchResolution.Checked(); },
+                                                 [this] { return selectedModeNumber; }}));
 }
 
 void TMainForm::btnDisplayClick() {
@@ -38,11 +51,45 @@ void TMainForm::btnDisplayClick() {
     edResolutionInfo.SetFocus();
 }
 
-// Until the modes are listed, no listed mode can match the current settings; what stands for
-// the current mode then is ENUM_CURRENT_SETTINGS (-1), which reads back as the current
-// settings, so switching to it changes nothing.
-std::int32_t TMainForm::CurrentDisplayModeNumber() { return -1; }
-// With no mode listed there is none to describe: the text stays empty.
-std::wstring TMainForm::DisplayModeText(std::int32_t) { return std::wstring(); }
+// Called once by the creation step, after the settings load.
+void TMainForm::FillDisplayModeMenu() {
+    nv::FillDisplayModeMenu(platform.display, popMenuResolutions,
+                            [this](std::int32_t modeNumber) { ResolutionMenuClick(modeNumber); });
+    edResolutionInfo.SetText(DisplayModeText(selectedModeNumber));
+    edCurrentResolutionInfo.SetText(DisplayModeText(CurrentDisplayModeNumber()));
+}
+
+void TMainForm::ResolutionMenuClick(std::int32_t modeNumber) {
+    selectedModeNumber = modeNumber;
+    edResolutionInfo.SetText(DisplayModeText(modeNumber));
+}
+
+void TMainForm::mnSelectCurrentDisplayModeClick() {
+    selectedModeNumber = CurrentDisplayModeNumber();
+    edResolutionInfo.SetText(DisplayModeText(selectedModeNumber));
+}
+
+void TMainForm::btnTestResolutionClick() {
+    // A mode the system does not list is never switched to: there is nothing to try.
+    if (!ListedDisplayMode(platform.display, selectedModeNumber)) return;
+    app.MessageBox(
+        L"Your display mode will be switched to the one you have selected.\n\r"
+        L"If the screen becomes black or distorted please wait 10 seconds\n\r"
+        L"and your original display mode will be restored.",
+        MessageBoxKind::Information);
+    TestDisplayMode(platform.display, selectedModeNumber, [this] {
+        ConfirmationForm->ShowModal();
+        ConfirmationForm->Timer1.SetEnabled(false);
+    });
+    edCurrentResolutionInfo.SetText(DisplayModeText(CurrentDisplayModeNumber()));
+}
+
+std::int32_t TMainForm::CurrentDisplayModeNumber() {
+    return nv::CurrentDisplayModeNumber(platform.display);
+}
+
+std::wstring TMainForm::DisplayModeText(std::int32_t modeNumber) {
+    return nv::DisplayModeText(platform.display, modeNumber);
+}
 
 }  // namespace nv

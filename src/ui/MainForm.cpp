@@ -2,6 +2,7 @@
 
 #include "conceal/HideCycle.h"
 #include "conceal/WallpaperStep.h"
+#include "display/ConfirmationForm.h"
 #include "shell/Globals.h"
 #include "ui/Layout.h"
 #include "ui/Links.h"
@@ -17,6 +18,7 @@ TMainForm::TMainForm(Platform& platform, TApplication& app, TGlobals& globals)
     : TForm("MainForm"), platform(platform), app(app), globals(globals) {
     cycleContext = std::make_unique<TMainWindowContext>(*this);
     hideCycle = std::make_unique<THideCycle>(platform, *cycleContext);
+    ConfirmationForm = std::make_unique<TConfirmationForm>(app);
     hideCycle->Plug(TStepKind::Wallpaper,
                     std::make_unique<TWallpaperStep>(platform, *cycleContext));
     hideCycle->Plug(TStepKind::Volume, std::make_unique<TVolumeStep>(volume));
@@ -189,7 +191,9 @@ void TMainForm::FormCreate() {
     app.Dispatch([this] { LoadExcludeList(); });
     app.Dispatch([this] { LoadBringToTopList(); });
     LoadSettings();
-    // 10. Display modes and 12. the workstation lock come with their subsystems.
+    // 10. The display-mode menu and the texts of the selected and the current mode.
+    app.Dispatch([this] { FillDisplayModeMenu(); });
+    // 12. The workstation lock comes with its subsystem.
     // 11. The Windows page is active.
     MainPageControl.SetActivePage(&SheetWindows);
 }

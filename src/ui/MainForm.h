@@ -22,6 +22,7 @@ namespace nv {
 class TGlobals;
 class THideCycle;
 class ICycleContext;
+class TConfirmationForm;
 
 class TMainForm : public TForm {
 public:
@@ -162,6 +163,8 @@ public:
     TSettingsStore settingsStore{*this};
     std::unique_ptr<ICycleContext> cycleContext;  // what the cycle may ask of this window
     std::unique_ptr<THideCycle> hideCycle;   // the hide/restore cycle and the hidden-windows list
+    // The display-mode test's dialog, created once at start-up and shown for each test.
+    std::unique_ptr<TConfirmationForm> ConfirmationForm;
     // The window inventory; the main window itself is never listed.
     std::unique_ptr<TWindowInventory> inventory =
         std::make_unique<TWindowInventory>(platform, [this] { return Handle(); });
@@ -186,6 +189,9 @@ public:
     void btnSoundClick();
     void btnDisplayClick();
     void btnTestSoundClick();
+    void ResolutionMenuClick(std::int32_t modeNumber);  // a rate item of popMenuResolutions
+    void mnSelectCurrentDisplayModeClick();
+    void btnTestResolutionClick();
     void WMHotKey(int id);
     // Shows the window on the Extra Settings page, Shortcuts sub-page (hotkey failures).
     void ShowShortcutsPage();
@@ -206,6 +212,7 @@ public:
     bool PasswordMatches(const std::wstring& typed);
     void SetApplicationPassword(const std::wstring& typed);
     std::int32_t CurrentDisplayModeNumber();  // display modes
+    void FillDisplayModeMenu();
     std::wstring DisplayModeText(std::int32_t modeNumber);
     void RefreshCurrentVolume();             // volume: the Sound page's "Current" group
     bool AssignAllShortcuts();               // hotkeys

@@ -473,6 +473,7 @@ public:
     bool systemMenu = true;
     bool borderless = false;
     bool centerOnFirstShow = true;
+    bool stayOnTop = false;  // above every window that does not stay on top itself
     std::wstring helpFile;
 
     NotifyEvent OnCreate;

@@ -39,7 +39,9 @@ protected:
         EXPECT_TRUE(Start(nivora, L"Nivora.exe", args));
         HWND main = nullptr;
         WaitFor([&] { return (main = FindMainWindow(nivora.Pid())) != nullptr; });
-        Sleep(700);  // the hotkeys are registered right after the windows exist
+        // The hotkeys are registered after the window's creation step and before the message
+        // loop: once the program waits for input, they are in place.
+        WaitForInputIdle(nivora.pi.hProcess, 10000);
         return main;
     }
     static void HideRestoreKey() { PressKeys({VK_CONTROL}, VK_OEM_3); }

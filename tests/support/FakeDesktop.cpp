@@ -668,6 +668,22 @@ void FakeWidgetBackend::Realize(TForm& form) {
     if (imageListsFail) RefuseImageLists(form);
 }
 
+bool FakeDesktop::EnumDisplaySettingsW(std::int32_t modeNumber, DisplayMode& mode) {
+    if (modeNumber == kEnumCurrentSettings) {
+        mode = currentMode;
+        return true;
+    }
+    if (modeNumber < 0 || static_cast<std::size_t>(modeNumber) >= displayModes.size()) return false;
+    mode = displayModes[modeNumber];
+    return true;
+}
+
+std::int32_t FakeDesktop::ChangeDisplaySettingsW(const DisplayMode& mode, std::uint32_t flags) {
+    displayChanges.emplace_back(mode, flags);
+    currentMode = mode;
+    return 0;
+}
+
 ModalResult FakeWidgetBackend::RunModal(TForm& form) {
     if (!modalResponder) return ModalResult::Cancel;
     return modalResponder(form);

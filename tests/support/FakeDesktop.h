@@ -61,13 +61,14 @@ class FakeDesktop : public IWindowManager,
                     public IRegistry,
                     public IProfile,
                     public IWmi,
-                    public ICrypto {
+                    public ICrypto,
+                    public IDisplay {
 public:
     FakeDesktop();
     ~FakeDesktop() override;
 
     Platform AsPlatform() {
-        return Platform{*this, *this, *this, *this, *this, *this, *this, wallpaper, audio};
+        return Platform{*this, *this, *this, *this, *this, *this, *this, *this, wallpaper, audio};
     }
     FakeWallpaper wallpaper;
     FakeAudio audio;
@@ -237,6 +238,17 @@ public:
                                            std::uint32_t iterations,
                                            std::size_t keyLength) override;
     bool pbkdf2Fails = false;
+
+    // --- IDisplay ---------------------------------------------------------------------------
+    bool EnumDisplaySettingsW(std::int32_t modeNumber, DisplayMode& mode) override;
+    std::int32_t ChangeDisplaySettingsW(const DisplayMode& mode, std::uint32_t flags) override;
+    // The modes the system lists, in order, and the settings in use (1280x1024, 32 bits,
+    // 60 Hz: mode 3).
+    std::vector<DisplayMode> displayModes = {
+        {32, 640, 480, 60, 0}, {32, 800, 600, 60, 0}, {32, 1024, 768, 60, 0}, {32, 1280, 1024, 60, 0}};
+    DisplayMode currentMode{32, 1280, 1024, 60, 0};
+    // Every ChangeDisplaySettingsW, in order, with its flags.
+    std::vector<std::pair<DisplayMode, std::uint32_t>> displayChanges;
 
 private:
     struct RegValue {

@@ -144,12 +144,18 @@ class Win32Audio final : public IAudio {
     std::wstring GetWindowsDirectoryW() override;
 };
 
+class Win32Display final : public IDisplay {
+  public:
+    bool EnumDisplaySettingsW(std::int32_t modeNumber, DisplayMode& mode) override;
+    std::int32_t ChangeDisplaySettingsW(const DisplayMode& mode, std::uint32_t flags) override;
+};
+
 // The whole real platform; it must outlive every Platform handed out by AsPlatform().
 class Win32Platform {
   public:
     Platform AsPlatform() {
-        return Platform{m_windows, m_kernel, m_shell,  m_registry, m_profile,
-                        m_wmi,     m_crypto, m_wallpaper, m_audio};
+        return Platform{m_windows, m_kernel,    m_shell, m_registry, m_profile,
+                        m_wmi,     m_crypto,    m_display, m_wallpaper, m_audio};
     }
 
   private:
@@ -160,6 +166,7 @@ class Win32Platform {
     Win32Profile m_profile;
     Win32Wmi m_wmi;
     Win32Crypto m_crypto;
+    Win32Display m_display;
     Win32Wallpaper m_wallpaper;
     Win32Audio m_audio;
 };

@@ -21,7 +21,7 @@ public:
             if (m_form.systemMenu)
                 m_style |= WS_SYSMENU | WS_MINIMIZEBOX | (m_form.sizeable ? WS_MAXIMIZEBOX : 0);
         }
-        m_exStyle = WS_EX_CONTROLPARENT;
+        m_exStyle = WS_EX_CONTROLPARENT | (m_form.stayOnTop ? WS_EX_TOPMOST : 0);
         std::wstring cls = L"T" + std::wstring(m_form.Name().begin(), m_form.Name().end());
         CreateContainer(owner, m_style, m_exStyle, cls.c_str());
         ResizeToModel();

@@ -204,10 +204,10 @@ void Win32Peer::Sync(Prop what, int arg) {
             ::UpdateWindow(m_hwnd);
             break;
         case Prop::Text:
-            if (m_subclassed)
-                ::SetWindowTextW(m_hwnd, m_model.Caption().c_str());
-            else
-                ::InvalidateRect(m_hwnd, nullptr, TRUE);
+            // A window of the program's own class paints its text itself, but keeps it as its
+            // window text too, where other programs (and screen readers) read it.
+            ::SetWindowTextW(m_hwnd, m_model.Caption().c_str());
+            if (!m_subclassed) ::InvalidateRect(m_hwnd, nullptr, TRUE);
             break;
         default:
             break;
