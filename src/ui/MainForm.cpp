@@ -1,6 +1,7 @@
 #include "ui/MainForm.h"
 
 #include "conceal/HideCycle.h"
+#include "conceal/ShellPartsStep.h"
 #include "shell/Globals.h"
 #include "ui/Layout.h"
 #include "ui/Links.h"
@@ -16,6 +17,8 @@ TMainForm::TMainForm(Platform& platform, TApplication& app, TGlobals& globals)
     : TForm("MainForm"), platform(platform), app(app), globals(globals) {
     cycleContext = std::make_unique<TMainWindowContext>(*this);
     hideCycle = std::make_unique<THideCycle>(platform, *cycleContext);
+    hideCycle->Plug(TStepKind::ShellParts, std::make_unique<TShellPartsStep>(
+                                               platform, *cycleContext, globals.programFolder));
     BuildLayout();
     WireEvents();
 }
