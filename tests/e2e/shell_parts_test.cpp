@@ -74,7 +74,9 @@ class ShellParts : public ::testing::Test {
     void StartNivora(const std::wstring& exe = L"Nivora.exe") {
         ASSERT_TRUE(Start(nivora, exe, L"/q"));
         ASSERT_TRUE(WaitFor([&] { return FindMainWindow(nivora.Pid()) != nullptr; }));
-        Sleep(700);  // the hotkeys are registered right after the windows exist
+        // The hotkeys are registered right after the windows exist; on a loaded machine that
+        // can take well over a second.
+        Sleep(2000);
     }
     static void HideRestoreKey() { PressKeys({VK_CONTROL}, VK_OEM_3); }
     bool TrayShown() {
