@@ -39,7 +39,9 @@ protected:
         EXPECT_TRUE(Start(nivora, L"Nivora.exe", args));
         HWND main = nullptr;
         WaitFor([&] { return (main = FindMainWindow(nivora.Pid())) != nullptr; });
-        Sleep(700);  // the hotkeys are registered right after the windows exist
+        // The hotkeys are registered right after the windows exist; on a loaded machine that
+        // can take well over a second.
+        Sleep(2000);
         return main;
     }
     static void HideRestoreKey() { PressKeys({VK_CONTROL}, VK_OEM_3); }
