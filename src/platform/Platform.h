@@ -53,6 +53,12 @@ public:
                                      std::intptr_t lParam, std::uint32_t timeoutMs) = 0;
     // FindWindowW; an empty string stands for "any".
     virtual WindowHandle FindWindowW(const std::wstring& className, const std::wstring& title) = 0;
+    // FindWindowExW: the next child of parent (the next top-level window when parent is 0) after
+    // the window after (from the first when 0) of this class (any when empty) and this title
+    // (any when nullopt; an empty title matches only windows whose title is empty).
+    virtual WindowHandle FindWindowExW(WindowHandle parent, WindowHandle after,
+                                       const std::wstring& className,
+                                       const std::optional<std::wstring>& title) = 0;
     virtual WindowHandle GetForegroundWindow() = 0;
     virtual bool SetForegroundWindow(WindowHandle window) = 0;
     virtual bool IsWindow(WindowHandle window) = 0;
@@ -290,6 +296,20 @@ class IDisplay {
     virtual std::int32_t ChangeDisplaySettingsW(const DisplayMode& mode, std::uint32_t flags) = 0;
 };
 
+// nvatray.dll, the tray library beside the executable.
+class ITrayLibrary {
+public:
+    virtual ~ITrayLibrary() = default;
+
+    // LoadLibraryW of this full path (never a bare name, so the search order plays no part) and
+    // GetProcAddress of HideTray and RestoreTray. False, with nothing bound, when the file or
+    // either export is missing.
+    virtual bool LoadTrayLibrary(const std::wstring& path) = 0;
+    // The two exports (stdcall); their results are ignored. Nothing is called while unbound.
+    virtual void HideTray(std::int32_t what, const std::string& accessCode) = 0;
+    virtual void RestoreTray() = 0;
+};
+
 // Everything the program is given of the operating system.
 struct Platform {
     IWindowManager& windows;
@@ -302,6 +322,7 @@ struct Platform {
     IDisplay& display;
     IWallpaper& wallpaper;
     IAudio& audio;
+    ITrayLibrary& tray;
 };
 
 }  // namespace nv

@@ -1,6 +1,7 @@
 #include "ui/MainForm.h"
 
 #include "conceal/HideCycle.h"
+#include "conceal/ShellPartsStep.h"
 #include "conceal/WallpaperStep.h"
 #include "display/ConfirmationForm.h"
 #include "shell/Globals.h"
@@ -22,6 +23,8 @@ TMainForm::TMainForm(Platform& platform, TApplication& app, TGlobals& globals)
     hideCycle->Plug(TStepKind::Wallpaper,
                     std::make_unique<TWallpaperStep>(platform, *cycleContext));
     hideCycle->Plug(TStepKind::Volume, std::make_unique<TVolumeStep>(volume));
+    hideCycle->Plug(TStepKind::ShellParts, std::make_unique<TShellPartsStep>(
+                                               platform, *cycleContext, globals.programFolder));
     BuildLayout();
     WireEvents();
 }

@@ -65,6 +65,20 @@ WindowHandle FakeDesktop::AddWindow(const std::wstring& title, const std::wstrin
     return w.handle;
 }
 
+WindowHandle FakeDesktop::AddChildWindow(WindowHandle parent, const std::wstring& title,
+                                         const std::wstring& className, bool visible) {
+    FakeWindow w;
+    w.handle = m_nextHandle;
+    m_nextHandle += 0x10;
+    w.title = title;
+    w.className = className;
+    w.pid = Has(parent) ? m_windows[parent].pid : 0;
+    w.style = visible ? kWsVisible : 0;
+    w.parent = parent;
+    m_windows[w.handle] = w;
+    return w.handle;
+}
+
 void FakeDesktop::DestroyWindow(WindowHandle h) {
     if (!m_windows.count(h)) return;
     m_windows[h].alive = false;
@@ -188,6 +202,30 @@ WindowHandle FakeDesktop::FindWindowW(const std::wstring& className, const std::
         const FakeWindow& w = m_windows[h];
         if ((className.empty() || w.className == className) && (title.empty() || w.title == title))
             return h;
+    }
+    return 0;
+}
+
+WindowHandle FakeDesktop::FindWindowExW(WindowHandle parent, WindowHandle after,
+                                        const std::wstring& className,
+                                        const std::optional<std::wstring>& title) {
+    std::vector<WindowHandle> candidates;
+    if (parent == 0) {
+        candidates = m_z;
+    } else {
+        for (const auto& [handle, w] : m_windows)  // handles grow: creation order
+            if (w.parent == parent && w.alive) candidates.push_back(handle);
+    }
+    auto it = candidates.begin();
+    if (after != 0) {
+        it = std::find(candidates.begin(), candidates.end(), after);
+        if (it == candidates.end()) return 0;
+        ++it;
+    }
+    for (; it != candidates.end(); ++it) {
+        const FakeWindow& w = m_windows[*it];
+        if ((className.empty() || w.className == className) && (!title || w.title == *title))
+            return *it;
     }
     return 0;
 }
@@ -688,5 +726,19 @@ ModalResult FakeWidgetBackend::RunModal(TForm& form) {
     if (!modalResponder) return ModalResult::Cancel;
     return modalResponder(form);
 }
+
+// ---------------------------------------------------------------------------------------------
+// Tray library
+
+bool FakeDesktop::LoadTrayLibrary(const std::wstring& path) {
+    trayLibraryLoads.push_back(path);
+    return trayLibraryPresent;
+}
+
+void FakeDesktop::HideTray(std::int32_t what, const std::string& accessCode) {
+    trayCalls.push_back("HideTray(" + std::to_string(what) + "," + accessCode + ")");
+}
+
+void FakeDesktop::RestoreTray() { trayCalls.push_back("RestoreTray"); }
 
 }  // namespace nv::test

@@ -29,6 +29,7 @@ struct FakeWindow {
     bool hung = false;     // does not answer messages
     int unanswered = 0;    // busy: this many timed messages go unanswered before it answers
     bool alive = true;
+    WindowHandle parent = 0;  // 0 for a top-level window
 };
 
 struct MessageBoxRecord {
@@ -62,13 +63,15 @@ class FakeDesktop : public IWindowManager,
                     public IProfile,
                     public IWmi,
                     public ICrypto,
-                    public IDisplay {
+                    public IDisplay,
+                    public ITrayLibrary {
 public:
     FakeDesktop();
     ~FakeDesktop() override;
 
     Platform AsPlatform() {
-        return Platform{*this, *this, *this, *this, *this, *this, *this, *this, wallpaper, audio};
+        return Platform{*this, *this, *this, *this, *this, *this,
+                        *this, *this, wallpaper, audio, *this};
     }
     FakeWallpaper wallpaper;
     FakeAudio audio;
@@ -77,6 +80,9 @@ public:
     // A top-level window on top of the Z order.
     WindowHandle AddWindow(const std::wstring& title, const std::wstring& className,
                            ProcessId pid, bool visible = true);
+    // A child window, below its earlier siblings; never part of the top-level walk.
+    WindowHandle AddChildWindow(WindowHandle parent, const std::wstring& title,
+                                const std::wstring& className, bool visible = true);
     FakeWindow& Window(WindowHandle h) { return m_windows.at(h); }
     bool Has(WindowHandle h) const { return m_windows.count(h) && m_windows.at(h).alive; }
     void DestroyWindow(WindowHandle h);
@@ -143,6 +149,8 @@ public:
     bool SendMessageTimeoutW(WindowHandle window, std::uint32_t msg, std::uintptr_t wParam,
                              std::intptr_t lParam, std::uint32_t timeoutMs) override;
     WindowHandle FindWindowW(const std::wstring& className, const std::wstring& title) override;
+    WindowHandle FindWindowExW(WindowHandle parent, WindowHandle after, const std::wstring& className,
+                               const std::optional<std::wstring>& title) override;
     WindowHandle GetForegroundWindow() override { return foreground; }
     bool SetForegroundWindow(WindowHandle window) override;
     bool IsWindow(WindowHandle window) override { return Has(window); }
@@ -249,6 +257,14 @@ public:
     DisplayMode currentMode{32, 1280, 1024, 60, 0};
     // Every ChangeDisplaySettingsW, in order, with its flags.
     std::vector<std::pair<DisplayMode, std::uint32_t>> displayChanges;
+
+    // --- ITrayLibrary ----------------------------------------------------------------------
+    bool LoadTrayLibrary(const std::wstring& path) override;
+    void HideTray(std::int32_t what, const std::string& accessCode) override;
+    void RestoreTray() override;
+    bool trayLibraryPresent = true;  // whether the file with both exports is there
+    std::vector<std::wstring> trayLibraryLoads;  // the paths asked for
+    std::vector<std::string> trayCalls;          // "HideTray(1,739402)", "RestoreTray"
 
 private:
     struct RegValue {

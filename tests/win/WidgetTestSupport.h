@@ -41,6 +41,10 @@ public:
         return false;
     }
     nv::WindowHandle FindWindowW(const std::wstring&, const std::wstring&) override { return 0; }
+    nv::WindowHandle FindWindowExW(nv::WindowHandle, nv::WindowHandle, const std::wstring&,
+                                   const std::optional<std::wstring>&) override {
+        return 0;
+    }
     nv::WindowHandle GetForegroundWindow() override { return 0; }
     bool SetForegroundWindow(nv::WindowHandle) override { return false; }
     bool IsWindow(nv::WindowHandle) override { return false; }

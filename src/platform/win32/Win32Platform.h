@@ -26,6 +26,8 @@ class Win32WindowManager final : public IWindowManager {
     bool SendMessageTimeoutW(WindowHandle window, std::uint32_t msg, std::uintptr_t wParam,
                              std::intptr_t lParam, std::uint32_t timeoutMs) override;
     WindowHandle FindWindowW(const std::wstring& className, const std::wstring& title) override;
+    WindowHandle FindWindowExW(WindowHandle parent, WindowHandle after, const std::wstring& className,
+                               const std::optional<std::wstring>& title) override;
     WindowHandle GetForegroundWindow() override;
     bool SetForegroundWindow(WindowHandle window) override;
     bool IsWindow(WindowHandle window) override;
@@ -150,12 +152,28 @@ class Win32Display final : public IDisplay {
     std::int32_t ChangeDisplaySettingsW(const DisplayMode& mode, std::uint32_t flags) override;
 };
 
+class Win32TrayLibrary final : public ITrayLibrary {
+  public:
+    bool LoadTrayLibrary(const std::wstring& path) override;
+    void HideTray(std::int32_t what, const std::string& accessCode) override;
+    void RestoreTray() override;
+
+  private:
+    struct ModuleFreer {
+        void operator()(void* module) const;
+    };
+    std::unique_ptr<void, ModuleFreer> m_module;
+    // The exports, bound only when both are there.
+    std::int32_t(__stdcall* m_hideTray)(std::int32_t, const char*) = nullptr;
+    void(__stdcall* m_restoreTray)() = nullptr;
+};
+
 // The whole real platform; it must outlive every Platform handed out by AsPlatform().
 class Win32Platform {
   public:
     Platform AsPlatform() {
-        return Platform{m_windows, m_kernel,    m_shell, m_registry, m_profile,
-                        m_wmi,     m_crypto,    m_display, m_wallpaper, m_audio};
+        return Platform{m_windows, m_kernel, m_shell,   m_registry, m_profile, m_wmi,
+                        m_crypto,  m_display, m_wallpaper, m_audio,  m_tray};
     }
 
   private:
@@ -169,6 +187,7 @@ class Win32Platform {
     Win32Display m_display;
     Win32Wallpaper m_wallpaper;
     Win32Audio m_audio;
+    Win32TrayLibrary m_tray;
 };
 
 }  // namespace nv

@@ -161,6 +161,13 @@ WindowHandle Win32WindowManager::FindWindowW(const std::wstring& className,
     return FromHwnd(::FindWindowW(win32::OrNull(className), win32::OrNull(title)));
 }
 
+WindowHandle Win32WindowManager::FindWindowExW(WindowHandle parent, WindowHandle after,
+                                               const std::wstring& className,
+                                               const std::optional<std::wstring>& title) {
+    return FromHwnd(::FindWindowExW(ToHwnd(parent), ToHwnd(after), win32::OrNull(className),
+                                    title ? title->c_str() : nullptr));
+}
+
 WindowHandle Win32WindowManager::GetForegroundWindow() { return FromHwnd(::GetForegroundWindow()); }
 
 bool Win32WindowManager::SetForegroundWindow(WindowHandle window) {

@@ -1,0 +1,57 @@
+// The shell parts the cycle conceals last and brings back first: the desktop icons, the taskbar
+// and the notification-area (tray) icons. The first two are shell windows hidden and shown with
+// the single-window steps; the tray icons are left to nvatray.dll, bound from the program's own
+// folder when the step is made. Without that library the tray icons are simply not touched.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "conceal/CycleContext.h"
+#include "conceal/CycleStep.h"
+
+namespace nv {
+
+// The list view that shows the desktop icons ("SysListView32" "FolderView" under an untitled
+// "SHELLDLL_DefView"), or 0. Windows 10 from build 21337 on (and 11) keep it under one of the
+// untitled "WorkerW" windows; Windows 7, 8, 8.1 and older 10 builds under "Program Manager".
+// Other versions are not looked at.
+WindowHandle FindDesktopListView(IWindowManager& windows, const OsVersion& version);
+
+// The code nvatray.dll asks for before it hides anything.
+constexpr char kTrayAccessCode[] = "739402";
+
+class TShellPartsStep final : public ICycleStep {
+  public:
+    // Binds programFolder\nvatray.dll.
+    TShellPartsStep(Platform& platform, ICycleContext& context, const std::wstring& programFolder);
+
+    // Hides what the options ask for: HideSpecialWindows.
+    void Hide() override;
+    // Puts back what the hide changed, whatever the options say by now: RestoreSpecialWindows.
+    void Restore() override;
+
+    bool TrayLibraryBound() const { return m_trayBound; }
+
+  private:
+    // A shell window this step hid, with the extended style it had.
+    struct THiddenPart {
+        WindowHandle window = 0;
+        std::uint32_t exStyle = 0;
+    };
+    void Conceal(WindowHandle window, std::optional<THiddenPart>& part);
+    void Reveal(WindowHandle window, std::optional<THiddenPart>& part);
+    WindowHandle FindTaskbar();
+
+    Platform& m_platform;
+    ICycleContext& m_context;
+    bool m_trayBound = false;
+    std::optional<THiddenPart> m_desktopIcons;
+    std::optional<THiddenPart> m_taskbar;
+    // Set at the first tray hide and kept: every later restore asks the library to put back
+    // what it hid (it puts back nothing when it hid nothing).
+    bool m_trayHidden = false;
+};
+
+}  // namespace nv
