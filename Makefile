@@ -2,6 +2,8 @@
 # every test. Both install missing Debian packages when run as root.
 BUILD ?= build
 JOBS ?= $(shell nproc)
+# The ready-made Wine prefix that scripts/with-wine.sh copies for each run.
+export NV_WINE_CACHE := $(abspath $(BUILD))/wine
 
 .PHONY: all build deps host win test run bench clean
 

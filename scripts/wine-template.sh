@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Keeps one ready-made Wine prefix in a cache folder and prints its path. It is made once (by
+# wine-prefix.sh) and kept for as long as the Wine version and wine-prefix.sh stay the same;
+# callers copy it rather than use it. Several callers at once wait for the one that makes it.
+# Usage: scripts/wine-template.sh CACHE_FOLDER
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+cache=$1
+mkdir -p "$cache"
+cache=$(cd "$cache" && pwd)
+key=$( (/usr/lib/wine/wine64 --version; cat "$here/wine-prefix.sh") | sha256sum | cut -c1-16)
+template="$cache/prefix-$key"
+exec 9>"$cache/lock"
+flock 9
+if [ ! -d "$template" ]; then
+    rm -rf "$cache"/prefix-* "$cache"/making.*
+    making=$(mktemp -d "$cache/making.XXXXXX")
+    "$here/wine-prefix.sh" "$making/pfx" >&2 9>&-
+    mv "$making/pfx" "$template"
+    rmdir "$making"
+fi
+echo "$template"
