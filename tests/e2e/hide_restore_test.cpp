@@ -39,7 +39,7 @@ protected:
         EXPECT_TRUE(Start(nivora, L"Nivora.exe", args));
         HWND main = nullptr;
         WaitFor([&] { return (main = FindMainWindow(nivora.Pid())) != nullptr; });
-        Sleep(700);  // the hotkeys are registered right after the windows exist
+        EXPECT_TRUE(Answers(main));  // the hotkeys are registered before the loop starts
         return main;
     }
     static void HideRestoreKey() { PressKeys({VK_CONTROL}, VK_OEM_3); }
@@ -141,8 +141,9 @@ TEST_F(HideRestore, TheBringToTopWindowIsBroughtToTheFrontWhenRunning) {
 TEST_F(HideRestore, AHungWindowDoesNotHoldUpTheOthers) {
     Helper helper(L"Alive-1 --hung Frozen Alive-2");
     std::vector<HWND> alive{helper.Window(L"Alive-1"), helper.Window(L"Alive-2")};
-    ASSERT_NE(helper.Window(L"Frozen"), nullptr);
-    Sleep(800);  // the frozen window's thread has stopped answering by now
+    HWND frozen = helper.Window(L"Frozen");
+    ASSERT_NE(frozen, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return !Answers(frozen, 100); }));  // its thread has stopped
     StartNivora();
 
     HideRestoreKey();
@@ -197,7 +198,7 @@ TEST_F(HideRestore, AHotkeyHeldByAnotherProgramIsReportedOnTheShortcutsPage) {
     SetForegroundWindow(box);
     PressKeys({}, VK_RETURN);
     ASSERT_TRUE(WaitFor([&] { return FindDialog(nivora.Pid()) == nullptr; }));
-    Sleep(1000);
+    Sleep(500);
     EXPECT_EQ(FindDialog(nivora.Pid()), nullptr);
 }
 
@@ -351,7 +352,7 @@ TEST_F(HideRestore, AKeyPressedInTheHotkeyBoxBecomesTheNewHotkey) {
 
     // While the box has the focus its own combination is typed, not acted on.
     HideRestoreKey();
-    Sleep(500);
+    Sleep(300);
     EXPECT_TRUE(AllShown(windows));
     EXPECT_EQ(WindowText(box), L"Ctrl+`");
 

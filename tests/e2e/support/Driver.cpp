@@ -52,6 +52,12 @@ bool WaitFor(const std::function<bool()>& done, int timeoutMs, int stepMs) {
     }
 }
 
+bool Answers(HWND window, int timeoutMs) {
+    DWORD_PTR result = 0;
+    return window && SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL,
+                                         static_cast<UINT>(timeoutMs), &result) != 0;
+}
+
 bool Process::Running() const {
     return pi.hProcess && WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT;
 }

@@ -23,6 +23,9 @@ void WriteFileBytes(const std::wstring& path, const std::vector<unsigned char>& 
 
 // Polls until the predicate holds or the time runs out.
 bool WaitFor(const std::function<bool()>& done, int timeoutMs = 10000, int stepMs = 50);
+// Whether the window's thread takes a message within the time, that is, waits in its message
+// loop: a program still starting up (before its hotkeys are registered) or a hung one does not.
+bool Answers(HWND window, int timeoutMs = 10000);
 
 struct Process {
     PROCESS_INFORMATION pi{};
