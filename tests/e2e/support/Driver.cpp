@@ -182,6 +182,13 @@ HWND FindChildByText(HWND parent, const std::wstring& text) {
 
 bool IsShown(HWND window) { return window && IsWindowVisible(window); }
 
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+    return info.hwndFocus;
+}
+
 void PressKeys(const std::vector<WORD>& modifiers, WORD key) {
     std::vector<INPUT> inputs;
     auto add = [&](WORD vk, bool up) {

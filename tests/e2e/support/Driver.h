@@ -53,6 +53,8 @@ bool PressButton(HWND parent, const std::wstring& text);
 // A descendant window with the given text (exact, "&" kept), or null.
 HWND FindChildByText(HWND parent, const std::wstring& text);
 bool IsShown(HWND window);
+// The window with the keyboard focus in the thread of the given window, or null.
+HWND FocusOf(HWND window);
 
 // Presses a key combination with SendInput: modifiers down, key down, key up, modifiers up.
 void PressKeys(const std::vector<WORD>& modifiers, WORD key);
