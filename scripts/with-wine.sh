@@ -6,7 +6,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 template=$("$here/wine-template.sh" "${NV_WINE_CACHE:-$here/../build/wine}")
-work=$(mktemp -d /tmp/nivora-wine.XXXXXX)
+work=$(mktemp -d "$(dirname "$template")/run.XXXXXX")  # beside it, to link its files
 export WINEPREFIX="$work/pfx" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export WINE=/usr/lib/wine/wine64
 xvfb_pid=""
@@ -26,5 +26,11 @@ if [ "${NV_USE_DISPLAY:-0}" != 1 ] || [ -z "${DISPLAY:-}" ]; then
     done
     export DISPLAY=":$(head -n1 "$work/display")"
 fi
-cp -a "$template" "$WINEPREFIX"
+# The system folders, nine tenths of the prefix, are linked instead of copied: Wine writes there
+# only to update a prefix made by another Wine version, and the template is kept per version.
+mkdir "$WINEPREFIX"
+tar -C "$template" --exclude=./drive_c/windows/system32 --exclude=./drive_c/windows/winsxs \
+    -cf - . | tar -C "$WINEPREFIX" -xf -
+cp -al "$template/drive_c/windows/system32" "$template/drive_c/windows/winsxs" \
+    "$WINEPREFIX/drive_c/windows/"
 "$@"
