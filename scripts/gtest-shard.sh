@@ -26,15 +26,17 @@ clear_prefix() {
 run() {
     "$@" >"$part" 2>&1 &
     local pid=$!
-    while kill -0 "$pid" 2>/dev/null; do
-        sleep 0.1
-        if (($(date +%s) - $(stat -c %Y "$part") > limit)); then
-            echo "(nothing printed for $limit s: stopped)" >>"$part"
-            kill -9 "$pid" 2>/dev/null
-            clear_prefix
-        fi
-    done
-    { wait "$pid"; } 2>/dev/null  # a crash is reported with the test
+    {  # the shell's notes on a crash or a kill go nowhere: the test's report tells
+        while kill -0 "$pid"; do
+            sleep 0.1
+            if (($(date +%s) - $(stat -c %Y "$part") > limit)); then
+                echo "(nothing printed for $limit s: stopped)" >>"$part"
+                kill -9 "$pid"
+                clear_prefix
+            fi
+        done
+        wait "$pid"
+    } 2>/dev/null
 }
 
 run "$@" --gtest_list_tests
