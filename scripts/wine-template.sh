@@ -18,7 +18,8 @@ flock 9
 if [ ! -d "$template" ]; then
     rm -rf "$cache"/prefix-* "$cache"/making.*
     making=$(mktemp -d "$cache/making.XXXXXX")
-    "$here/wine-prefix.sh" "$making/pfx" >&2 9>&-
+    # Made off any display: the same prefix whoever asks, and no window on the user's screen.
+    env -u DISPLAY "$here/wine-prefix.sh" "$making/pfx" >&2 9>&-
     mv "$making/pfx" "$template"
     rmdir "$making"
 fi
