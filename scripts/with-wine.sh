@@ -33,4 +33,7 @@ tar -C "$template" --exclude=./drive_c/windows/system32 --exclude=./drive_c/wind
     -cf - . | tar -C "$WINEPREFIX" -xf -
 cp -al "$template/drive_c/windows/system32" "$template/drive_c/windows/winsxs" \
     "$WINEPREFIX/drive_c/windows/"
+# One Wine session for the whole command: the server stays when its last program ends, and so do
+# the desktop and services the first program started (a new session takes seconds).
+/usr/lib/wine/wineserver -p
 "$@"
