@@ -26,7 +26,7 @@ start() {
 start core "$here/gtest-shard.sh" "$logs/core" 0 1 "$build/host/core_tests"
 # The shards share one ready-made prefix; make it before they all ask for it.
 "$here/wine-template.sh" "$NV_WINE_CACHE" >/dev/null
-for program in win_tests:${NV_WIN_SHARDS:-2} e2e_tests:${NV_E2E_SHARDS:-2}; do
+for program in win_tests:${NV_WIN_SHARDS:-2} e2e_tests:${NV_E2E_SHARDS:-3}; do
     exe="$build/win/bin/${program%:*}.exe" count=${program#*:}
     [ -f "$exe" ] || continue
     for ((i = 0; i < count; i++)); do
