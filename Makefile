@@ -2,6 +2,8 @@
 # every test. Both install missing Debian packages when run as root.
 BUILD ?= build
 JOBS ?= $(shell nproc)
+# The ready-made Wine prefix that scripts/with-wine.sh copies for each run.
+export NV_WINE_CACHE := $(abspath $(BUILD))/wine
 
 .PHONY: all build deps host win test run bench clean
 
@@ -12,17 +14,23 @@ deps:
 
 host: deps
 	@cmake -S . -B $(BUILD)/host -DCMAKE_BUILD_TYPE=Release >/dev/null
-	@cmake --build $(BUILD)/host -j$(JOBS)
+	@MAKEFLAGS= cmake --build $(BUILD)/host -j$(JOBS)
 
 win: deps
 	@cmake -S . -B $(BUILD)/win -DCMAKE_BUILD_TYPE=Release \
 	    -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake >/dev/null
-	@cmake --build $(BUILD)/win -j$(JOBS)
+	@MAKEFLAGS= cmake --build $(BUILD)/win -j$(JOBS)
 
-build: host win
+# The two trees build side by side, each with its own jobs: one's configure and links fill the
+# other's gaps.
+build: deps
+	@$(MAKE) --no-print-directory -j2 host win
 
-test: build
-	@scripts/run-tests.sh $(BUILD)
+# The Wine prefix the tests start from is made while the build runs.
+test: deps
+	@scripts/wine-template.sh $(NV_WINE_CACHE) >/dev/null & \
+	$(MAKE) --no-print-directory build && scripts/run-tests.sh $(BUILD); \
+	status=$$?; wait; exit $$status
 
 run: win
 	@scripts/run.sh $(BUILD)

@@ -29,7 +29,7 @@ class Concealment : public ::testing::Test {
         }
         EXPECT_TRUE(Start(nivora, L"Nivora.exe", L"/q"));
         WaitFor([&] { return (main = FindMainWindow(nivora.Pid())) != nullptr; });
-        Sleep(700);  // the hotkeys are registered right after the windows exist
+        EXPECT_TRUE(Answers(main));  // the hotkeys are registered before the loop starts
     }
     void TearDown() override {
         nivora.Kill();

@@ -39,9 +39,7 @@ protected:
         EXPECT_TRUE(Start(nivora, L"Nivora.exe", args));
         HWND main = nullptr;
         WaitFor([&] { return (main = FindMainWindow(nivora.Pid())) != nullptr; });
-        // The hotkeys are registered after the window's creation step and before the message
-        // loop: once the program waits for input, they are in place.
-        WaitForInputIdle(nivora.pi.hProcess, 10000);
+        EXPECT_TRUE(Answers(main));  // the hotkeys are registered before the loop starts
         return main;
     }
     static void HideRestoreKey() { PressKeys({VK_CONTROL}, VK_OEM_3); }
@@ -143,8 +141,9 @@ TEST_F(HideRestore, TheBringToTopWindowIsBroughtToTheFrontWhenRunning) {
 TEST_F(HideRestore, AHungWindowDoesNotHoldUpTheOthers) {
     Helper helper(L"Alive-1 --hung Frozen Alive-2");
     std::vector<HWND> alive{helper.Window(L"Alive-1"), helper.Window(L"Alive-2")};
-    ASSERT_NE(helper.Window(L"Frozen"), nullptr);
-    Sleep(800);  // the frozen window's thread has stopped answering by now
+    HWND frozen = helper.Window(L"Frozen");
+    ASSERT_NE(frozen, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return !Answers(frozen, 100); }));  // its thread has stopped
     StartNivora();
 
     HideRestoreKey();
@@ -240,7 +239,7 @@ TEST_F(HideRestore, AHotkeyHeldByAnotherProgramIsReportedOnTheShortcutsPage) {
     SetForegroundWindow(box);
     PressKeys({}, VK_RETURN);
     ASSERT_TRUE(WaitFor([&] { return FindDialog(nivora.Pid()) == nullptr; }));
-    Sleep(1000);
+    Sleep(500);
     EXPECT_EQ(FindDialog(nivora.Pid()), nullptr);
 }
 
@@ -390,11 +389,11 @@ TEST_F(HideRestore, AKeyPressedInTheHotkeyBoxBecomesTheNewHotkey) {
     ASSERT_TRUE(WaitFor([&] { return IsShown(box); }));
     SetForegroundWindow(main);
     Click(box);
-    ASSERT_TRUE(WaitFor([&] { return GetFocus() == box || GetForegroundWindow() == main; }));
+    ASSERT_TRUE(WaitFor([&] { return FocusOf(main) == box; }));
 
     // While the box has the focus its own combination is typed, not acted on.
     HideRestoreKey();
-    Sleep(500);
+    Sleep(300);
     EXPECT_TRUE(AllShown(windows));
     EXPECT_EQ(WindowText(box), L"Ctrl+`");
 

@@ -43,7 +43,7 @@ protected:
         EXPECT_TRUE(Start(nivora, L"Nivora.exe", args));
         HWND main = nullptr;
         WaitFor([&] { return IsShown(main = FindMainWindow(nivora.Pid())); });
-        Sleep(500);
+        EXPECT_TRUE(Answers(main));
         return main;
     }
     void Terminate(HWND main) {

@@ -73,10 +73,9 @@ class ShellParts : public ::testing::Test {
     }
     void StartNivora(const std::wstring& exe = L"Nivora.exe") {
         ASSERT_TRUE(Start(nivora, exe, L"/q"));
-        ASSERT_TRUE(WaitFor([&] { return FindMainWindow(nivora.Pid()) != nullptr; }));
-        // The hotkeys are registered right after the windows exist; on a loaded machine that
-        // can take well over a second.
-        Sleep(2000);
+        HWND main = nullptr;
+        ASSERT_TRUE(WaitFor([&] { return (main = FindMainWindow(nivora.Pid())) != nullptr; }));
+        EXPECT_TRUE(Answers(main));  // the hotkeys are registered before the loop starts
     }
     static void HideRestoreKey() { PressKeys({VK_CONTROL}, VK_OEM_3); }
     bool TrayShown() {

@@ -155,7 +155,8 @@ TEST_F(Startup, TheQuietSwitchIsTheWholeFirstArgumentInAnyCase) {
         Process p;
         HWND main = StartNivora(p, args);
         ASSERT_NE(main, nullptr) << args;
-        Sleep(700);  // give a window that should stay hidden the time to appear
+        ASSERT_TRUE(Answers(main)) << args;  // started up: shown by now if it is to be
+        Sleep(200);  // and not shown a moment later either
         bool shouldShow = std::wstring(args) == L"/Qx";
         EXPECT_EQ(IsShown(main) != FALSE, shouldShow) << args;
         p.Kill();

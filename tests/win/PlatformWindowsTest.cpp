@@ -278,11 +278,13 @@ bool AnswerOpenDialog(const std::wstring& name) {
         if (!dialog) ::Sleep(25);
     }
     if (!dialog) return false;
-    ::Sleep(300);  // let the dialog fill its controls
+    // Answered once its controls are made and it waits in its message loop.
+    const int kFileNameCombo = 0x47C;  // cmb13, the explorer-style name box
+    for (int i = 0; i < 400 && !::GetDlgItem(dialog, kFileNameCombo); ++i) ::Sleep(10);
+    ::SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_NORMAL, 5000, nullptr);
     if (name.empty()) {
         ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     } else {
-        const int kFileNameCombo = 0x47C;  // cmb13, the explorer-style name box
         ::SetDlgItemTextW(dialog, kFileNameCombo, name.c_str());
         ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     }

@@ -54,6 +54,12 @@ bool WaitFor(const std::function<bool()>& done, int timeoutMs, int stepMs) {
     }
 }
 
+bool Answers(HWND window, int timeoutMs) {
+    DWORD_PTR result = 0;
+    return window && SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL,
+                                         static_cast<UINT>(timeoutMs), &result) != 0;
+}
+
 bool Process::Running() const {
     return pi.hProcess && WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT;
 }
@@ -177,6 +183,13 @@ HWND FindChildByText(HWND parent, const std::wstring& text) {
 }
 
 bool IsShown(HWND window) { return window && IsWindowVisible(window); }
+
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+    return info.hwndFocus;
+}
 
 void PressKeys(const std::vector<WORD>& modifiers, WORD key) {
     std::vector<INPUT> inputs;

@@ -23,6 +23,9 @@ void WriteFileBytes(const std::wstring& path, const std::vector<unsigned char>& 
 
 // Polls until the predicate holds or the time runs out.
 bool WaitFor(const std::function<bool()>& done, int timeoutMs = 10000, int stepMs = 50);
+// Whether the window's thread takes a message within the time, that is, waits in its message
+// loop: a program still starting up (before its hotkeys are registered) or a hung one does not.
+bool Answers(HWND window, int timeoutMs = 10000);
 
 struct Process {
     PROCESS_INFORMATION pi{};
@@ -50,6 +53,8 @@ bool PressButton(HWND parent, const std::wstring& text);
 // A descendant window with the given text (exact, "&" kept), or null.
 HWND FindChildByText(HWND parent, const std::wstring& text);
 bool IsShown(HWND window);
+// The window with the keyboard focus in the thread of the given window, or null.
+HWND FocusOf(HWND window);
 
 // Presses a key combination with SendInput: modifiers down, key down, key up, modifiers up.
 void PressKeys(const std::vector<WORD>& modifiers, WORD key);
