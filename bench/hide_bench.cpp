@@ -37,7 +37,8 @@ struct Helper {
         for (int i = 0; i < count; ++i) cmd += L" \"Bench window " + std::to_wstring(i) + L"\"";
         STARTUPINFOW si{};
         si.cb = sizeof(si);
-        if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                            &pi))
             return false;
         for (int tries = 0; tries < 200; ++tries) {
             windows.clear();
@@ -83,15 +84,14 @@ void BareRestore(const std::vector<HWND>& windows, const std::vector<LONG>& styl
     }
 }
 
-
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
 }
 
 void RunTable(nv::TMainForm& form) {
-    std::printf("%6s %10s %10s %7s %11s %10s %7s %11s %9s\n", "N", "hide ms", "bare ms",
-                "ratio", "restore ms", "bare ms", "ratio", "refresh ms", "w/o ratio");
+    std::printf("%6s %10s %10s %7s %11s %10s %7s %11s %9s\n", "N", "hide ms", "bare ms", "ratio",
+                "restore ms", "bare ms", "ratio", "refresh ms", "w/o ratio");
     for (int n : {20, 100, 500}) {
         Helper helper;
         if (!helper.Start(n)) {
@@ -124,8 +124,8 @@ void RunTable(nv::TMainForm& form) {
         double h = Median(hide), bh = Median(bareHide), r = Median(restore),
                br = Median(bareRestore);
         double f = Median(refresh);
-        std::printf("%6d %10.1f %10.1f %7.2f %11.1f %10.1f %7.2f %11.1f %9.2f\n", n, h, bh,
-                    h / bh, r, br, r / br, f, (r - f) / br);
+        std::printf("%6d %10.1f %10.1f %7.2f %11.1f %10.1f %7.2f %11.1f %9.2f\n", n, h, bh, h / bh,
+                    r, br, r / br, f, (r - f) / br);
         std::fflush(stdout);
     }
 }
@@ -149,7 +149,9 @@ int wmain() {
     // The table is printed twice: with the windows alone, and with every option of the hide
     // ticked (wallpaper, volume, display mode, shell parts), whose own work the bare loop
     // does not do.
-    nv::TCheckBox* options[] = {&form.cbHideWallapaper, &form.cbModifyVolume};
+    nv::TCheckBox* options[] = {&form.cbHideWallapaper,   &form.cbModifyVolume,
+                                &form.cbSwitchResolution, &form.cbHideDeskTop,
+                                &form.cbHideTaskBar,      &form.cbHideTray};
     for (bool every : {false, true}) {
         for (nv::TCheckBox* box : options) box->SetChecked(every);
         std::printf("%s\n", every ? "Every option ticked:" : "The windows alone:");
