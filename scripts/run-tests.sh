@@ -12,6 +12,7 @@ logs="$build/test-logs"
 rm -rf "$logs"
 mkdir -p "$logs"
 export NV_WINE_CACHE="$build/wine"
+unset NV_USE_DISPLAY WINEPREFIX  # every shard has a display and a prefix of its own
 started=$SECONDS
 
 declare -A shard_of=()
