@@ -5,12 +5,15 @@
 #   log       everything the program printed,
 #   results   one line per test: "passed NAME", "failed NAME" or "skipped NAME",
 #   failures  the output of each failed test, from its start to its end.
-# A test that ends the program, or prints nothing for NV_TEST_TIMEOUT seconds (180), fails; the
-# rest of the share goes on in a new process.
+# A test that ends the program, or prints nothing for NV_TEST_TIMEOUT seconds (120), fails; the
+# rest of the share goes on in a new process. A test that fell silent is given one more try in a
+# new process first: Wine itself now and then stalls while a fresh process makes its first
+# window, and a test that truly hangs hangs again.
 set -uo pipefail
 out=$1 index=$2 count=$3
 shift 3
-limit=${NV_TEST_TIMEOUT:-180}
+limit=${NV_TEST_TIMEOUT:-120}
+retried=""  # the tests that fell silent once, separated by spaces
 mkdir -p "$out"
 : >"$out/log"
 : >"$out/results"
@@ -61,18 +64,27 @@ while [ ${#todo[@]} -gt 0 ]; do
     tr -d '\r' <"$part" >>"$out/log"
     # Each result line is taken for the test that is running, so gtest's closing list of
     # failures is not counted twice. A test left running when the output ends crashed.
-    tr -d '\r' <"$part" | awk -v results="$out/results" -v failures="$out/failures" '
+    tr -d '\r' <"$part" | awk -v results="$out/results" -v failures="$out/failures" \
+        -v retried=" $retried " -v again="$out/again" '
         /^\[ RUN      \] / { test = substr($0, 14); text = ""; }
+        /^\(nothing printed for / { silent = 1 }
         test != "" { text = text $0 "\n" }
         test != "" && index($0, "[       OK ] " test) == 1 { print "passed " test >>results; test = "" }
         test != "" && index($0, "[  SKIPPED ] " test) == 1 { print "skipped " test >>results; test = "" }
         test != "" && index($0, "[  FAILED  ] " test) == 1 {
             print "failed " test >>results; printf "%s\n", text >>failures; test = "" }
         END { if (test != "") {
+            if (silent && index(retried, " " test " ") == 0) { print test >again; exit 1 }
             print "failed " test >>results
             printf "%s(the test program ended during this test)\n\n", text >>failures
             exit 1 } }' || clear_prefix
-    if [ "$(wc -l <"$out/results")" -eq "$before" ]; then
+    again=""
+    if [ -s "$out/again" ]; then
+        again=$(cat "$out/again")
+        retried+=" $again"
+        rm -f "$out/again"
+    fi
+    if [ -z "$again" ] && [ "$(wc -l <"$out/results")" -eq "$before" ]; then
         # Nothing ran: the program fails before its first test.
         for test in "${todo[@]}"; do echo "failed $test" >>"$out/results"; done
         { echo "(none of these tests ran: ${todo[*]})"; cat "$part"; echo; } >>"$out/failures"

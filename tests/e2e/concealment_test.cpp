@@ -14,9 +14,7 @@ const wchar_t kDesktopKey[] = L"Control Panel\\Desktop";
 class Concealment : public ::testing::Test {
   protected:
     void SetUp() override {
-        ResetDataFolder();
-        CreateDirectoryW(DataFolder().substr(0, DataFolder().size() - 5).c_str(), nullptr);
-        CreateDirectoryW(DataFolder().c_str(), nullptr);
+        MakeEmptyDataFolder();
         std::wstring settings = DataFolder() + L"nva.dat";
         WritePrivateProfileStringW(L"General", L"HideWallpaper", L"1", settings.c_str());
         WritePrivateProfileStringW(L"Sounds", L"ModifyVolume", L"1", settings.c_str());

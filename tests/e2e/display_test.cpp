@@ -60,10 +60,8 @@ TEST(VirtualDesktop, TheTestDialogCountsDownAndSwitchesBackAndAHideSwitchesToThe
     int svga = ModeNumber(800, 600, 32);
     ASSERT_GE(svga, 0) << "a Wine virtual desktop lists 800x600 at 32 bits";
 
-    ResetDataFolder();
+    MakeEmptyDataFolder();
     std::wstring folder = DataFolder();
-    CreateDirectoryW(folder.substr(0, folder.size() - 5).c_str(), nullptr);
-    CreateDirectoryW(folder.c_str(), nullptr);
     std::string settings = "[Display]\r\nResolution=" + std::to_string(svga) + "\r\nSwitch=1\r\n";
     WriteFileBytes(folder + L"nva.dat", {settings.begin(), settings.end()});
 

@@ -28,9 +28,7 @@ struct Helper {
 class HideRestore : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetDataFolder();
-        CreateDirectoryW((DataFolder().substr(0, DataFolder().size() - 5)).c_str(), nullptr);
-        CreateDirectoryW(DataFolder().c_str(), nullptr);
+        MakeEmptyDataFolder();
     }
     void TearDown() override { nivora.Kill(); }
 

@@ -29,10 +29,7 @@ std::wstring Ini(const std::wstring& section, const std::wstring& key) {
 class Settings : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetDataFolder();
-        std::wstring folder = DataFolder();
-        CreateDirectoryW(folder.substr(0, folder.size() - 5).c_str(), nullptr);
-        CreateDirectoryW(folder.c_str(), nullptr);
+        MakeEmptyDataFolder();
         RegDelete(HKEY_CURRENT_USER, kRun, L"NVA");
     }
     void TearDown() override {

@@ -18,10 +18,7 @@ bool OwnBit(HWND window) { return (GetWindowLongW(window, GWL_STYLE) & WS_VISIBL
 class ShellParts : public ::testing::Test {
   protected:
     void SetUp() override {
-        ResetDataFolder();
-        std::wstring folder = DataFolder();
-        CreateDirectoryW(folder.substr(0, folder.size() - 5).c_str(), nullptr);
-        CreateDirectoryW(folder.c_str(), nullptr);
+        MakeEmptyDataFolder();
     }
     void TearDown() override {
         nivora.Kill();

@@ -30,6 +30,13 @@ void ResetDataFolder() {
     RemoveDirectoryW(folder.c_str());
 }
 
+void MakeEmptyDataFolder() {
+    ResetDataFolder();
+    std::wstring folder = DataFolder();
+    CreateDirectoryW(folder.substr(0, folder.size() - 5).c_str(), nullptr);  // ...\Talvern
+    CreateDirectoryW(folder.c_str(), nullptr);
+}
+
 bool FileExists(const std::wstring& path) {
     DWORD a = GetFileAttributesW(path.c_str());
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);

@@ -17,6 +17,8 @@ std::wstring BinDir();
 std::wstring DataFolder();
 // Removes the data folder so a test starts like a first run.
 void ResetDataFolder();
+// Removes the data folder and makes it again, empty, for a test to put files in.
+void MakeEmptyDataFolder();
 bool FileExists(const std::wstring& path);
 std::vector<unsigned char> ReadFileBytes(const std::wstring& path);
 void WriteFileBytes(const std::wstring& path, const std::vector<unsigned char>& bytes);
