@@ -1,8 +1,6 @@
 // The Display sub-page of Extra Settings: the display mode to switch to while hidden.
-#include "conceal/HideCycle.h"
 #include "display/ConfirmationForm.h"
 #include "display/DisplayFunctions.h"
-#include "display/DisplayModeStep.h"
 #include "ui/Layout.h"
 #include "ui/MainForm.h"
 
@@ -36,12 +34,6 @@ void TMainForm::BuildDisplayPage() {
     current.imageIndex = 0;
     current.OnClick = [this] { mnSelectCurrentDisplayModeClick(); };
     btnTestResolution.OnClick = [this] { btnTestResolutionClick(); };
-    // The cycle's display-mode step reads the option and the chosen mode when it hides.
-    hideCycle->Plug(
-        TStepKind::DisplayMode,
-        std::make_unique<TDisplayModeStep>(
-            platform.display, TDisplayModeChoice{[this] { return cbSwitchResolution.Checked(); },
-                                                 [this] { return selectedModeNumber; }}));
 }
 
 void TMainForm::btnDisplayClick() {

@@ -4,6 +4,7 @@
 #include "conceal/ShellPartsStep.h"
 #include "conceal/WallpaperStep.h"
 #include "display/ConfirmationForm.h"
+#include "display/DisplayModeStep.h"
 #include "shell/Globals.h"
 #include "ui/Layout.h"
 #include "ui/Links.h"
@@ -20,6 +21,12 @@ TMainForm::TMainForm(Platform& platform, TApplication& app, TGlobals& globals)
     cycleContext = std::make_unique<TMainWindowContext>(*this);
     hideCycle = std::make_unique<THideCycle>(platform, *cycleContext);
     ConfirmationForm = std::make_unique<TConfirmationForm>(app);
+    // The display-mode step reads the option and the chosen mode when it hides.
+    hideCycle->Plug(
+        TStepKind::DisplayMode,
+        std::make_unique<TDisplayModeStep>(
+            platform.display, TDisplayModeChoice{[this] { return cbSwitchResolution.Checked(); },
+                                                 [this] { return selectedModeNumber; }}));
     hideCycle->Plug(TStepKind::Wallpaper,
                     std::make_unique<TWallpaperStep>(platform, *cycleContext));
     hideCycle->Plug(TStepKind::Volume, std::make_unique<TVolumeStep>(volume));
