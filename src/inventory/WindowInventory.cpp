@@ -100,22 +100,24 @@ void TWindowInventory::FillWindowList(TListView& list, bool visibleOnly) {
 
 void TWindowInventory::RefreshWindowIcons(TListView& list, TImageList& images) {
     images.Clear();
-    // The shell's icon goes by the path alone, so windows of one program share one lookup.
-    std::map<std::wstring, IconHandle> icons;
+    // The shell's icon goes by the path alone: the windows of one program share one lookup and
+    // one image.
+    std::map<std::wstring, int> imageOf;
     list.BeginUpdate();
     for (int i = 0; i < list.Count(); ++i) {
         TListItem& item = list.Item(i);
         const auto* info = dynamic_cast<const TWinInfo*>(item.Data());
         std::wstring path = info ? info->programPath : L"";
-        auto found = icons.find(path);
-        if (found == icons.end())
-            found = icons.emplace(path, m_platform.shell.GetFileIcon(path, true)).first;
-        // A missing icon still takes its slot, so that image n stays the icon of item n.
-        item.SetImageIndex(images.AddIcon(found->second));
+        auto found = imageOf.find(path);
+        if (found == imageOf.end()) {
+            IconHandle icon = m_platform.shell.GetFileIcon(path, true);
+            // A missing icon still takes a slot (an empty image), which its program's rows use.
+            found = imageOf.emplace(path, images.AddIcon(icon)).first;
+            if (icon != 0) m_platform.shell.DestroyIcon(icon);
+        }
+        item.SetImageIndex(found->second);
     }
     list.EndUpdate();
-    for (const auto& [path, icon] : icons)
-        if (icon != 0) m_platform.shell.DestroyIcon(icon);
 }
 
 std::wstring TWindowInventory::GetWindowProgramPath(WindowHandle window) {

@@ -255,14 +255,16 @@ TEST_F(WidgetPeers, ListViewRowsStayInStepThroughManyAddsMovesAndDeletes) {
 }
 
 // A refill inside an update: the rows made anew may sit where the old ones were freed, yet
-// the screen must show the new texts, and nothing of it before the update ends.
+// the screen shows the new texts once the update ends, and a row the view still counts during
+// the update but the model no longer has reads as empty.
 TEST_F(WidgetPeers, ListViewShowsARefillMadeInsideAnUpdateWhenItEnds) {
     HWND list = Hwnd(form.left.Handle());
     for (int i = 0; i < 3; ++i) AddRow(form.left, L"old" + std::to_wstring(i), L"old");
     form.left.BeginUpdate();
     form.left.Clear();
-    for (int i = 0; i < 3; ++i) AddRow(form.left, L"new" + std::to_wstring(i), L"t");
-    EXPECT_EQ(RowText(list, 0), L"old0");
+    for (int i = 0; i < 2; ++i) AddRow(form.left, L"new" + std::to_wstring(i), L"t");
+    EXPECT_EQ(RowText(list, 2), L"");
+    AddRow(form.left, L"new2", L"t");
     form.left.Item(1).SetImageIndex(0);
     form.left.EndUpdate();
     ASSERT_EQ(ListView_GetItemCount(list), 3);
@@ -283,6 +285,21 @@ TEST_F(WidgetPeers, ListViewSelectionGoesBothWays) {
     EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), 0);
     ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
     EXPECT_EQ(form.left.ItemIndex(), -1);
+}
+
+// Typing the first letters of a caption finds its row, from the start row on and round again.
+TEST_F(WidgetPeers, ListViewFindsARowByTheFirstLettersOfItsCaption) {
+    HWND list = Hwnd(form.left.Handle());
+    for (auto name : {L"calc.exe", L"Notepad.exe", L"cmd.exe", L"n"}) AddRow(form.left, name, L"");
+    LVFINDINFOW find{};
+    find.flags = LVFI_STRING | LVFI_PARTIAL;
+    find.psz = L"NOTE";
+    EXPECT_EQ(ListView_FindItem(list, -1, &find), 1);
+    find.psz = L"c";
+    EXPECT_EQ(ListView_FindItem(list, 1, &find), 2);
+    EXPECT_EQ(ListView_FindItem(list, 3, &find), 0);
+    find.psz = L"notepad.exe and more";
+    EXPECT_EQ(ListView_FindItem(list, -1, &find), -1);
 }
 
 TEST_F(WidgetPeers, ListViewKeysReachTheModel) {

@@ -1,11 +1,12 @@
-// The report-style list view. The model keeps the items and their order (sorting included);
-// the native view shows them, reports the user's selection, keys and right clicks, and carries
-// drags of a row from one list view to another.
+// The report-style list view. The model keeps the items and their order (sorting included) and
+// is the only store of rows: the native view is a virtual list (LVS_OWNERDATA) that holds just
+// their number and asks for the text and picture of each row it paints. It reports the user's
+// selection, keys and right clicks, and carries drags of a row from one list view to another.
 #include <windowsx.h>
 
 #include <algorithm>
 #include <iterator>
-#include <vector>
+#include <string>
 
 #include "widgets/win32/Peers.h"
 
@@ -62,8 +63,8 @@ public:
 
     void Create(HWND parent) override {
         CreateNative(parent, WC_LISTVIEWW,
-                     CommonStyle() | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS |
-                         LVS_NOSORTHEADER | LVS_SHAREIMAGELISTS,
+                     CommonStyle() | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL |
+                         LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | LVS_SHAREIMAGELISTS,
                      WS_EX_CLIENTEDGE);
         DWORD ex = LVS_EX_DOUBLEBUFFER;
         if (m_list.rowSelect) ex |= LVS_EX_FULLROWSELECT;
@@ -77,11 +78,18 @@ public:
             column.iSubItem = static_cast<int>(i);
             ListView_InsertColumn(m_hwnd, static_cast<int>(i), &column);
         }
-        Rebuild();
+        ShowRows();
     }
 
     bool OnNotify(NMHDR* header, LRESULT& result) override {
         switch (header->code) {
+            case LVN_GETDISPINFOW:
+                RowInfo(reinterpret_cast<NMLVDISPINFOW*>(header)->item);
+                result = 0;
+                return true;
+            case LVN_ODFINDITEMW:
+                result = FindRow(*reinterpret_cast<NMLVFINDITEMW*>(header));
+                return true;
             case LVN_ITEMCHANGED: {
                 auto* change = reinterpret_cast<NMLISTVIEW*>(header);
                 if (m_updating || !(change->uChanged & LVIF_STATE) ||
@@ -157,11 +165,10 @@ protected:
     void OnSync(Prop what, int arg) override {
         switch (what) {
             case Prop::Items:
-                UseCurrentImageList();
-                if (arg == TListView::kAllRows || !SyncOneChange()) Rebuild();
+                ShowRows();
                 break;
             case Prop::ItemText:
-                if (arg >= 0 && arg < m_list.Count()) SetRow(arg, false);
+                if (arg >= 0 && arg < m_list.Count()) ListView_RedrawItems(m_hwnd, arg, arg);
                 break;
             case Prop::Selection:
                 if (!m_updating) ShowSelection();
@@ -172,70 +179,36 @@ protected:
     }
 
 private:
-    void SetRow(int index, bool insert) {
-        const TListItem& item = m_list.Item(index);
-        LVITEMW row{};
-        row.mask = LVIF_TEXT | LVIF_IMAGE;
-        row.iItem = index;
-        row.pszText = const_cast<wchar_t*>(item.Caption().c_str());
-        row.iImage = item.ImageIndex();
-        if (insert)
-            ListView_InsertItem(m_hwnd, &row);
-        else
-            ListView_SetItem(m_hwnd, &row);
-        for (std::size_t i = 0; i + 1 < m_list.columns.size(); ++i) {
-            const wchar_t* text = i < item.SubItems().size() ? item.SubItems()[i].c_str() : L"";
-            ListView_SetItemText(m_hwnd, index, static_cast<int>(i + 1),
-                                 const_cast<wchar_t*>(text));
+    // The text and picture of one row, as the view asks for them.
+    void RowInfo(LVITEMW& row) const {
+        if (row.iItem < 0 || row.iItem >= m_list.Count()) return;
+        const TListItem& item = m_list.Item(row.iItem);
+        if ((row.mask & LVIF_TEXT) && row.pszText && row.cchTextMax > 0) {
+            static const std::wstring kNone;
+            std::size_t sub = static_cast<std::size_t>(row.iSubItem);
+            const std::wstring& text = sub == 0                       ? item.Caption()
+                                       : sub <= item.SubItems().size() ? item.SubItems()[sub - 1]
+                                                                       : kNone;
+            ::lstrcpynW(row.pszText, text.c_str(), row.cchTextMax);
         }
+        if (row.mask & LVIF_IMAGE) row.iImage = item.ImageIndex();
     }
 
-    // Most changes of the items are one row added, removed or moved (an added row of a sorted
-    // list moves into place when its caption is set): apply those row by row, so that filling
-    // a list costs one insertion per row instead of a rebuild per row.
-    bool SyncOneChange() {
-        std::vector<const TListItem*> now;
-        for (int i = 0; i < m_list.Count(); ++i) now.push_back(&m_list.Item(i));
-        const auto& was = m_rows;
-        std::size_t prefix = 0;
-        while (prefix < was.size() && prefix < now.size() && was[prefix] == now[prefix]) ++prefix;
-        std::size_t suffix = 0;
-        while (suffix < was.size() - prefix && suffix < now.size() - prefix &&
-               was[was.size() - 1 - suffix] == now[now.size() - 1 - suffix])
-            ++suffix;
-        std::size_t oldMiddle = was.size() - prefix - suffix;
-        std::size_t newMiddle = now.size() - prefix - suffix;
-        bool done = true;
-        m_updating = true;
-        if (oldMiddle == 0 && newMiddle == 0) {
-            // Nothing moved, but a caption may have changed in place.
-            for (int i = 0; i < m_list.Count(); ++i) SetRow(i, false);
-        } else if (oldMiddle == 0 && newMiddle == 1) {
-            m_rows = now;
-            SetRow(static_cast<int>(prefix), true);
-        } else if (oldMiddle == 1 && newMiddle == 0) {
-            ListView_DeleteItem(m_hwnd, static_cast<int>(prefix));
-            m_rows = now;
-        } else if (oldMiddle == newMiddle && oldMiddle >= 2 &&
-                   std::equal(was.begin() + prefix, was.begin() + prefix + oldMiddle - 1,
-                              now.begin() + prefix + 1)) {
-            // The last row of the changed stretch moved to its front.
-            ListView_DeleteItem(m_hwnd, static_cast<int>(prefix + oldMiddle - 1));
-            m_rows = now;
-            SetRow(static_cast<int>(prefix), true);
-        } else if (oldMiddle == newMiddle && oldMiddle >= 2 &&
-                   std::equal(was.begin() + prefix + 1, was.begin() + prefix + oldMiddle,
-                              now.begin() + prefix)) {
-            // The first row of the changed stretch moved to its end.
-            ListView_DeleteItem(m_hwnd, static_cast<int>(prefix));
-            m_rows = now;
-            SetRow(static_cast<int>(prefix + newMiddle - 1), true);
-        } else {
-            done = false;
+    // Typing the first letters of a row's caption selects it: the first row from the start
+    // row on (and round again) whose caption begins with them, case aside; -1 when none does.
+    int FindRow(const NMLVFINDITEMW& find) const {
+        if (!(find.lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) || !find.lvfi.psz) return -1;
+        const int wanted = ::lstrlenW(find.lvfi.psz);
+        const int count = m_list.Count();
+        for (int k = 0; k < count; ++k) {
+            int i = (std::max(find.iStart, 0) + k) % count;
+            const std::wstring& caption = m_list.Item(i).Caption();
+            if (static_cast<int>(caption.size()) < wanted) continue;
+            if (::CompareStringOrdinal(caption.c_str(), wanted, find.lvfi.psz, wanted, TRUE) ==
+                CSTR_EQUAL)
+                return i;
         }
-        if (done) ShowSelection();
-        m_updating = false;
-        return done;
+        return -1;
     }
 
     // The image list may have been made anew (32-bit colour) since the rows were shown.
@@ -246,17 +219,13 @@ private:
         m_images = images;
     }
 
-    void Rebuild() {
-        m_rows.clear();
-        for (int i = 0; i < m_list.Count(); ++i) m_rows.push_back(&m_list.Item(i));
+    // The model's rows changed: the view learns their number and paints them afresh.
+    void ShowRows() {
         m_updating = true;
-        ::SendMessageW(m_hwnd, WM_SETREDRAW, FALSE, 0);
         UseCurrentImageList();
-        ListView_DeleteAllItems(m_hwnd);
-        for (int i = 0; i < m_list.Count(); ++i) SetRow(i, true);
-        ShowSelection();
-        ::SendMessageW(m_hwnd, WM_SETREDRAW, TRUE, 0);
+        ListView_SetItemCountEx(m_hwnd, m_list.Count(), LVSICF_NOSCROLL);
         ::InvalidateRect(m_hwnd, nullptr, TRUE);
+        ShowSelection();
         m_updating = false;
     }
 
@@ -309,7 +278,6 @@ private:
 
     TListView& m_list;
     HIMAGELIST m_images = nullptr;
-    std::vector<const TListItem*> m_rows;  // the records the native rows show, in order
     bool m_updating = false;
     bool m_dragging = false;
 };
