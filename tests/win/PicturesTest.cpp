@@ -7,8 +7,14 @@
 
 #include <set>
 
+#include "WidgetTestSupport.h"
+#include "platform/win32/Win32Platform.h"
 #include "res/resource.h"
+#include "ui/FormKeyboardLayour.h"
+#include "widgets/Application.h"
 #include "widgets/win32/Pictures.h"
+#include "widgets/win32/Peers.h"
+#include "widgets/win32/Win32Backend.h"
 
 namespace nv::win32 {
 namespace {
@@ -92,6 +98,46 @@ TEST(Pictures, TheProgramIconHoldsEverySizeWindowsAsksFor) {
         EXPECT_NE(icon, nullptr) << size;
         if (icon) ::DestroyIcon(icon);
     }
+}
+
+// The layout window as drawn on the screen: the frame, the gradient behind the transparent parts
+// of the keyboard picture, and the picture itself.
+TEST(Pictures, TheLayoutWindowShowsTheKeyboardOverItsGradient) {
+    nvtest::RecordingWindows windows;
+    Win32Platform os;
+    Platform platform = os.AsPlatform();
+    Win32WidgetBackend backend{platform};
+    TApplication app{windows, backend};
+    TFormKeyboardLayour layout;
+    app.CreateForm(layout);
+    layout.Show();
+    nvtest::PumpPending();
+    HWND window = nvtest::Hwnd(layout.Handle());
+    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    nvtest::PumpPending();
+    ASSERT_EQ(Scale(96), 96) << "the tests run at 96 dpi";
+
+    HDC screen = ::GetDC(nullptr);
+    auto at = [&](int x, int y) {
+        POINT p{x, y};
+        ::ClientToScreen(window, &p);
+        return ::GetPixel(screen, p.x, p.y);
+    };
+    EXPECT_EQ(at(0, 0), RGB(11, 75, 140)) << "the frame";
+    EXPECT_EQ(at(1 + 480, 325 - 1), RGB(11, 75, 140)) << "the frame";
+    // Near the top left corner the gradient starts at its dark colour.
+    COLORREF dark = at(2, 2);
+    EXPECT_NEAR(GetRValue(dark), 88, 3);
+    EXPECT_NEAR(GetGValue(dark), 113, 3);
+    EXPECT_NEAR(GetBValue(dark), 133, 3);
+    // The keyboard's body between two rows of keys (picture 12, 38).
+    EXPECT_EQ(at(1 + 12, 16 + 38), RGB(0xEE, 0xF3, 0xF9));
+    // A transparent part of the picture (picture 300, 180) shows the gradient, lighter there
+    // than at its start and never black.
+    COLORREF behind = at(1 + 300, 16 + 180);
+    EXPECT_GT(GetRValue(behind), GetRValue(dark));
+    EXPECT_GT(GetBValue(behind), GetBValue(dark));
+    ::ReleaseDC(nullptr, screen);
 }
 
 }  // namespace
