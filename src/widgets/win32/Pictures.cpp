@@ -17,18 +17,20 @@ namespace {
 
 int StepFor(int pictureDpi) { return pictureDpi == 96 ? 0 : pictureDpi == 144 ? 1 : 2; }
 
-ComPtr<IWICImagingFactory> Factory() {
-    static ComPtr<IWICImagingFactory> factory = [] {
-        ComPtr<IWICImagingFactory> made;
+// The factory lives as long as the process and is never released: released at exit, after the
+// program has uninitialised COM, it would call into a library COM may have unloaded.
+IWICImagingFactory* Factory() {
+    static IWICImagingFactory* factory = [] {
+        IWICImagingFactory* made = nullptr;
         HRESULT hr = ::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                                         IID_PPV_ARGS(&made));
         if (hr == CO_E_NOTINITIALIZED) {
             // A thread without COM (a test): this thread keeps it for the rest of the process.
             ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-            ::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                               IID_PPV_ARGS(&made));
+            hr = ::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                    IID_PPV_ARGS(&made));
         }
-        return made;
+        return SUCCEEDED(hr) ? made : nullptr;
     }();
     return factory;
 }
@@ -48,7 +50,7 @@ bool DecodePicture(int resourceId, Picture& picture) {
     HGLOBAL loaded = ::LoadResource(module, found);
     auto* bytes = static_cast<BYTE*>(loaded ? ::LockResource(loaded) : nullptr);
     DWORD size = ::SizeofResource(module, found);
-    ComPtr<IWICImagingFactory> factory = Factory();
+    IWICImagingFactory* factory = Factory();
     if (!bytes || size == 0 || !factory) return false;
 
     ComPtr<IWICStream> stream;
