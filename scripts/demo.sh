@@ -16,6 +16,8 @@ $wine "$exe" &
 poke wait
 shot 1-windows-page 2
 poke click "&Extra Settings"; shot 2-extra-settings
+poke click "Show Hotkeys Layout"; shot 2b-hotkeys-layout
+poke click-in TFormKeyboardLayour "Close"
 poke click "Shortcuts"; shot 3-shortcuts
 poke click "Sound"; shot 4-sound
 poke click "Display"; shot 5-display

@@ -1,6 +1,7 @@
 #include "shell/Program.h"
 
 #include "display/ConfirmationForm.h"
+#include "ui/FormKeyboardLayour.h"
 #include "shell/Globals.h"
 #include "shell/WindowsVersion.h"
 #include "ui/Links.h"
@@ -51,6 +52,7 @@ bool TProgram::Start() {
     m_app->CreateForm(*m_mainForm);
     // Then the dialogs.
     m_app->CreateForm(*m_mainForm->ConfirmationForm);
+    m_app->CreateForm(*m_mainForm->FormKeyboardLayour);
 
     // 5. "/Q" keeps the window hidden.
     std::vector<std::wstring> args = m_platform.kernel.GetCommandLineArgs();

@@ -10,6 +10,8 @@ void TMainForm::BuildAboutPage() {
     pnlAboutFrame.SetAlign(Align::Client);
     // The dark end of the About page's gradient, so its white texts read until it is drawn.
     pnlAboutFrame.color = 0x00857158;  // red 88, green 113, blue 133
+    pnlAboutFrame.gradient = true;
+    pnlAboutFrame.frameColor = kAccent;
     Place(imgLogo, 16, 16, 150, 216);
     imgLogo.resourceId = 231;
     for (TLabel* l : {&stAboutVersion, &stCompanyInfo, &stCompanyLink}) {

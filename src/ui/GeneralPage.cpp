@@ -52,6 +52,7 @@ void TMainForm::BuildGeneralPage() {
     StaticText2.SetCaption(L"Start Secreensaver - Ctrl + F12");
     btShowLayout.SetCaption(L"Show Hotkeys Layout");
     btShowLayout.imageId = 215;
+    btShowLayout.OnClick = [this] { btShowLayoutClick(); };
     Place(btShowLayout, 300, 18, 150, 66);
 
     cbAutoStart.OnClick = [this] { SetAutoStart(cbAutoStart.Checked()); };

@@ -6,6 +6,7 @@
 #include "display/ConfirmationForm.h"
 #include "display/DisplayModeStep.h"
 #include "shell/Globals.h"
+#include "ui/FormKeyboardLayour.h"
 #include "ui/Layout.h"
 #include "ui/Links.h"
 #include "ui/MainWindowContext.h"
@@ -21,6 +22,7 @@ TMainForm::TMainForm(Platform& platform, TApplication& app, TGlobals& globals)
     cycleContext = std::make_unique<TMainWindowContext>(*this);
     hideCycle = std::make_unique<THideCycle>(platform, *cycleContext);
     ConfirmationForm = std::make_unique<TConfirmationForm>(app);
+    FormKeyboardLayour = std::make_unique<TFormKeyboardLayour>();
     // The display-mode step reads the option and the chosen mode when it hides.
     hideCycle->Plug(
         TStepKind::DisplayMode,

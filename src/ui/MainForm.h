@@ -23,6 +23,7 @@ class TGlobals;
 class THideCycle;
 class ICycleContext;
 class TConfirmationForm;
+class TFormKeyboardLayour;
 
 class TMainForm : public TForm {
 public:
@@ -165,6 +166,8 @@ public:
     std::unique_ptr<THideCycle> hideCycle;   // the hide/restore cycle and the hidden-windows list
     // The display-mode test's dialog, created once at start-up and shown for each test.
     std::unique_ptr<TConfirmationForm> ConfirmationForm;
+    // The hotkey layout window, created once at start-up and shown by "Show Hotkeys Layout".
+    std::unique_ptr<TFormKeyboardLayour> FormKeyboardLayour;
     // The window inventory; the main window itself is never listed.
     std::unique_ptr<TWindowInventory> inventory =
         std::make_unique<TWindowInventory>(platform, [this] { return Handle(); });
@@ -188,6 +191,7 @@ public:
     void btnKeyaboardClick();
     void btnSoundClick();
     void btnDisplayClick();
+    void btShowLayoutClick();  // FormKeyboardLayour.cpp
     void btnTestSoundClick();
     void ResolutionMenuClick(std::int32_t modeNumber);  // a rate item of popMenuResolutions
     void mnSelectCurrentDisplayModeClick();

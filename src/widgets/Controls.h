@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -138,6 +139,8 @@ public:
     using TControl::TControl;
     bool bevel = false;
     std::uint32_t color = 0xFFFFFFFF;  // 0x00BBGGRR, or 0xFFFFFFFF for the window colour
+    bool gradient = false;             // diagonal, from color (top left) to the window colour
+    std::uint32_t frameColor = 0xFFFFFFFF;  // a one-pixel frame in this colour, or none
 };
 
 // A heading drawn with a horizontal gradient in the accent colour.
@@ -484,6 +487,13 @@ public:
     KeyEvent OnKeyDown;
 
     void SetClientSize(int width, int height);
+    // Where the form's window lies on the screen, in screen pixels, and its size there; empty
+    // where there is no screen.
+    Rect ScreenBounds() const { return Peer() ? Peer()->ScreenBounds() : Rect{}; }
+    // Puts the top left corner of the form's window at this point of the screen (pixels); the
+    // form is then no longer centred on the screen when first shown.
+    void SetScreenPosition(Point topLeft);
+    const std::optional<Point>& ScreenPosition() const { return m_screenPosition; }
     void Show();
     void Hide();
     void SetVisible(bool visible) override;
@@ -502,6 +512,7 @@ public:
     void HotKey(int id);
 
 private:
+    std::optional<Point> m_screenPosition;
     ModalResult m_modalResult = ModalResult::None;
     bool m_inModal = false;
     bool m_destroyed = false;

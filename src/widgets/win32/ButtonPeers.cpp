@@ -1,16 +1,41 @@
 // Push buttons, speed buttons and check boxes. The model is the one source of truth: the native
 // check state never changes by itself (BS_CHECKBOX, not auto) and always follows the model.
+#include <map>
+
 #include "widgets/win32/Peers.h"
+#include "widgets/win32/Pictures.h"
 
 namespace nv::win32 {
 
 namespace {
+
+// Gives a button its picture (TButton::imageId): above the caption, or centred when it has
+// none. The image list lives as long as the program, one per picture.
+void ShowButtonPicture(HWND button, const TButton& model) {
+    if (model.imageId == 0) return;
+    static std::map<int, HIMAGELIST> lists;
+    HIMAGELIST& list = lists[model.imageId];
+    if (!list) {
+        const Picture* picture = PictureFor(model.imageId);
+        if (!picture) return;
+        list = ::ImageList_Create(picture->width, picture->height, ILC_COLOR32, 1, 0);
+        if (list) ::ImageList_Add(list, picture->bitmap, nullptr);
+    }
+    if (!list) return;
+    BUTTON_IMAGELIST images{};
+    images.himl = list;
+    images.uAlign = model.Caption().empty() ? BUTTON_IMAGELIST_ALIGN_CENTER
+                                            : BUTTON_IMAGELIST_ALIGN_TOP;
+    images.margin = {0, Scale(3), 0, 0};
+    ::SendMessageW(button, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images));
+}
 
 class ButtonPeer : public Win32Peer {
 public:
     explicit ButtonPeer(TButton& button) : Win32Peer(button), m_button(button) {}
     void Create(HWND parent) override {
         CreateNative(parent, WC_BUTTONW, CommonStyle() | WS_TABSTOP | BS_PUSHBUTTON, 0);
+        ShowButtonPicture(m_hwnd, m_button);
     }
     bool OnCommand(WORD code) override {
         if (code != BN_CLICKED) return false;
@@ -29,6 +54,7 @@ public:
     void Create(HWND parent) override {
         CreateNative(parent, WC_BUTTONW,
                      CommonStyle() | WS_TABSTOP | BS_CHECKBOX | BS_PUSHLIKE | BS_MULTILINE, 0);
+        ShowButtonPicture(m_hwnd, m_speed);
         ShowDown();
     }
 

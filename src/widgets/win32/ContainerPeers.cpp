@@ -1,8 +1,10 @@
 // Peers drawn by the program itself on its container window class: panels, pages, group boxes,
 // gradient headings, labels, pictures and the splitter.
-#include <windowsx.h>
-
 #include "widgets/win32/Peers.h"
+#include "widgets/win32/Pictures.h"
+
+#include <uxtheme.h>
+#include <windowsx.h>
 
 namespace nv::win32 {
 
@@ -16,6 +18,29 @@ void DrawTextIn(HDC dc, const std::wstring& text, RECT r, HFONT font, COLORREF c
     ::SetTextColor(dc, color);
     ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, flags);
     ::SelectObject(dc, old);
+}
+
+// A gradient running from the top left corner (from) to the bottom right one (the window
+// colour): two triangles whose other corners take the colour halfway.
+bool PaintDiagonalGradient(HDC dc, const RECT& r, COLORREF from) {
+    COLORREF to = ::GetSysColor(COLOR_BTNFACE);
+    auto vertex = [](LONG x, LONG y, int red, int green, int blue) {
+        TRIVERTEX v{};
+        v.x = x;
+        v.y = y;
+        v.Red = static_cast<COLOR16>(red << 8);
+        v.Green = static_cast<COLOR16>(green << 8);
+        v.Blue = static_cast<COLOR16>(blue << 8);
+        return v;
+    };
+    int mr = (GetRValue(from) + GetRValue(to)) / 2, mg = (GetGValue(from) + GetGValue(to)) / 2,
+        mb = (GetBValue(from) + GetBValue(to)) / 2;
+    TRIVERTEX v[4] = {vertex(r.left, r.top, GetRValue(from), GetGValue(from), GetBValue(from)),
+                      vertex(r.right, r.top, mr, mg, mb),
+                      vertex(r.right, r.bottom, GetRValue(to), GetGValue(to), GetBValue(to)),
+                      vertex(r.left, r.bottom, mr, mg, mb)};
+    GRADIENT_TRIANGLE triangles[2] = {{0, 1, 2}, {0, 2, 3}};
+    return ::GradientFill(dc, v, 4, triangles, 2, GRADIENT_FILL_TRIANGLE) != FALSE;
 }
 
 // Panels, tab sheets and page controls: a plain area in the panel's colour.
@@ -33,8 +58,11 @@ public:
 
 protected:
     void Paint(HDC dc, const RECT& client) override {
-        ::FillRect(dc, &client, SolidBrush(Background()));
         auto* panel = dynamic_cast<TPanel*>(&m_model);
+        if (!panel || !panel->gradient || !PaintDiagonalGradient(dc, client, Background()))
+            ::FillRect(dc, &client, SolidBrush(Background()));
+        if (panel && panel->frameColor != 0xFFFFFFFF)
+            ::FrameRect(dc, &client, SolidBrush(static_cast<COLORREF>(panel->frameColor)));
         if (panel && panel->bevel) {
             RECT r = client;
             ::DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
@@ -152,7 +180,9 @@ public:
 
 protected:
     void Paint(HDC dc, const RECT& client) override {
-        ::FillRect(dc, &client, SolidBrush(Background()));
+        // A label without a colour of its own shows what its parent paints (a gradient too).
+        if (m_label.background != 0xFFFFFFFF || FAILED(::DrawThemeParentBackground(m_hwnd, dc, nullptr)))
+            ::FillRect(dc, &client, SolidBrush(Background()));
         COLORREF color = m_label.Enabled()
                              ? ModelColor(m_label.textColor, ::GetSysColor(COLOR_BTNTEXT))
                              : ::GetSysColor(COLOR_GRAYTEXT);
@@ -178,8 +208,9 @@ private:
     TLabel& m_label;
 };
 
-// A picture. The pictures themselves are not drawn yet: a large one shows a frame with the
-// program icon, a small one an arrow in the accent colour (the Windows page's two arrows).
+// A picture from the program's resources, at the size made for the screen's dpi, drawn with
+// its alpha channel over the parent's colour: centred, or from the left edge when it is wider
+// than the control (the header banner, which ends in the header's colour).
 class ImagePeer final : public Win32Peer {
 public:
     explicit ImagePeer(TImage& image) : Win32Peer(image), m_image(image) {}
@@ -189,40 +220,17 @@ public:
 
 protected:
     void Paint(HDC dc, const RECT& client) override {
-        ::FillRect(dc, &client, SolidBrush(Background()));
-        if (client.bottom - client.top < Scale(40)) {
-            DrawArrow(dc, client);
-            return;
-        }
-        RECT frame = client;
-        ::DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
-        HICON icon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(100));
-        if (icon)
-            ::DrawIconEx(dc, (client.right - 32) / 2, (client.bottom - 32) / 2, icon, 32, 32, 0,
-                         nullptr, DI_NORMAL);
+        // What lies behind the picture: its parent's painting, a gradient included.
+        if (FAILED(::DrawThemeParentBackground(m_hwnd, dc, nullptr)))
+            ::FillRect(dc, &client, SolidBrush(Background()));
+        const Picture* picture = PictureFor(m_image.resourceId);
+        if (!picture) return;
+        SIZE size = PictureSize(*picture);
+        int spareX = client.right - size.cx, spareY = client.bottom - size.cy;
+        DrawPicture(dc, *picture, spareX > 0 ? spareX / 2 : 0, spareY > 0 ? spareY / 2 : 0);
     }
 
 private:
-    void DrawArrow(HDC dc, const RECT& r) {
-        constexpr int kArrowDown = 203;
-        int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2, h = Scale(4);
-        POINT points[3];
-        if (m_image.resourceId == kArrowDown) {
-            points[0] = {cx - h, cy - h / 2};
-            points[1] = {cx + h, cy - h / 2};
-            points[2] = {cx, cy + h / 2 + 1};
-        } else {
-            points[0] = {cx - h / 2, cy - h};
-            points[1] = {cx - h / 2, cy + h};
-            points[2] = {cx + h / 2 + 1, cy};
-        }
-        HGDIOBJ oldBrush = ::SelectObject(dc, SolidBrush(kAccent));
-        HGDIOBJ oldPen = ::SelectObject(dc, ::GetStockObject(NULL_PEN));
-        ::Polygon(dc, points, 3);
-        ::SelectObject(dc, oldPen);
-        ::SelectObject(dc, oldBrush);
-    }
-
     TImage& m_image;
 };
 

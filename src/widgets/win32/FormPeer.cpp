@@ -130,8 +130,9 @@ private:
     void ResizeToModel() {
         RECT r{0, 0, Scale(m_form.Width()), Scale(m_form.Height())};
         ::AdjustWindowRectEx(&r, m_style, FALSE, m_exStyle);
-        ::SetWindowPos(m_hwnd, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
-                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        const std::optional<Point>& at = m_form.ScreenPosition();
+        ::SetWindowPos(m_hwnd, nullptr, at ? at->x : 0, at ? at->y : 0, r.right - r.left,
+                       r.bottom - r.top, (at ? 0 : SWP_NOMOVE) | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 
     void ShowForm() {

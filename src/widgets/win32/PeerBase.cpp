@@ -281,6 +281,13 @@ LRESULT Win32Peer::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case WM_ERASEBKGND:
             return 1;  // WM_PAINT paints everything
+        case WM_PRINTCLIENT: {
+            // A child asks for what lies behind it (DrawThemeParentBackground).
+            RECT client;
+            ::GetClientRect(m_hwnd, &client);
+            Paint(reinterpret_cast<HDC>(wParam), client);
+            return 0;
+        }
         case WM_PAINT: {
             PAINTSTRUCT ps;
             HDC dc = ::BeginPaint(m_hwnd, &ps);

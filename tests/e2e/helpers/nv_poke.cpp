@@ -3,6 +3,7 @@
 //   nv_poke keys VK [VK...]          presses the keys (decimal virtual-key codes) together
 //   nv_poke wait                     waits until the window "NV" is shown
 //   nv_poke answer "BUTTON TEXT"     clicks a button of the first message box shown
+//   nv_poke click-in CLASS "TEXT"    clicks a button of the first window of that class
 #include <windows.h>
 #include <shellapi.h>
 
@@ -68,6 +69,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         } else if (verb == L"answer" && argc > 2) {
             HWND box = FindWindowW(L"#32770", nullptr);
             if (box && Click(box, argv[2])) rc = 0;
+        } else if (verb == L"click-in" && argc > 3) {
+            HWND window = FindWindowW(argv[2], nullptr);
+            if (window && Click(window, argv[3])) rc = 0;
         } else if (verb == L"keys") {
             std::vector<INPUT> in;
             for (int i = 2; i < argc; ++i) {
