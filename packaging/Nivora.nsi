@@ -44,6 +44,8 @@ Name "Nivora"
 OutFile "${OUTFILE}"
 InstallDir "$PROGRAMFILES64\Nivora"
 InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
+Caption "Nivora ${VERSION} Setup"
+UninstallCaption "Nivora Uninstall"
 BrandingText "Nivora ${VERSION}"
 
 VIProductVersion "${VERSION}.0.0"
@@ -58,6 +60,7 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "Copyright (C) Nivora project. All righ
 !define MUI_ICON "${SOURCE}/res/nivora.ico"
 !define MUI_UNICON "${SOURCE}/res/nivora.ico"
 !define MUI_ABORTWARNING
+!define MUI_FINISHPAGE_TEXT "Nivora has been installed on your computer.$\r$\n$\r$\nStart it from the Start menu. It works in the background: press Ctrl+\ to show its window, Ctrl+` to hide every window and again to bring them back."
 
 Var AutoStart     ; "1": start at log-on, "0": not, "": keep it as it is
 Var AutoStartBox
@@ -241,10 +244,12 @@ Function un.onInit
 FunctionEnd
 
 Section "Uninstall"
+    SetShellVarContext current  ; the data folder named in the question is the user's
     MessageBox MB_YESNO|MB_ICONQUESTION \
         "Keep your Nivora settings and window lists?$\r$\n$\r$\nYes keeps them for a later installation of Nivora; No deletes them (${DATA_FOLDER} and the password)." \
         /SD IDYES IDYES +2
     StrCpy $R9 remove
+    SetShellVarContext all
     Call un.EndRunningNivora
 
     !insertmacro NV_REMOVE_FILES
@@ -252,7 +257,6 @@ Section "Uninstall"
     RMDir "$INSTDIR"  ; only when empty: files the user put there stay
 
     Delete "$SMPROGRAMS\Nivora.lnk"
-    DeleteRegKey HKLM "${UNINSTALL_KEY}"
 
     Call un.RunValueIsOurs  ; the Run value of another copy of Nivora stays
     Pop $0
@@ -269,4 +273,6 @@ Section "Uninstall"
         DeleteRegKey /ifempty HKCU "Software\Windows"
         SetShellVarContext all
     ${EndIf}
+    ; Last: while anything above is left undone, the entry stays for another try.
+    DeleteRegKey HKLM "${UNINSTALL_KEY}"
 SectionEnd

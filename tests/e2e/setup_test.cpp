@@ -157,10 +157,10 @@ protected:
         ASSERT_EQ(command, L"\"" + Uninstaller() + L"\"");
         ASSERT_EQ(RunToEnd(Uninstaller(), L"/S"), 0);
     }
-    // Waits for the uninstaller's work: the entry goes last but one, after the files.
+    // Waits for the uninstaller's work, whose last step removes the entry.
     static bool Uninstalled() {
         return WaitFor([] { return !KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey); }, 30000) &&
-               WaitFor([] { return !FileExists(InstallDir()); });
+               !FileExists(InstallDir());
     }
 };
 
@@ -230,7 +230,66 @@ TEST_F(Setup, UpdateEndsTheRunningNivoraAndKeepsTheStartAtLogOn) {
 
     Uninstall();
     ASSERT_TRUE(Uninstalled());
-    EXPECT_TRUE(WaitFor([&] { return RunValue() == L"<none>"; }));
+    EXPECT_EQ(RunValue(), L"<none>");
+}
+
+// A top-level dialog of the process whose texts hold the given one, or null.
+HWND DialogWith(DWORD pid, const std::wstring& text) {
+    for (HWND h : TopWindows(pid))
+        if (ClassName(h) == L"#32770" && IsWindowVisible(h) &&
+            DialogText(h).find(text) != std::wstring::npos)
+            return h;
+    return nullptr;
+}
+
+TEST_F(Setup, TheWizardAsksForTheStartAtLogOnAndTheUninstallerWhetherToKeepTheSettings) {
+    Process setup;
+    ASSERT_TRUE(StartAt(setup, SetupExe(), L""));
+    HWND wizard = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (wizard = DialogWith(setup.Pid(), L"License Agreement")); }));
+    ASSERT_TRUE(PressButton(wizard, L"I Agree"));
+    ASSERT_TRUE(WaitFor([&] { return FindChildByText(wizard, L"Destination Folder") != nullptr; }));
+    ASSERT_TRUE(PressButton(wizard, L"Next >"));
+    // The start at log-on: off unless asked for.
+    const std::wstring option = L"&Automatically start Nivora when Windows starts";
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return IsShown(box = FindChildByText(wizard, option)); }));
+    EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    ASSERT_TRUE(PressButton(wizard, option));
+    ASSERT_TRUE(WaitFor([&] { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }));
+    ASSERT_TRUE(PressButton(wizard, L"Install"));
+    ASSERT_TRUE(WaitFor([&] { return PressButton(wizard, L"Finish"); }, 30000));
+    EXPECT_EQ(setup.Wait(), 0);
+    EXPECT_EQ(RunValue(), L"\"" + InstalledExe() + L"\" /q");
+
+    // The user's data: the lists and settings, and the password in the registry.
+    MakeEmptyDataFolder();
+    WriteFileBytes(DataFolder() + L"nva.dat", {'[', 'x', ']'});
+    const wchar_t passwordKey[] = L"Software\\Windows\\Cryptography";
+    ASSERT_TRUE(RegWriteString(HKEY_CURRENT_USER, passwordKey, L"10", L"pbkdf2-sha256$1$00$00"));
+
+    // The uninstaller hands over to a copy of itself, whose window is found by its title (which
+    // the wizard follows with a blank).
+    ASSERT_EQ(RunToEnd(Uninstaller(), L""), 0);
+    HWND uninstaller = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        for (HWND h = GetTopWindow(nullptr); h && !uninstaller; h = GetWindow(h, GW_HWNDNEXT))
+            if (ClassName(h) == L"#32770" && WindowText(h).rfind(L"Nivora Uninstall", 0) == 0)
+                uninstaller = h;
+        return uninstaller != nullptr;
+    }));
+    DWORD pid = 0;
+    GetWindowThreadProcessId(uninstaller, &pid);
+    ASSERT_TRUE(WaitFor([&] { return PressButton(uninstaller, L"Uninstall"); }));
+    HWND question = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (question = DialogWith(pid, L"Keep your Nivora settings")); }));
+    ASSERT_TRUE(PressButton(question, L"No"));
+    ASSERT_TRUE(WaitFor([&] { return PressButton(uninstaller, L"Close"); }, 30000));
+    EXPECT_TRUE(Uninstalled());
+    EXPECT_EQ(RunValue(), L"<none>");
+    EXPECT_FALSE(FileExists(DataFolder()));
+    std::wstring password;
+    EXPECT_FALSE(RegReadString(HKEY_CURRENT_USER, passwordKey, L"10", password));
 }
 
 TEST_F(Setup, ThePortableCopyRunsFromItsFolderAndEndsOnRequest) {
