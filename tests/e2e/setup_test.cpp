@@ -319,4 +319,19 @@ TEST_F(Setup, ThePortableCopyRunsFromItsFolderAndEndsOnRequest) {
     EXPECT_EQ(FilesIn(folder), files) << "Nivora writes nothing into its folder";
 }
 
+// The request may come while Nivora waits for an answer in a message box of its own.
+TEST_F(Setup, TheEndRequestEndsNivoraWhileItsTerminateQuestionIsOpen) {
+    Process nivora;
+    ASSERT_TRUE(Start(nivora, L"Nivora.exe"));
+    HWND main = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return IsShown(main = FindMainWindow(nivora.Pid())); }));
+    ASSERT_TRUE(PressButton(main, L"&Terminate"));
+    ASSERT_TRUE(WaitFor([&] { return DialogWith(nivora.Pid(), L"Do you really want") != nullptr; }));
+
+    PostMessageW(FindWindowW(L"TMainForm", nullptr), RegisterWindowMessageW(L"NivoraTerminate"),
+                 0, 0);
+    EXPECT_EQ(nivora.Wait(), 0);
+    EXPECT_TRUE(FileExists(DataFolder() + L"nva.dat"));
+}
+
 }  // namespace
