@@ -252,9 +252,10 @@ Section "Uninstall"
     SetShellVarContext all
     Call un.EndRunningNivora
 
+    ; A file still in use (a Nivora of another user's session) goes at the next restart.
     !insertmacro NV_REMOVE_FILES
     Delete "$INSTDIR\Uninstall.exe"
-    RMDir "$INSTDIR"  ; only when empty: files the user put there stay
+    RMDir /REBOOTOK "$INSTDIR"  ; only when empty: files the user put there stay
 
     Delete "$SMPROGRAMS\Nivora.lnk"
 

@@ -44,7 +44,7 @@ while IFS= read -r line || [ -n "$line" ]; do
     fi
     copy "$source" "$stage/files/$name"
     install_lines+="    File \"$stage/files/$name\""$'\n'
-    remove_lines+="    Delete \"\$INSTDIR\\$name\""$'\n'
+    remove_lines+="    Delete /REBOOTOK \"\$INSTDIR\\$name\""$'\n'
 done <"$root/packaging/files.txt"
 printf '!macro NV_INSTALL_FILES\n%s!macroend\n!macro NV_REMOVE_FILES\n%s!macroend\n' \
     "$install_lines" "$remove_lines" >"$stage/files.nsh"
