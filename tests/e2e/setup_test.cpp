@@ -142,12 +142,14 @@ protected:
         RegDelete(HKEY_CURRENT_USER, kRunKey, L"NVA");
     }
 
-    // Starts a Nivora and waits until it holds its hotkeys.
+    // Starts a Nivora and waits until it holds its hotkeys (a start can take long on a busy
+    // machine: the deadlines are generous).
     static void StartNivora(Process& nivora, const std::wstring& exe) {
         ASSERT_TRUE(StartAt(nivora, exe, L"/q"));
         HWND main = nullptr;
-        ASSERT_TRUE(WaitFor([&] { return (main = FindMainWindow(nivora.Pid())) != nullptr; }));
-        ASSERT_TRUE(Answers(main));
+        ASSERT_TRUE(
+            WaitFor([&] { return (main = FindMainWindow(nivora.Pid())) != nullptr; }, 30000));
+        ASSERT_TRUE(Answers(main, 30000));
     }
     static void HideRestoreKey() { PressKeys({VK_CONTROL}, VK_OEM_3); }
     // The uninstaller, as Windows starts it: the entry's UninstallString, with /S. It hands over
@@ -246,7 +248,8 @@ TEST_F(Setup, TheWizardAsksForTheStartAtLogOnAndTheUninstallerWhetherToKeepTheSe
     Process setup;
     ASSERT_TRUE(StartAt(setup, SetupExe(), L""));
     HWND wizard = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (wizard = DialogWith(setup.Pid(), L"License Agreement")); }));
+    ASSERT_TRUE(
+        WaitFor([&] { return (wizard = DialogWith(setup.Pid(), L"License Agreement")); }, 30000));
     ASSERT_TRUE(PressButton(wizard, L"I Agree"));
     ASSERT_TRUE(WaitFor([&] { return FindChildByText(wizard, L"Destination Folder") != nullptr; }));
     ASSERT_TRUE(PressButton(wizard, L"Next >"));
@@ -259,7 +262,7 @@ TEST_F(Setup, TheWizardAsksForTheStartAtLogOnAndTheUninstallerWhetherToKeepTheSe
     ASSERT_TRUE(WaitFor([&] { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }));
     ASSERT_TRUE(PressButton(wizard, L"Install"));
     ASSERT_TRUE(WaitFor([&] { return PressButton(wizard, L"Finish"); }, 30000));
-    EXPECT_EQ(setup.Wait(), 0);
+    EXPECT_EQ(setup.Wait(30000), 0);
     EXPECT_EQ(RunValue(), L"\"" + InstalledExe() + L"\" /q");
 
     // The user's data: the lists and settings, and the password in the registry.
@@ -277,7 +280,7 @@ TEST_F(Setup, TheWizardAsksForTheStartAtLogOnAndTheUninstallerWhetherToKeepTheSe
             if (ClassName(h) == L"#32770" && WindowText(h).rfind(L"Nivora Uninstall", 0) == 0)
                 uninstaller = h;
         return uninstaller != nullptr;
-    }));
+    }, 30000));
     DWORD pid = 0;
     GetWindowThreadProcessId(uninstaller, &pid);
     ASSERT_TRUE(WaitFor([&] { return PressButton(uninstaller, L"Uninstall"); }));
@@ -313,7 +316,7 @@ TEST_F(Setup, ThePortableCopyRunsFromItsFolderAndEndsOnRequest) {
     HWND main = FindWindowW(L"TMainForm", nullptr);
     ASSERT_EQ(main, FindMainWindow(nivora.Pid()));
     PostMessageW(main, RegisterWindowMessageW(L"NivoraTerminate"), 0, 0);
-    EXPECT_EQ(nivora.Wait(), 0);
+    EXPECT_EQ(nivora.Wait(30000), 0);
     EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(window) != FALSE; }));
     EXPECT_TRUE(FileExists(DataFolder() + L"nva.dat"));
     EXPECT_EQ(FilesIn(folder), files) << "Nivora writes nothing into its folder";
@@ -324,13 +327,13 @@ TEST_F(Setup, TheEndRequestEndsNivoraWhileItsTerminateQuestionIsOpen) {
     Process nivora;
     ASSERT_TRUE(Start(nivora, L"Nivora.exe"));
     HWND main = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return IsShown(main = FindMainWindow(nivora.Pid())); }));
+    ASSERT_TRUE(WaitFor([&] { return IsShown(main = FindMainWindow(nivora.Pid())); }, 30000));
     ASSERT_TRUE(PressButton(main, L"&Terminate"));
     ASSERT_TRUE(WaitFor([&] { return DialogWith(nivora.Pid(), L"Do you really want") != nullptr; }));
 
     PostMessageW(FindWindowW(L"TMainForm", nullptr), RegisterWindowMessageW(L"NivoraTerminate"),
                  0, 0);
-    EXPECT_EQ(nivora.Wait(), 0);
+    EXPECT_EQ(nivora.Wait(30000), 0);
     EXPECT_TRUE(FileExists(DataFolder() + L"nva.dat"));
 }
 
