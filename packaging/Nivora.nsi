@@ -11,7 +11,7 @@
 ; switched on with /AUTOSTART); "Uninstall.exe /S" uninstalls and keeps the settings.
 ;
 ; Built by scripts/dist.sh, which defines VERSION (from res/version.h), SOURCE (the source
-; tree), STAGE (a folder holding files.nsh and the staged program files) and OUTFILE.
+; tree), STAGE (a folder holding files.nsh and the staged program files), ICON and OUTFILE.
 
 Unicode true
 Target amd64-unicode
@@ -57,8 +57,8 @@ VIAddVersionKey /LANG=0 "FileDescription" "Nivora ${VERSION} setup"
 VIAddVersionKey /LANG=0 "CompanyName" "${PUBLISHER}"
 VIAddVersionKey /LANG=0 "LegalCopyright" "Copyright (C) Nivora project. All rights reserved."
 
-!define MUI_ICON "${SOURCE}/res/nivora.ico"
-!define MUI_UNICON "${SOURCE}/res/nivora.ico"
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
 !define MUI_FINISHPAGE_TEXT "Nivora has been installed on your computer.$\r$\n$\r$\nStart it from the Start menu. It works in the background: press Ctrl+\ to show its window, Ctrl+` to hide every window and again to bring them back."
 

@@ -49,7 +49,11 @@ done <"$root/packaging/files.txt"
 printf '!macro NV_INSTALL_FILES\n%s!macroend\n!macro NV_REMOVE_FILES\n%s!macroend\n' \
     "$install_lines" "$remove_lines" >"$stage/files.nsh"
 
-makensis -V2 -NOCD "-DVERSION=$version" "-DSOURCE=$root" "-DSTAGE=$stage" \
+# The program's icon, for the setup and the uninstaller: rendered by the build where it renders
+# the pictures, or kept in res/.
+icon="$build/win/pictures/nivora.ico"
+[ -f "$icon" ] || icon="$root/res/nivora.ico"
+makensis -V2 -NOCD "-DVERSION=$version" "-DSOURCE=$root" "-DSTAGE=$stage" "-DICON=$icon" \
     "-DOUTFILE=$dist/Nivora-$version-setup.exe" "$root/packaging/Nivora.nsi"
 
 mkdir "$stage/portable"
