@@ -1,11 +1,12 @@
 # Nivora: `make run` builds and starts the program under Wine; `make test` builds and runs
-# every test. Both install missing Debian packages when run as root.
+# every test; `make dist` makes the setup program and the portable zip in build/dist. Each
+# installs missing Debian packages when run as root.
 BUILD ?= build
 JOBS ?= $(shell nproc)
 # The ready-made Wine prefix that scripts/with-wine.sh copies for each run.
 export NV_WINE_CACHE := $(abspath $(BUILD))/wine
 
-.PHONY: all build deps host win test run bench clean
+.PHONY: all build deps host win dist test run bench clean
 
 all: build
 
@@ -26,10 +27,15 @@ win: deps
 build: deps
 	@$(MAKE) --no-print-directory -j2 host win
 
-# The Wine prefix the tests start from is made while the build runs.
+dist: win
+	@scripts/dist.sh $(BUILD)
+
+# The Wine prefix the tests start from is made while the build runs. The tests install the setup
+# program that dist makes.
 test: deps
 	@scripts/wine-template.sh $(NV_WINE_CACHE) >/dev/null & \
-	$(MAKE) --no-print-directory build && scripts/run-tests.sh $(BUILD); \
+	$(MAKE) --no-print-directory build && scripts/dist.sh $(BUILD) >/dev/null && \
+	scripts/run-tests.sh $(BUILD); \
 	status=$$?; wait; exit $$status
 
 run: win

@@ -3,7 +3,7 @@
 # As root it installs what is missing; otherwise it prints the apt-get line.
 set -euo pipefail
 pkgs=(cmake make g++ libgtest-dev googletest g++-mingw-w64-x86-64-posix wine64 xvfb xauth
-      fonts-wine imagemagick fp-utils librsvg2-bin fonts-dejavu-core)
+      fonts-wine imagemagick fp-utils librsvg2-bin fonts-dejavu-core nsis)
 missing=()
 for p in "${pkgs[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

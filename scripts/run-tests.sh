@@ -28,20 +28,23 @@ start core "$here/gtest-shard.sh" "$logs/core" 0 1 "$build/host/core_tests"
 # The shards share one ready-made prefix; make it before they all ask for it.
 "$here/wine-template.sh" "$NV_WINE_CACHE" >/dev/null
 # The VirtualDesktop tests switch display modes: they run in a shard of their own, in a Wine
-# virtual desktop that no other test sees.
+# virtual desktop that no other test sees. The Setup tests (scripts/test-setup.sh) install the
+# downloads in BUILD/dist: a shard of their own as well.
 for program in win_tests:${NV_WIN_SHARDS:-2} e2e_tests:${NV_E2E_SHARDS:-3}; do
     exe="$build/win/bin/${program%:*}.exe" count=${program#*:}
     [ -f "$exe" ] || continue
     for ((i = 0; i < count; i++)); do
         start "${program%:*}-$((i + 1))of$count" "$here/with-wine.sh" \
             "$here/gtest-shard.sh" "$logs/${program%:*}-$((i + 1))of$count" "$i" "$count" \
-            /usr/lib/wine/wine64 "$exe" "--gtest_filter=-VirtualDesktop.*"
+            /usr/lib/wine/wine64 "$exe" "--gtest_filter=-VirtualDesktop.*:Setup.*"
     done
 done
 if [ -f "$build/win/bin/e2e_tests.exe" ]; then
     start e2e-vdesktop "$here/with-wine.sh" "$here/with-virtual-desktop.sh" \
         "$here/gtest-shard.sh" "$logs/e2e-vdesktop" 0 1 \
         /usr/lib/wine/wine64 "$build/win/bin/e2e_tests.exe" "--gtest_filter=VirtualDesktop.*"
+    # The setup tests install into Program Files and HKLM: a prefix of their own too.
+    start e2e-setup "$here/with-wine.sh" "$here/test-setup.sh" "$logs/e2e-setup" "$build"
 fi
 
 while [ ${#shard_of[@]} -gt 0 ]; do

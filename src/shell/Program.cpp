@@ -49,6 +49,7 @@ bool TProgram::Start() {
 
     // 4. The windows. The main window's creation step runs here.
     m_mainForm = std::make_unique<TMainForm>(m_platform, *m_app, *m_globals);
+    m_mainForm->closeMessage = kEndRequestMessage;
     m_app->CreateForm(*m_mainForm);
     // Then the dialogs.
     m_app->CreateForm(*m_mainForm->ConfirmationForm);

@@ -13,6 +13,12 @@ class TGlobals;
 class TMainForm;
 class TWindowsVersion;
 
+// The registered window message by which another program (the setup, the uninstaller) asks a
+// running Nivora to end: posted to the main window, found by its class "TMainForm", it closes
+// that window as "Terminate" does once the user has said Yes, so the lists and settings are
+// saved and everything still hidden comes back before the process ends.
+inline constexpr wchar_t kEndRequestMessage[] = L"NivoraTerminate";
+
 class TProgram {
 public:
     TProgram(Platform& platform, IWidgetBackend& backend);

@@ -478,6 +478,9 @@ public:
     bool centerOnFirstShow = true;
     bool stayOnTop = false;  // above every window that does not stay on top itself
     std::wstring helpFile;
+    // The name of a registered window message that closes the form as Close() does, posted by
+    // other programs that find the window by its class (empty: none).
+    std::wstring closeMessage;
 
     NotifyEvent OnCreate;
     std::function<void(bool& canClose)> OnCloseQuery;

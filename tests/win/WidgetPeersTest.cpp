@@ -395,6 +395,31 @@ TEST_F(WidgetPeers, CloseThatTheQueryRefusesKeepsTheForm) {
     EXPECT_FALSE(app.Terminated());
 }
 
+TEST_F(WidgetPeers, TheRegisteredCloseMessageClosesOnlyTheFormThatAnswersIt) {
+    nv::TForm other("OtherForm");
+    other.SetClientSize(200, 100);
+    other.closeMessage = L"NvTestCloseRequest";
+    app.CreateForm(other);
+    other.Show();
+    int queries = 0;
+    other.OnCloseQuery = [&](bool& canClose) {
+        ++queries;
+        canClose = true;
+    };
+    form.OnCloseQuery = [&](bool&) { ADD_FAILURE() << "the sample form was asked to close"; };
+    // Found by its class, as another program finds it.
+    HWND found = ::FindWindowW(L"TOtherForm", nullptr);
+    ASSERT_EQ(found, Hwnd(other.Handle()));
+    UINT message = ::RegisterWindowMessageW(L"NvTestCloseRequest");
+    ::PostMessageW(Hwnd(form.Handle()), message, 0, 0);
+    ::PostMessageW(found, message, 0, 0);
+    PumpPending();
+    EXPECT_EQ(queries, 1);
+    EXPECT_FALSE(::IsWindowVisible(found));
+    EXPECT_TRUE(::IsWindowVisible(Hwnd(form.Handle())));
+    form.OnCloseQuery = nullptr;
+}
+
 TEST_F(WidgetPeers, ModalFormDisablesTheMainFormUntilItIsClosed) {
     HWND main = Hwnd(form.Handle());
     nv::TForm dialog("Dialog");

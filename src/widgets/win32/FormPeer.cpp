@@ -1,5 +1,6 @@
 // The peer of a form: a top-level window whose client area follows the model's bounds, with the
-// messages a form answers (close, hotkeys, end of session, help, minimum size).
+// messages a form answers (close, a registered close message, hotkeys, end of session, help,
+// minimum size).
 #include "widgets/Application.h"
 #include "widgets/win32/Peers.h"
 
@@ -25,11 +26,17 @@ public:
         std::wstring cls = L"T" + std::wstring(m_form.Name().begin(), m_form.Name().end());
         CreateContainer(owner, m_style, m_exStyle, cls.c_str());
         ResizeToModel();
+        if (!m_form.closeMessage.empty())
+            m_closeMessage = ::RegisterWindowMessageW(m_form.closeMessage.c_str());
     }
 
     COLORREF Background() const override { return ::GetSysColor(COLOR_BTNFACE); }
 
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        if (m_closeMessage != 0 && msg == m_closeMessage) {
+            Dispatch([&] { m_form.Close(); });
+            return 0;
+        }
         switch (msg) {
             case WM_SIZE:
                 if (wParam != SIZE_MINIMIZED) {
@@ -157,6 +164,7 @@ private:
     bool m_sizing = false;
     bool m_shownOnce = false;
     HWND m_lastFocus = nullptr;
+    UINT m_closeMessage = 0;  // 0: the form answers no registered close message
 };
 
 }  // namespace
