@@ -470,6 +470,12 @@ TForm::~TForm() = default;
 
 void TForm::SetClientSize(int width, int height) { SetBounds(Bounds().left, Bounds().top, width, height); }
 
+void TForm::SetScreenPosition(Point topLeft) {
+    m_screenPosition = topLeft;
+    centerOnFirstShow = false;
+    Changed(Prop::Bounds);
+}
+
 void TForm::Show() { SetVisible(true); }
 
 void TForm::Hide() { SetVisible(false); }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -175,6 +176,9 @@ public:
     using TControl::TControl;
     NotifyEvent OnClick;
     int imageId = 0;  // a picture above the caption
+    // Enter on the form presses the default button, Escape the cancel button.
+    bool isDefault = false;
+    bool isCancel = false;
     // A drop-down button: after the click event, this menu opens just below the button's lower
     // left corner.
     TPopupMenu* dropDownMenu = nullptr;
@@ -242,6 +246,7 @@ public:
     NotifyEvent OnChange;
     int minValue = 0;
     int maxValue = 100;
+    int increment = 1;  // the step of the arrows
     int Value() const { return m_value; }
     void SetValue(int value);
 
@@ -484,6 +489,13 @@ public:
     KeyEvent OnKeyDown;
 
     void SetClientSize(int width, int height);
+    // Where the form's window lies on the screen, in screen pixels, and its size there; empty
+    // where there is no screen.
+    Rect ScreenBounds() const { return Peer() ? Peer()->ScreenBounds() : Rect{}; }
+    // Puts the top left corner of the form's window at this point of the screen (pixels); the
+    // form is then no longer centred on the screen when first shown.
+    void SetScreenPosition(Point topLeft);
+    const std::optional<Point>& ScreenPosition() const { return m_screenPosition; }
     void Show();
     void Hide();
     void SetVisible(bool visible) override;
@@ -502,6 +514,7 @@ public:
     void HotKey(int id);
 
 private:
+    std::optional<Point> m_screenPosition;
     ModalResult m_modalResult = ModalResult::None;
     bool m_inModal = false;
     bool m_destroyed = false;

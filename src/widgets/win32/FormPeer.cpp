@@ -18,8 +18,9 @@ public:
         } else {
             // Without a system menu the caption has no close, minimise or maximise buttons.
             m_style |= WS_CAPTION | (m_form.sizeable ? WS_THICKFRAME : 0);
+            // A dialog of fixed size has the close box only.
             if (m_form.systemMenu)
-                m_style |= WS_SYSMENU | WS_MINIMIZEBOX | (m_form.sizeable ? WS_MAXIMIZEBOX : 0);
+                m_style |= WS_SYSMENU | (m_form.sizeable ? WS_MINIMIZEBOX | WS_MAXIMIZEBOX : 0);
         }
         m_exStyle = WS_EX_CONTROLPARENT | (m_form.stayOnTop ? WS_EX_TOPMOST : 0);
         std::wstring cls = L"T" + std::wstring(m_form.Name().begin(), m_form.Name().end());
@@ -130,8 +131,9 @@ private:
     void ResizeToModel() {
         RECT r{0, 0, Scale(m_form.Width()), Scale(m_form.Height())};
         ::AdjustWindowRectEx(&r, m_style, FALSE, m_exStyle);
-        ::SetWindowPos(m_hwnd, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
-                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        const std::optional<Point>& at = m_form.ScreenPosition();
+        ::SetWindowPos(m_hwnd, nullptr, at ? at->x : 0, at ? at->y : 0, r.right - r.left,
+                       r.bottom - r.top, (at ? 0 : SWP_NOMOVE) | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 
     void ShowForm() {
