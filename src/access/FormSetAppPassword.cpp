@@ -14,21 +14,21 @@ TFormSetAppPassword::TFormSetAppPassword(TApplication& app)
         L"you will no longer be able to access the application settings.");
     StaticText1.textColor = 0x000000B9;  // dark red
     StaticText1.centered = true;
-    StaticText1.SetBounds(8, 6, 241, 44);
+    StaticText1.SetBounds(8, 4, 241, 54);
     lbPassword.SetCaption(L"Password");
-    lbPassword.SetBounds(8, 52, 120, 14);
+    lbPassword.SetBounds(8, 60, 120, 14);
     edPassword.passwordChar = L'*';
-    edPassword.SetBounds(8, 67, 241, 21);
+    edPassword.SetBounds(8, 74, 241, 21);
     lbConfirmPassword.SetCaption(L"Confirm password");
-    lbConfirmPassword.SetBounds(8, 92, 120, 14);
+    lbConfirmPassword.SetBounds(8, 98, 120, 14);
     edConfirmPassword.passwordChar = L'*';
-    edConfirmPassword.SetBounds(8, 107, 241, 21);
+    edConfirmPassword.SetBounds(8, 112, 241, 21);
     btnOk.SetCaption(L"Ok");
     btnOk.isDefault = true;
-    btnOk.SetBounds(92, 134, 75, 25);
+    btnOk.SetBounds(92, 137, 75, 22);
     btnCancel.SetCaption(L"Cancel");
     btnCancel.isCancel = true;
-    btnCancel.SetBounds(174, 134, 75, 25);
+    btnCancel.SetBounds(174, 137, 75, 22);
 
     OnShow = [this] { FormShow(); };
     btnOk.OnClick = [this] { btnOkClick(); };

@@ -48,6 +48,7 @@ protected:
     void ExpectMessage(const std::wstring& text) {
         HWND box = nullptr;
         ASSERT_TRUE(WaitFor([&] { return (box = FindDialog(nivora.Pid())) != nullptr; }));
+        Linger();
         EXPECT_NE(DialogText(box).find(text), std::wstring::npos) << DialogText(box);
         ASSERT_TRUE(PressButton(box, L"OK"));
         WaitFor([&] { return FindDialog(nivora.Pid()) == nullptr; });
@@ -77,6 +78,8 @@ TEST_F(Access, TheStartAsksInAMaskedPromptAndCancelEndsTheProgram) {
     EXPECT_TRUE(GetWindowLongW(edit, GWL_STYLE) & ES_PASSWORD);
     EXPECT_EQ(SendMessageW(edit, EM_GETPASSWORDCHAR, 0, 0), L'*');
     EXPECT_FALSE(IsShown(main));
+    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"typed"));
+    Linger();
 
     // A wrong entry: the message, and the prompt again, still holding it.
     Answer(prompt, L"sesame", L"&Ok");
@@ -150,6 +153,8 @@ TEST_F(Access, SetPasswordAndTheBoxSetAndRemoveThePassword) {
         SendMessageW(second, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(b));
         ASSERT_TRUE(PressButton(dialog, L"Ok"));
     };
+    SendMessageW(first, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"typed"));
+    Linger();
     fill(L"one", L"two");
     ExpectMessage(L"The passwords do not match!\n\rPlease correct.");
     EXPECT_TRUE(IsShown(dialog));

@@ -92,6 +92,11 @@ Process::~Process() {
     if (pi.hThread) CloseHandle(pi.hThread);
 }
 
+void Linger() {
+    wchar_t ms[16] = {};
+    if (GetEnvironmentVariableW(L"NV_E2E_LINGER_MS", ms, 16) > 0) Sleep(_wtoi(ms));
+}
+
 bool Start(Process& process, const std::wstring& exe, const std::wstring& arguments) {
     std::wstring path = BinDir() + L"\\" + exe;
     std::wstring commandLine = L"\"" + path + L"\"";
