@@ -100,6 +100,36 @@ TEST_F(Corners, AZoneOfZeroPixelsNeverFires) {
     EXPECT_TRUE(IsWindowVisible(stays));
 }
 
+// Ctrl+F12 locks (a stub under Wine) and posts the screen-saver command to the desktop window,
+// which does nothing visible here: scripts/screensaver-trace.sh shows both calls in Wine's debug
+// channels. What a user can see: the program goes on, in and out of hidden mode, with no
+// message and nothing hidden or shown by it.
+TEST_F(Corners, TheScreenSaverHotkeyLeavesTheProgramAndTheWindowsAsTheyWere) {
+    ASSERT_TRUE(Start(helper, L"nv_windows.exe", L"Saver-1"));
+    HWND one = HelperWindow(L"Saver-1");
+    ASSERT_NE(one, nullptr);
+    HWND main = StartNivora(L"/q");
+    ASSERT_NE(main, nullptr);
+    auto screenSaverKey = [] { PressKeys({VK_CONTROL}, VK_F12); };
+
+    screenSaverKey();
+    Sleep(500);
+    EXPECT_TRUE(Answers(main, 3000));
+    EXPECT_EQ(FindDialog(nivora.Pid()), nullptr);
+    EXPECT_TRUE(IsWindowVisible(one));
+    EXPECT_FALSE(IsWindowVisible(main));
+
+    PressKeys({VK_CONTROL}, VK_OEM_3);  // hidden mode
+    ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(one); }));
+    screenSaverKey();
+    Sleep(500);
+    EXPECT_TRUE(Answers(main, 3000));
+    EXPECT_EQ(FindDialog(nivora.Pid()), nullptr);
+    EXPECT_FALSE(IsWindowVisible(one));
+    PressKeys({VK_CONTROL}, VK_OEM_3);  // and back
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(one) != FALSE; }));
+}
+
 // The mouse button beside a hotkey box: the one that has no caption in that box's group.
 HWND MouseButtonBeside(HWND main, const std::wstring& hotkeyText) {
     HWND edit = FindChildByText(main, hotkeyText);
