@@ -125,6 +125,25 @@ TEST(Access, TheHotkeyAsksBeforeShowingAndNeverBeforeHiding) {
     EXPECT_EQ(h.BoxTexts(), (std::vector<std::wstring>(2, kInvalid)));
 }
 
+TEST(Access, PressingTheHotkeyAgainWhileThePromptIsUpDoesNotAskInsideIt) {
+    AccessHarness h;
+    h.StorePassword(L"pw");
+    h.entries = {L"pw"};
+    ASSERT_TRUE(h.Start());
+    TMainForm& f = h.Form();
+    h.User([&] { f.HotKey(1); });
+    h.promptHeld.clear();
+    h.entries = {L"pw"};
+    auto answer = h.backend.modalResponder;
+    h.backend.modalResponder = [&](TForm& form) {
+        h.User([&] { f.HotKey(1); });  // a second press while the prompt is up
+        return answer(form);
+    };
+    h.User([&] { f.HotKey(1); });
+    EXPECT_EQ(h.promptHeld.size(), 1u);
+    EXPECT_TRUE(f.Visible());
+}
+
 TEST(Access, TheRestoreBringsTheWindowBackWithoutAsking) {
     AccessHarness h;
     h.StorePassword(L"pw");
