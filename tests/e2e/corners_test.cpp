@@ -71,7 +71,9 @@ TEST_F(Corners, RestingInTheHideCornerHidesOnceAndNothingMoreWhileHidden) {
     DWORD start = GetTickCount();
     EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(one) && !IsWindowVisible(two); }, 4000));
     DWORD took = GetTickCount() - start;
-    EXPECT_LT(took, 2500u) << "hidden after " << took << " ms";
+    // Due on the first tick at least 500 ms after the first one that saw the pointer: within
+    // 1.5 s; what is beyond that is the load of the machine.
+    EXPECT_LT(took, 3000u) << "hidden after " << took << " ms";
     EXPECT_GE(took, 400u) << "hidden after " << took << " ms: before the hover time";
 
     // Resting on: nothing more happens (a second run would restore nothing, the cycle only hides
