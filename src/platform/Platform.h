@@ -79,10 +79,21 @@ public:
                                          const std::wstring& caption, MessageBoxKind kind,
                                          MessageBoxButtons buttons) = 0;
 
+    // A failed call reads as the point (0, 0).
     virtual Point GetCursorPos() = 0;
-    // Size of the primary screen and its work area.
+    // Size of the primary screen (GetSystemMetrics SM_CXSCREEN, SM_CYSCREEN) and its work area.
     virtual Rect GetPrimaryScreenRect() = 0;
     virtual Rect GetWorkArea() = 0;
+
+    // Desktops: OpenDesktopW(name, 0, FALSE, access) gives 0 when it fails; SwitchDesktop fails
+    // while the lock screen or another secure desktop has the input.
+    virtual DesktopHandle OpenDesktopW(const std::wstring& name, std::uint32_t desiredAccess) = 0;
+    virtual bool SwitchDesktop(DesktopHandle desktop) = 0;
+    virtual void CloseDesktop(DesktopHandle desktop) = 0;
+    virtual WindowHandle GetDesktopWindow() = 0;
+    // Calls LockWorkStation through an entry point found with IKernel::GetProcAddress (stdcall,
+    // no arguments); its result is ignored.
+    virtual void LockWorkStation(ProcAddress entry) = 0;
 };
 
 // What CreateMutexW made of a name.
@@ -136,6 +147,12 @@ public:
     // The system's ANSI code page (Windows-1252 where the platform has none).
     virtual std::string WideToAnsi(const std::wstring& text) = 0;
     virtual std::wstring AnsiToWide(const std::string& bytes) = 0;
+
+    // Libraries: LoadLibraryW gives 0 when it fails, GetProcAddress 0 when there is no such
+    // export.
+    virtual ModuleHandle LoadLibraryW(const std::wstring& name) = 0;
+    virtual ProcAddress GetProcAddress(ModuleHandle module, const std::string& name) = 0;
+    virtual void FreeLibrary(ModuleHandle module) = 0;
 };
 
 // shell32 and comdlg32.

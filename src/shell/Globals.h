@@ -6,17 +6,9 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "triggers/MouseShortcut.h"
 
 namespace nv {
-
-// One mouse corner shortcut: zone size in pixels, hover time in milliseconds, the corner
-// (0 top left, 1 top right, 2 bottom left, 3 bottom right) and the tick the hover began.
-struct TMouseShortcutInfo {
-    std::int32_t ZoneSize = 20;
-    std::int32_t HoverInterval = 500;
-    std::uint8_t Corner = 0;
-    std::uint32_t HoverStart = 0;
-};
 
 class TGlobals {
 public:
@@ -32,7 +24,7 @@ public:
     std::wstring applicationTitle = L"NV";
     std::wstring applicationPassword;
     TMouseShortcutInfo hideCornerShortcut;
-    TMouseShortcutInfo screenSaverCornerShortcut{20, 500, 1, 0};
+    TMouseShortcutInfo screenSaverCornerShortcut{20, 500, 1};
     bool ready = false;
 };
 

@@ -54,12 +54,15 @@ bool TProgram::Start() {
     // Then the dialogs.
     m_app->CreateForm(*m_mainForm->ConfirmationForm);
     m_app->CreateForm(*m_mainForm->FormKeyboardLayour);
+    m_mainForm->programWindow.CreateForms();
 
     // 5. "/Q" keeps the window hidden.
     std::vector<std::wstring> args = m_platform.kernel.GetCommandLineArgs();
     m_showMainWindow = !(args.size() >= 1 && IsQuietSwitch(args[0]));
 
-    // 6. The start-up password check comes with the application password.
+    // 6. The password, when one is set. Cancelling requests the end of the program; start-up
+    // still runs to its end and the message loop then ends at once.
+    if (!m_globals->applicationPassword.empty()) m_mainForm->programWindow.StartupPasswordCheck();
 
     // 7. The hotkeys; a failure shows the window on the Shortcuts page.
     if (!m_mainForm->AssignAllShortcuts()) {
@@ -69,7 +72,7 @@ bool TProgram::Start() {
     }
 
     // 8. Ready.
-    if (m_showMainWindow) m_mainForm->Show();
+    if (m_showMainWindow && !m_app->Terminated()) m_mainForm->Show();
     m_globals->ready = true;
     return true;
 }

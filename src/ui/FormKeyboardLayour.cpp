@@ -1,6 +1,7 @@
 #include "ui/FormKeyboardLayour.h"
 
 #include "res/resource.h"
+#include "widgets/Dialogs.h"
 #include "ui/Layout.h"
 #include "ui/MainForm.h"
 
@@ -29,25 +30,10 @@ TFormKeyboardLayour::TFormKeyboardLayour() : TForm("FormKeyboardLayour") {
 
 void TFormKeyboardLayour::btnExitClick() { Close(); }
 
-Point CenteredOver(const Rect& owner, int width, int height, const Rect& screen) {
-    Point p{owner.left + (owner.Width() - width) / 2, owner.top + (owner.Height() - height) / 2};
-    if (p.x + width > screen.right) p.x = screen.right - width;
-    if (p.y + height > screen.bottom) p.y = screen.bottom - height;
-    if (p.x < screen.left) p.x = screen.left;
-    if (p.y < screen.top) p.y = screen.top;
-    return p;
-}
-
-void CenterLayoutFormOver(IWindowManager& windows, const TForm& owner, TForm& form) {
-    Rect mine = form.ScreenBounds();
-    form.SetScreenPosition(CenteredOver(owner.ScreenBounds(), mine.Width(), mine.Height(),
-                                        windows.GetPrimaryScreenRect()));
-}
-
 // "Show Hotkeys Layout": over the main window, modeless; pressed again while the window is
 // open, it centres it again.
 void TMainForm::btShowLayoutClick() {
-    CenterLayoutFormOver(platform.windows, *this, *FormKeyboardLayour);
+    CenterFormOver(platform.windows, *this, *FormKeyboardLayour);
     FormKeyboardLayour->Show();
 }
 

@@ -18,12 +18,4 @@ public:
     void btnExitClick();
 };
 
-// Places the form's window centred over the owner's, kept on the primary screen.
-// Stands in for the dialogs' shared centring helper until both share it.
-void CenterLayoutFormOver(IWindowManager& windows, const TForm& owner, TForm& form);
-
-// Where a window of this size lands centred over the owner's rectangle, moved back onto the
-// screen where it would stick out.
-Point CenteredOver(const Rect& owner, int width, int height, const Rect& screen);
-
 }  // namespace nv

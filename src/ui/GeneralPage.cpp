@@ -56,6 +56,8 @@ void TMainForm::BuildGeneralPage() {
     Place(btShowLayout, 300, 18, 150, 66);
 
     cbAutoStart.OnClick = [this] { SetAutoStart(cbAutoStart.Checked()); };
+    cbAppPassword.OnClick = [this] { cbAppPasswordClick(); };
+    btnSetAppPassword.OnClick = [this] { btnSetAppPasswordClick(); };
 }
 
 void TMainForm::btnGeneralClick() {

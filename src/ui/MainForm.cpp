@@ -10,6 +10,7 @@
 #include "ui/Layout.h"
 #include "ui/Links.h"
 #include "ui/MainWindowContext.h"
+#include "widgets/Dialogs.h"
 
 namespace nv {
 
@@ -138,6 +139,7 @@ void TMainForm::BuildLayout() {
 
     MouseTimer.interval = 500;
     StyleRetryTimer.interval = 500;
+    MouseTimer.OnTimer = [this] { MouseTimerTimer(); };
 
     MainPageControl.SetActivePage(&SheetWindows);
     PageControlSettings.SetActivePage(&SheetSetGeneral);
@@ -194,6 +196,9 @@ void TMainForm::FormCreate() {
     app.hintHidePause = 5000;
     app.helpFile = globals.helpFilePath;
     app.CreateTimer(StyleRetryTimer);
+    // The corners are polled from now until the window goes.
+    app.CreateTimer(MouseTimer);
+    MouseTimer.SetEnabled(true);
     // 7. Autostart, through the box's normal path: a present Run value is written again. A
     // failed write is reported and creation goes on: skipping the loads below would have the
     // next save write empty lists and default settings over the user's.
@@ -205,9 +210,10 @@ void TMainForm::FormCreate() {
     LoadSettings();
     // 10. The display-mode menu and the texts of the selected and the current mode.
     app.Dispatch([this] { FillDisplayModeMenu(); });
-    // 12. The workstation lock comes with its subsystem.
     // 11. The Windows page is active.
     MainPageControl.SetActivePage(&SheetWindows);
+    // 12. The workstation lock.
+    screenSaver.LoadLockWorkStation();
 }
 
 void TMainForm::FormCloseQuery(bool& canClose) {
@@ -218,6 +224,7 @@ void TMainForm::FormCloseQuery(bool& canClose) {
 }
 
 void TMainForm::FormDestroy() {
+    MouseTimer.SetEnabled(false);
     if (IsHiddenMode()) RestoreEverything();
     if (globals.ready) {
         SaveExcludeList();
@@ -238,8 +245,8 @@ void TMainForm::btnTerminateClick() {
 }
 
 void TMainForm::btnHideClick() {
-    app.MessageBox(L"To activate this window again use : \n\r" + edHkProgramKey.Text(),
-                   MessageBoxKind::Information);
+    ShowMessageDialog(app, L"To activate this window again use : \n\r" + edHkProgramKey.Text(),
+                      MessageBoxKind::Information);
     SaveExcludeList();
     SaveBringToTopList();
     SaveSettings();
@@ -270,6 +277,9 @@ void TMainForm::WMHotKey(int id) {
             break;
         case 1:
             ToggleProgramWindow(true);
+            break;
+        case 2:
+            StartScreenSaver();
             break;
         default:
             break;

@@ -10,7 +10,11 @@
 #include "inventory/ListStore.h"
 #include "inventory/WindowInventory.h"
 #include "platform/Platform.h"
+#include "shell/Globals.h"
 #include "shell/SettingsStore.h"
+#include "access/ProgramWindow.h"
+#include "triggers/MouseShortcut.h"
+#include "triggers/ScreenSaver.h"
 #include "triggers/Shortcuts.h"
 #include "sound/Volume.h"
 #include "sound/VolumeSettings.h"
@@ -19,7 +23,6 @@
 
 namespace nv {
 
-class TGlobals;
 class THideCycle;
 class ICycleContext;
 class TConfirmationForm;
@@ -176,6 +179,18 @@ public:
     // The three hotkeys and the key capture of their boxes.
     THotkeys hotkeys{{platform.windows, platform.kernel, app, [this] { return Handle(); },
                       [this] { ShowShortcutsPage(); }}};
+    // The two mouse corners, polled by MouseTimer.
+    TMouseCorners mouseCorners{{platform.windows, platform.kernel, globals.hideCornerShortcut,
+                                globals.screenSaverCornerShortcut, [this] { return globals.ready; },
+                                [this] { return btnMouseWinCtrl.Down(); },
+                                [this] { return btnMouseSSaverCtrl.Down(); },
+                                [this] { return IsHiddenMode(); }, [this] { btnHideAll.Click(); },
+                                [this] { StartScreenSaver(); }}};
+    // The screen saver and the workstation lock.
+    TScreenSaver screenSaver{platform};
+    // The program window behind the password, with the two password dialogs.
+    TProgramWindow programWindow{{app, platform.windows, platform.crypto, *this,
+                                  globals.applicationPassword, cbAppPassword}};
 
     // --- Handlers -----------------------------------------------------------------------------
     void FormCreate();
@@ -197,6 +212,11 @@ public:
     void mnSelectCurrentDisplayModeClick();
     void btnTestResolutionClick();
     void WMHotKey(int id);
+    void btnMouseWinCtrlClick();
+    void btnMouseSSaverCtrlClick();
+    void MouseTimerTimer();
+    void btnSetAppPasswordClick();
+    void cbAppPasswordClick();
     // Shows the window on the Extra Settings page, Shortcuts sub-page (hotkey failures).
     void ShowShortcutsPage();
 
@@ -227,6 +247,8 @@ public:
     void RestoreEverything();
     // Shows or hides this window, asking for the password first when asked to.
     void ToggleProgramWindow(bool ask);
+    bool IsWorkstationLocked();              // screen saver and lock
+    void StartScreenSaver();
 
 private:
     // The layout and wiring of the frame (MainForm.cpp) and of each page, in a file of its own.

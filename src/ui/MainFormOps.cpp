@@ -2,7 +2,6 @@
 // it.
 #include "ui/MainForm.h"
 
-#include "access/PasswordHash.h"
 #include "shell/Globals.h"
 
 #include "conceal/HideCycle.h"
@@ -22,13 +21,30 @@ void TMainForm::SetAutoStart(bool enabled) { settingsStore.SetAutoStart(enabled)
 void TMainForm::LoadSettings() { settingsStore.LoadSettings(); }
 void TMainForm::SaveSettings() { settingsStore.SaveSettings(); }
 
-// Application password
+// Application password and program window
 bool TMainForm::PasswordMatches(const std::wstring& typed) {
-    return nv::PasswordMatches(platform.crypto, globals.applicationPassword, typed);
+    return programWindow.PasswordMatches(typed);
 }
 void TMainForm::SetApplicationPassword(const std::wstring& typed) {
-    globals.applicationPassword =
-        typed.empty() ? std::wstring() : HashPassword(platform.crypto, typed);
+    programWindow.SetApplicationPassword(typed);
+}
+void TMainForm::ToggleProgramWindow(bool ask) { programWindow.ToggleProgramWindow(ask); }
+void TMainForm::btnSetAppPasswordClick() { programWindow.btnSetAppPasswordClick(); }
+void TMainForm::cbAppPasswordClick() { programWindow.cbAppPasswordClick(); }
+
+// Mouse corners, screen saver and lock
+void TMainForm::MouseTimerTimer() { mouseCorners.MouseTimerTimer(); }
+bool TMainForm::IsWorkstationLocked() { return nv::IsWorkstationLocked(platform.windows); }
+void TMainForm::StartScreenSaver() { screenSaver.StartScreenSaver(cbLockWorkstation.Checked()); }
+void TMainForm::btnMouseWinCtrlClick() {
+    // Pressed: the dialog decides whether it stays down. Released: the corner is off.
+    if (btnMouseWinCtrl.Down())
+        btnMouseWinCtrl.SetDown(globals.hideCornerShortcut.EditShortcut(app, platform.windows, *this));
+}
+void TMainForm::btnMouseSSaverCtrlClick() {
+    if (btnMouseSSaverCtrl.Down())
+        btnMouseSSaverCtrl.SetDown(
+            globals.screenSaverCornerShortcut.EditShortcut(app, platform.windows, *this));
 }
 
 // Hotkeys
@@ -42,15 +58,5 @@ void TMainForm::UnregisterAllShortcuts() { hotkeys.UnregisterAllShortcuts(); }
 bool TMainForm::IsHiddenMode() { return hideCycle->IsHiddenMode(); }
 void TMainForm::btnHideAllClick() { hideCycle->btnHideAllClick(); }
 void TMainForm::RestoreEverything() { hideCycle->RestoreEverything(); }
-
-// Program window
-void TMainForm::ToggleProgramWindow(bool) {
-    if (Visible()) {
-        Hide();
-        return;
-    }
-    Show();
-    SetFocus();
-}
 
 }  // namespace nv

@@ -55,6 +55,9 @@ void TMainForm::BuildShortcutsPage() {
     StaticText1.background = kAccent;
     Place(StaticText1, 10, 20, 240, 156);
 
+    btnMouseWinCtrl.OnClick = [this] { btnMouseWinCtrlClick(); };
+    btnMouseSSaverCtrl.OnClick = [this] { btnMouseSSaverCtrlClick(); };
+
     // The hotkey boxes capture a combination and register it again when a key is released.
     for (auto [box, id] : {std::pair{&edHkWindowsKey, kHotkeyHideRestore},
                            std::pair{&edHkProgramKey, kHotkeyProgramWindow},

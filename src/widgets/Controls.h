@@ -178,6 +178,9 @@ public:
     using TControl::TControl;
     NotifyEvent OnClick;
     int imageId = 0;  // a picture above the caption
+    // Enter on the form presses the default button, Escape the cancel button.
+    bool isDefault = false;
+    bool isCancel = false;
     // A drop-down button: after the click event, this menu opens just below the button's lower
     // left corner.
     TPopupMenu* dropDownMenu = nullptr;
@@ -245,6 +248,7 @@ public:
     NotifyEvent OnChange;
     int minValue = 0;
     int maxValue = 100;
+    int increment = 1;  // the step of the arrows
     int Value() const { return m_value; }
     void SetValue(int value);
 

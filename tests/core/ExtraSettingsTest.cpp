@@ -18,6 +18,8 @@ TEST(ExtraSettings, EachMouseButtonFlipsOnItsOwnAndItsStateIsSaved) {
     Harness h;
     ASSERT_TRUE(h.Start());
     TMainForm& f = h.Form();
+    // Each press opens the shortcut's dialog, confirmed here.
+    h.backend.modalResponder = [](TForm&) { return ModalResult::Ok; };
     h.User([&] { f.btnMouseWinCtrl.Click(); });
     EXPECT_TRUE(f.btnMouseWinCtrl.Down());
     EXPECT_FALSE(f.btnMouseSSaverCtrl.Down());

@@ -46,23 +46,5 @@ TEST(LayoutWindow, IsMadeHiddenAtStartAndShownModelessUntilClosed) {
     h.Finish();
 }
 
-TEST(LayoutWindow, IsCentredOverTheOwnerAndKeptOnTheScreen) {
-    const Rect screen{0, 0, 1024, 768};
-    Point p = CenteredOver(Rect{100, 100, 750, 480}, 489, 331, screen);
-    EXPECT_EQ(p.x, 100 + (650 - 489) / 2);
-    EXPECT_EQ(p.y, 100 + (380 - 331) / 2);
-    // An owner near an edge: the window slides back onto the screen, never off its top left.
-    p = CenteredOver(Rect{800, 600, 1450, 980}, 489, 331, screen);
-    EXPECT_EQ(p.x, 1024 - 489);
-    EXPECT_EQ(p.y, 768 - 331);
-    p = CenteredOver(Rect{-600, -300, 50, 80}, 489, 331, screen);
-    EXPECT_EQ(p.x, 0);
-    EXPECT_EQ(p.y, 0);
-    // Larger than the screen: its top left corner stays visible.
-    p = CenteredOver(Rect{0, 0, 300, 200}, 2000, 1000, screen);
-    EXPECT_EQ(p.x, 0);
-    EXPECT_EQ(p.y, 0);
-}
-
 }  // namespace
 }  // namespace nv::test

@@ -145,10 +145,47 @@ void FakeDesktop::SetWindowExStyleAndWait(WindowHandle window, std::uint32_t exS
     if (Has(window)) m_windows[window].exStyle = exStyle;
 }
 
-bool FakeDesktop::PostMessageW(WindowHandle window, std::uint32_t msg, std::uintptr_t,
+bool FakeDesktop::PostMessageW(WindowHandle window, std::uint32_t msg, std::uintptr_t wParam,
                                std::intptr_t) {
-    posted.push_back({window, msg});
+    posted.push_back({window, msg, wParam});
+    if (window == desktopWindow) {
+        if (msg == kWmSysCommand && wParam == kScScreenSave) lockAndSaver.push_back("ScreenSave");
+        return true;
+    }
     return Has(window);
+}
+
+DesktopHandle FakeDesktop::OpenDesktopW(const std::wstring& name, std::uint32_t desiredAccess) {
+    if (openDesktopFails || name != L"default" || desiredAccess != kDesktopSwitchDesktop) return 0;
+    ++desktopsOpen;
+    return 0xDE5C;
+}
+
+bool FakeDesktop::SwitchDesktop(DesktopHandle desktop) {
+    return desktop == 0xDE5C && !workstationLocked;
+}
+
+void FakeDesktop::CloseDesktop(DesktopHandle desktop) {
+    if (desktop == 0xDE5C) --desktopsOpen;
+}
+
+void FakeDesktop::LockWorkStation(ProcAddress entry) {
+    if (entry == 0x7E57) lockAndSaver.push_back("LockWorkStation");
+}
+
+ModuleHandle FakeDesktop::LoadLibraryW(const std::wstring& name) {
+    if (CompareStringOrdinal(name, L"User32.dll", true) != 0) return 0;
+    ++librariesLoaded;
+    return 0x7000;
+}
+
+ProcAddress FakeDesktop::GetProcAddress(ModuleHandle module, const std::string& name) {
+    if (module != 0x7000 || name != "LockWorkStation" || !lockWorkStationExported) return 0;
+    return 0x7E57;
+}
+
+void FakeDesktop::FreeLibrary(ModuleHandle module) {
+    if (module == 0x7000) ++librariesFreed;
 }
 
 bool FakeDesktop::ShowWindowAndWait(WindowHandle window, int showCmd) {

@@ -42,6 +42,7 @@ struct MessageBoxRecord {
 struct PostedMessage {
     WindowHandle window;
     std::uint32_t msg;
+    std::uintptr_t wParam = 0;
 };
 
 struct ShellLaunch {
@@ -167,6 +168,19 @@ public:
     Point GetCursorPos() override { return cursor; }
     Rect GetPrimaryScreenRect() override { return screen; }
     Rect GetWorkArea() override { return Rect{0, 0, screen.right, screen.bottom - 40}; }
+    DesktopHandle OpenDesktopW(const std::wstring& name, std::uint32_t desiredAccess) override;
+    bool SwitchDesktop(DesktopHandle desktop) override;
+    void CloseDesktop(DesktopHandle desktop) override;
+    WindowHandle GetDesktopWindow() override { return desktopWindow; }
+    void LockWorkStation(ProcAddress entry) override;
+    // The lock screen has the input: switching to the default desktop fails.
+    bool workstationLocked = false;
+    bool openDesktopFails = false;
+    int desktopsOpen = 0;  // opened and not yet closed
+    WindowHandle desktopWindow = 0x10001;
+    // The lock and the screen-saver command, in the order they were made: "LockWorkStation",
+    // "ScreenSave" (WM_SYSCOMMAND/SC_SCREENSAVE posted to the desktop window).
+    std::vector<std::string> lockAndSaver;
     // Calls made on windows, in order, as "ShowWindowAndWait(h,cmd)" and the like.
     std::vector<std::string> calls;
 
@@ -191,6 +205,13 @@ public:
                           bool ignoreCase) override;
     std::string WideToAnsi(const std::wstring& text) override;
     std::wstring AnsiToWide(const std::string& bytes) override;
+    ModuleHandle LoadLibraryW(const std::wstring& name) override;
+    ProcAddress GetProcAddress(ModuleHandle module, const std::string& name) override;
+    void FreeLibrary(ModuleHandle module) override;
+    // user32 is always there; whether it exports LockWorkStation is up to the test.
+    bool lockWorkStationExported = true;
+    int librariesLoaded = 0;
+    int librariesFreed = 0;
     int queryDosDeviceCalls = 0;
     int imageNameCalls = 0;
     std::set<std::wstring> failingWrites;  // Windows paths whose writes fail

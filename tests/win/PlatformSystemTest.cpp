@@ -234,4 +234,26 @@ TEST_F(PlatformTest, GenRandomGivesFreshBytes) {
     EXPECT_TRUE(m_platform.crypto.GenRandom(0).empty());
 }
 
+// The desktop, the lock entry point and the screen-saver target as the triggers use them. Wine
+// never reports a locked workstation (its SwitchDesktop always succeeds).
+TEST_F(PlatformTest, DesktopAndLockEntryPoint) {
+    nv::IWindowManager& windows = m_platform.windows;
+    nv::DesktopHandle desktop = windows.OpenDesktopW(L"default", nv::kDesktopSwitchDesktop);
+    ASSERT_NE(desktop, 0u);
+    EXPECT_TRUE(windows.SwitchDesktop(desktop));
+    windows.CloseDesktop(desktop);
+    EXPECT_EQ(windows.OpenDesktopW(L"NoSuchDesktop", nv::kDesktopSwitchDesktop), 0u);
+    EXPECT_EQ(windows.GetDesktopWindow(), reinterpret_cast<nv::WindowHandle>(::GetDesktopWindow()));
+
+    nv::IKernel& kernel = m_platform.kernel;
+    nv::ModuleHandle user32 = kernel.LoadLibraryW(L"User32.Dll");
+    ASSERT_NE(user32, 0u);
+    EXPECT_EQ(kernel.GetProcAddress(user32, "LockWorkStation"),
+              reinterpret_cast<nv::ProcAddress>(
+                  ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "LockWorkStation")));
+    EXPECT_EQ(kernel.GetProcAddress(user32, "NoSuchExport"), 0u);
+    kernel.FreeLibrary(user32);
+    EXPECT_EQ(kernel.LoadLibraryW(L"no-such-library.dll"), 0u);
+}
+
 }  // namespace

@@ -9,6 +9,7 @@
 #include "WidgetTestSupport.h"
 #include "platform/win32/Win32Platform.h"
 #include "widgets/Application.h"
+#include "widgets/Dialogs.h"
 #include "widgets/win32/Win32Backend.h"
 
 namespace {
@@ -434,6 +435,51 @@ TEST_F(WidgetPeers, ModalFormDisablesTheMainFormUntilItIsClosed) {
     EXPECT_FALSE(mainEnabledMeanwhile);
     EXPECT_TRUE(::IsWindowEnabled(main));
     EXPECT_FALSE(::IsWindowVisible(Hwnd(dialog.Handle())));
+}
+
+// A dialog as the password dialogs are built: a masked edit, Enter presses the default
+// button and Escape the cancel button, and it goes where CenterFormOver puts it.
+TEST_F(WidgetPeers, DialogKeysMaskedEditAndPlacementOverItsOwner) {
+    nv::TForm dialog("KeysDialog");
+    dialog.SetClientSize(200, 100);
+    dialog.sizeable = false;
+    nv::TEdit secret{&dialog, "secret"};
+    secret.passwordChar = L'*';
+    secret.SetBounds(10, 10, 150, 21);
+    nv::TButton ok{&dialog, "ok"}, cancel{&dialog, "cancel"};
+    ok.SetCaption(L"Ok");
+    ok.isDefault = true;
+    ok.SetBounds(10, 60, 75, 25);
+    cancel.SetCaption(L"Cancel");
+    cancel.isCancel = true;
+    cancel.SetBounds(100, 60, 75, 25);
+    ok.OnClick = [&] { dialog.SetModalResult(nv::ModalResult::Ok); };
+    cancel.OnClick = [&] { dialog.SetModalResult(nv::ModalResult::Cancel); };
+    app.CreateForm(dialog);
+    HWND edit = Hwnd(secret.Handle());
+    EXPECT_TRUE(::GetWindowLongW(edit, GWL_STYLE) & ES_PASSWORD);
+    EXPECT_EQ(::SendMessageW(edit, EM_GETPASSWORDCHAR, 0, 0), L'*');
+    EXPECT_FALSE(::GetWindowLongW(Hwnd(dialog.Handle()), GWL_STYLE) & WS_MINIMIZEBOX);
+
+    nv::Rect owner = form.ScreenBounds(), mine = dialog.ScreenBounds();
+    nv::CenterFormOver(platform.windows, form, dialog);
+    RECT r{};
+    ::GetWindowRect(Hwnd(dialog.Handle()), &r);
+    EXPECT_EQ(r.left, owner.left + (owner.Width() - mine.Width()) / 2);
+    EXPECT_EQ(r.top, std::max(0, owner.top + (owner.Height() - mine.Height()) / 2));
+
+    for (auto [key, expected] : {std::pair{VK_RETURN, nv::ModalResult::Ok},
+                                 std::pair{VK_ESCAPE, nv::ModalResult::Cancel}}) {
+        WPARAM vk = key;
+        dialog.OnShow = [&, vk] {
+            secret.SetFocus();
+            ::PostMessageW(edit, WM_KEYDOWN, vk, 0);
+        };
+        EXPECT_EQ(dialog.ShowModal(), expected) << vk;
+        // Shown again where it was put, not centred on the screen.
+        ::GetWindowRect(Hwnd(dialog.Handle()), &r);
+        EXPECT_EQ(r.left, owner.left + (owner.Width() - mine.Width()) / 2);
+    }
 }
 
 TEST_F(WidgetPeers, TimerTicksThroughTheErrorBoundaryAndStopsWhenDisabled) {

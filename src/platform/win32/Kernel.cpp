@@ -248,4 +248,18 @@ std::wstring Win32Kernel::AnsiToWide(const std::string& bytes) {
     return text;
 }
 
+ModuleHandle Win32Kernel::LoadLibraryW(const std::wstring& name) {
+    return reinterpret_cast<ModuleHandle>(::LoadLibraryW(name.c_str()));
+}
+
+ProcAddress Win32Kernel::GetProcAddress(ModuleHandle module, const std::string& name) {
+    if (!module) return 0;
+    return reinterpret_cast<ProcAddress>(
+        ::GetProcAddress(reinterpret_cast<HMODULE>(module), name.c_str()));
+}
+
+void Win32Kernel::FreeLibrary(ModuleHandle module) {
+    if (module) ::FreeLibrary(reinterpret_cast<HMODULE>(module));
+}
+
 }  // namespace nv

@@ -44,6 +44,11 @@ class Win32WindowManager final : public IWindowManager {
     Point GetCursorPos() override;
     Rect GetPrimaryScreenRect() override;
     Rect GetWorkArea() override;
+    DesktopHandle OpenDesktopW(const std::wstring& name, std::uint32_t desiredAccess) override;
+    bool SwitchDesktop(DesktopHandle desktop) override;
+    void CloseDesktop(DesktopHandle desktop) override;
+    WindowHandle GetDesktopWindow() override;
+    void LockWorkStation(ProcAddress entry) override;
 };
 
 class Win32Kernel final : public IKernel {
@@ -69,6 +74,9 @@ class Win32Kernel final : public IKernel {
                           bool ignoreCase) override;
     std::string WideToAnsi(const std::wstring& text) override;
     std::wstring AnsiToWide(const std::string& bytes) override;
+    ModuleHandle LoadLibraryW(const std::wstring& name) override;
+    ProcAddress GetProcAddress(ModuleHandle module, const std::string& name) override;
+    void FreeLibrary(ModuleHandle module) override;
 
   private:
     struct HandleCloser {

@@ -235,4 +235,25 @@ Rect Win32WindowManager::GetWorkArea() {
     return {area.left, area.top, area.right, area.bottom};
 }
 
+DesktopHandle Win32WindowManager::OpenDesktopW(const std::wstring& name,
+                                               std::uint32_t desiredAccess) {
+    return reinterpret_cast<DesktopHandle>(::OpenDesktopW(name.c_str(), 0, FALSE, desiredAccess));
+}
+
+bool Win32WindowManager::SwitchDesktop(DesktopHandle desktop) {
+    return ::SwitchDesktop(reinterpret_cast<HDESK>(desktop)) != FALSE;
+}
+
+void Win32WindowManager::CloseDesktop(DesktopHandle desktop) {
+    ::CloseDesktop(reinterpret_cast<HDESK>(desktop));
+}
+
+WindowHandle Win32WindowManager::GetDesktopWindow() { return FromHwnd(::GetDesktopWindow()); }
+
+void Win32WindowManager::LockWorkStation(ProcAddress entry) {
+    if (!entry) return;
+    using LockWorkStationProc = BOOL(WINAPI*)();
+    reinterpret_cast<LockWorkStationProc>(entry)();
+}
+
 }  // namespace nv

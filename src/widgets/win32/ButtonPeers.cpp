@@ -34,8 +34,15 @@ class ButtonPeer : public Win32Peer {
 public:
     explicit ButtonPeer(TButton& button) : Win32Peer(button), m_button(button) {}
     void Create(HWND parent) override {
-        CreateNative(parent, WC_BUTTONW, CommonStyle() | WS_TABSTOP | BS_PUSHBUTTON, 0);
+        CreateNative(parent, WC_BUTTONW,
+                     CommonStyle() | WS_TABSTOP |
+                         (m_button.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON),
+                     0);
         ShowButtonPicture(m_hwnd, m_button);
+        // The dialog keys: IsDialogMessageW presses the child IDOK on Enter and the child
+        // IDCANCEL on Escape.
+        if (m_hwnd && (m_button.isDefault || m_button.isCancel))
+            ::SetWindowLongPtrW(m_hwnd, GWLP_ID, m_button.isDefault ? IDOK : IDCANCEL);
     }
     bool OnCommand(WORD code) override {
         if (code != BN_CLICKED) return false;

@@ -123,12 +123,20 @@ public:
                                      nullptr);
         ::SendMessageW(m_updown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(m_hwnd), 0);
         ::SendMessageW(m_updown, UDM_SETRANGE32, m_spin.minValue, m_spin.maxValue);
+        UDACCEL step{0, static_cast<UINT>(m_spin.increment > 0 ? m_spin.increment : 1)};
+        ::SendMessageW(m_updown, UDM_SETACCEL, 1, reinterpret_cast<LPARAM>(&step));
         ShowValue();
     }
     bool OnCommand(WORD code) override {
+        // Leaving the box shows the value it holds: a number typed beyond the range shows as
+        // the end of the range, and an empty box as the lower end.
+        if (code == EN_KILLFOCUS) {
+            if (WindowText(m_hwnd) != std::to_wstring(m_spin.Value())) ShowValue();
+            return true;
+        }
         if (code != EN_CHANGE || m_syncing) return false;
+        // A text that is not a number (an empty box) reads as 0, held within the range.
         std::wstring text = WindowText(m_hwnd);
-        if (text.empty()) return true;
         int value = static_cast<int>(std::wcstol(text.c_str(), nullptr, 10));
         m_syncing = true;
         Dispatch([&] { m_spin.SetValue(value); });

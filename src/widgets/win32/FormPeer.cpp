@@ -19,8 +19,9 @@ public:
         } else {
             // Without a system menu the caption has no close, minimise or maximise buttons.
             m_style |= WS_CAPTION | (m_form.sizeable ? WS_THICKFRAME : 0);
+            // A dialog of fixed size has the close box only.
             if (m_form.systemMenu)
-                m_style |= WS_SYSMENU | WS_MINIMIZEBOX | (m_form.sizeable ? WS_MAXIMIZEBOX : 0);
+                m_style |= WS_SYSMENU | (m_form.sizeable ? WS_MINIMIZEBOX | WS_MAXIMIZEBOX : 0);
         }
         m_exStyle = WS_EX_CONTROLPARENT | (m_form.stayOnTop ? WS_EX_TOPMOST : 0);
         std::wstring cls = L"T" + std::wstring(m_form.Name().begin(), m_form.Name().end());

@@ -1,5 +1,7 @@
 #include "support/Driver.h"
 
+#include <gtest/gtest.h>
+
 #include <shlobj.h>
 
 #include <filesystem>
@@ -90,6 +92,11 @@ Process::~Process() {
     Kill();
     if (pi.hProcess) CloseHandle(pi.hProcess);
     if (pi.hThread) CloseHandle(pi.hThread);
+}
+
+void Linger() {
+    wchar_t ms[16] = {};
+    if (GetEnvironmentVariableW(L"NV_E2E_LINGER_MS", ms, 16) > 0) Sleep(_wtoi(ms));
 }
 
 bool Start(Process& process, const std::wstring& exe, const std::wstring& arguments) {
@@ -356,3 +363,22 @@ HWND FindChildByClass(HWND parent, const std::wstring& className, int n) {
 }
 
 }  // namespace e2e
+
+namespace {
+
+// The first program of a fresh Wine session starts the desktop and its services, which takes
+// seconds on a loaded machine: the session is warmed up with a helper window before the first
+// test, so that test does not pay for it within its own waits.
+class WarmUp : public ::testing::Environment {
+public:
+    void SetUp() override {
+        e2e::Process helper;
+        if (!e2e::Start(helper, L"nv_windows.exe", L"Warm-up")) return;
+        e2e::WaitFor([&] { return e2e::FindWindowOf(helper.Pid(), L"Warm-up") != nullptr; },
+                     30000);
+    }
+};
+
+::testing::Environment* const kWarmUp = ::testing::AddGlobalTestEnvironment(new WarmUp);
+
+}  // namespace

@@ -23,6 +23,9 @@ bool FileExists(const std::wstring& path);
 std::vector<unsigned char> ReadFileBytes(const std::wstring& path);
 void WriteFileBytes(const std::wstring& path, const std::vector<unsigned char>& bytes);
 
+// Holds the test for NV_E2E_LINGER_MS milliseconds (none when unset), so that a dialog can be
+// looked at in a screenshot of the display.
+void Linger();
 // Polls until the predicate holds or the time runs out.
 bool WaitFor(const std::function<bool()>& done, int timeoutMs = 10000, int stepMs = 50);
 // Whether the window's thread takes a message within the time, that is, waits in its message
