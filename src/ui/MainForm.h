@@ -23,6 +23,7 @@ class TGlobals;
 class THideCycle;
 class ICycleContext;
 class TConfirmationForm;
+class TWatch;
 
 class TMainForm : public TForm {
 public:
@@ -165,6 +166,9 @@ public:
     std::unique_ptr<THideCycle> hideCycle;   // the hide/restore cycle and the hidden-windows list
     // The display-mode test's dialog, created once at start-up and shown for each test.
     std::unique_ptr<TConfirmationForm> ConfirmationForm;
+    // The window watch: attached while "Hide newly created windows while in HIDE mode" is
+    // ticked, so its library is loaded only then.
+    std::unique_ptr<TWatch> Watch;
     // The window inventory; the main window itself is never listed.
     std::unique_ptr<TWindowInventory> inventory =
         std::make_unique<TWindowInventory>(platform, [this] { return Handle(); });
@@ -193,6 +197,9 @@ public:
     void mnSelectCurrentDisplayModeClick();
     void btnTestResolutionClick();
     void WMHotKey(int id);
+    void cbHideNewlyCreatedWindowsClick();
+    // A window of another program became visible: hidden when it did so in hidden mode.
+    void WatchWindowCreated(TWatch& sender, WindowHandle handle, const std::wstring& appName);
     // Shows the window on the Extra Settings page, Shortcuts sub-page (hotkey failures).
     void ShowShortcutsPage();
 
