@@ -37,6 +37,7 @@ run: win
 
 bench: build
 	@scripts/with-wine.sh /usr/lib/wine/wine64 $(BUILD)/win/bin/hide_bench.exe
+	@scripts/with-wine.sh /usr/lib/wine/wine64 $(BUILD)/win/bin/watch_bench.exe
 
 clean:
 	rm -rf $(BUILD)

@@ -72,7 +72,9 @@ void Poll() {
     std::vector<HWND> shown;
     for (auto it = g_pending.begin(); it != g_pending.end();) {
         if (!IsWindow(it->window)) {
+            // Where the system sends no destroy event (Wine), this is how it is noticed.
             g_known.erase(it->window);
+            Post(it->window, kDestroyed);
             it = g_pending.erase(it);
         } else if (IsWindowVisible(it->window)) {
             shown.push_back(it->window);

@@ -11,7 +11,9 @@
 // Kind 0, the shell events, posts "MY_SHELL_EVENT" (a registered message) with the window in
 // wParam and the code in lParam: 1 when a top-level window becomes visible (not when it is
 // created: a window is usually created invisible and shown later), 2 when such a window is
-// destroyed, 3 when the shell's desktop window is activated, 4 when another window is.
+// destroyed, 3 when the shell's desktop window is activated, 4 when another window is. Codes 2,
+// 3 and 4 come from the system's destroy and foreground events; Wine sends neither, and there a
+// destroyed window is reported only when it was never shown (the polling below notices it).
 // The events come from out-of-context window events (SetWinEventHook) on a thread of the
 // library's own: no code of ours runs inside other programs, and 32-bit programs are seen as
 // well as 64-bit ones. A window that is created invisible is kept on a short list and looked at
