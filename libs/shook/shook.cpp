@@ -1,6 +1,7 @@
 // shook.dll: the watching thread and the calls of the program (see shook.h).
 #include "shook.h"
 
+#include <algorithm>
 #include <atomic>
 #include <unordered_set>
 #include <vector>
@@ -10,8 +11,8 @@ namespace {
 constexpr DWORD kShellKind = 0;
 constexpr LPARAM kCreated = 1, kDestroyed = 2, kShellActivated = 3, kActivated = 4;
 // How often windows created invisible are looked at: young ones often, old ones seldom.
-constexpr UINT kFastPollMs = 10;
-constexpr UINT kSlowPollMs = 250;
+constexpr DWORD kFastPollMs = 2;
+constexpr DWORD kSlowPollMs = 250;
 constexpr DWORD kYoungMs = 2000;
 // A bound on the windows kept for polling, against a program that makes invisible windows
 // without end.
@@ -32,8 +33,7 @@ struct Pending {
 };
 std::vector<Pending> g_pending;
 std::unordered_set<HWND> g_known;  // reported or pending: their destruction is reported
-UINT_PTR g_timer = 0;
-UINT g_timerMs = 0;
+DWORD g_nextPoll = 0;  // tick of the next look at the pending windows
 
 void Post(HWND window, LPARAM code) {
     HWND receiver = g_receiver.load();
@@ -52,20 +52,16 @@ void Shown(HWND window) {
     Post(window, kCreated);
 }
 
-void SetPollTimer() {
-    UINT wanted = 0;
+// How long the thread may wait before it looks at the pending windows again; INFINITE when
+// there are none. (A thread timer could not do better than 10 ms.)
+DWORD PollInterval() {
+    DWORD interval = INFINITE;
     DWORD now = GetTickCount();
     for (const Pending& p : g_pending) {
-        wanted = kSlowPollMs;
-        if (now - p.since < kYoungMs) {
-            wanted = kFastPollMs;
-            break;
-        }
+        interval = kSlowPollMs;
+        if (now - p.since < kYoungMs) return kFastPollMs;
     }
-    if (wanted == g_timerMs) return;
-    if (g_timer) KillTimer(nullptr, g_timer);
-    g_timer = wanted ? SetTimer(nullptr, 0, wanted, nullptr) : 0;
-    g_timerMs = g_timer ? wanted : 0;
+    return interval;
 }
 
 void Poll() {
@@ -84,7 +80,6 @@ void Poll() {
         }
     }
     for (HWND window : shown) Shown(window);
-    SetPollTimer();
 }
 
 void CALLBACK OnEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD,
@@ -98,7 +93,6 @@ void CALLBACK OnEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG
             } else if (g_pending.size() < kMaxPending) {
                 g_pending.push_back({window, GetTickCount()});
                 g_known.insert(window);
-                SetPollTimer();
             }
             return;
         case EVENT_OBJECT_SHOW:
@@ -130,18 +124,30 @@ DWORD WINAPI WatchThread(void* ready) {
     HWINEVENTHOOK foreground = SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND,
                                                nullptr, OnEvent, 0, 0, flags);
     SetEvent(static_cast<HANDLE>(ready));
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (msg.message == WM_TIMER && msg.hwnd == nullptr && msg.wParam == g_timer) {
-            Poll();
-            continue;
+    g_nextPoll = GetTickCount();
+    for (;;) {
+        DWORD interval = PollInterval();
+        DWORD wait = INFINITE;
+        if (interval != INFINITE) {
+            DWORD due = g_nextPoll - GetTickCount();
+            wait = static_cast<LONG>(due) <= 0 ? 0 : std::min(due, interval);
         }
-        DispatchMessageW(&msg);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, wait, QS_ALLINPUT);
+        bool quit = false;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) quit = true;
+            DispatchMessageW(&msg);
+        }
+        if (quit) break;
+        if (!g_pending.empty() && static_cast<LONG>(GetTickCount() - g_nextPoll) >= 0) {
+            Poll();
+            g_nextPoll = GetTickCount() + PollInterval();
+        } else if (g_pending.empty()) {
+            g_nextPoll = GetTickCount();  // a window made next is looked at at once
+        }
     }
     if (objects) UnhookWinEvent(objects);
     if (foreground) UnhookWinEvent(foreground);
-    if (g_timer) KillTimer(nullptr, g_timer);
-    g_timer = 0;
-    g_timerMs = 0;
     g_pending.clear();
     g_known.clear();
     return 0;
