@@ -120,8 +120,9 @@ int main() {
     if (!onScreen.empty()) {
         std::vector<double> sorted = onScreen;
         std::sort(sorted.begin(), sorted.end());
-        double median = sorted.size() % 2 ? sorted[sorted.size() / 2]
-                                          : (sorted[sorted.size() / 2 - 1] + sorted[sorted.size() / 2]) / 2;
+        double median = sorted.size() % 2
+                            ? sorted[sorted.size() / 2]
+                            : (sorted[sorted.size() / 2 - 1] + sorted[sorted.size() / 2]) / 2;
         std::printf("  on screen, ms:");
         for (double t : onScreen) std::printf(" %.1f", t);
         std::printf("\n  of which this program's own ShowWindow call, ms:");

@@ -33,7 +33,7 @@ struct Pending {
 };
 std::vector<Pending> g_pending;
 std::unordered_set<HWND> g_known;  // reported or pending: their destruction is reported
-DWORD g_nextPoll = 0;  // tick of the next look at the pending windows
+DWORD g_nextPoll = 0;              // tick of the next look at the pending windows
 
 void Post(HWND window, LPARAM code) {
     HWND receiver = g_receiver.load();

@@ -52,14 +52,18 @@ void TWatch::SetOnActivateShellWindow(TShellEvent h) {
 void TWatch::SetOnWindowActivated(TShellEvent h) {
     Assign(m_onWindowActivated, std::move(h), kHookShell);
 }
-void TWatch::SetOnWindowCreated(TShellEvent h) { Assign(m_onWindowCreated, std::move(h), kHookShell); }
+void TWatch::SetOnWindowCreated(TShellEvent h) {
+    Assign(m_onWindowCreated, std::move(h), kHookShell);
+}
 void TWatch::SetOnWindowDestroyed(TShellEvent h) {
     Assign(m_onWindowDestroyed, std::move(h), kHookShell);
 }
 void TWatch::SetOnWindowCloseQuery(TShellEvent h) {
     Assign(m_onWindowCloseQuery, std::move(h), kHookCloseQuery);
 }
-void TWatch::SetOnKeyNative(TKeyNativeEvent h) { Assign(m_onKeyNative, std::move(h), kHookKeyboard); }
+void TWatch::SetOnKeyNative(TKeyNativeEvent h) {
+    Assign(m_onKeyNative, std::move(h), kHookKeyboard);
+}
 void TWatch::SetOnKeyNativeLL(TKeyNativeEventLL h) {
     Assign(m_onKeyNativeLL, std::move(h), kHookKeyboardLL);
 }
@@ -164,10 +168,17 @@ void TWatch::ShellDispatch(std::intptr_t code, WindowHandle handle) {
 void TWatch::MouseDispatch(std::uintptr_t message) {
     TMouseButton button;
     switch (message) {
-        case kWmLButtonDown: button = TMouseButton::Left; break;
-        case kWmRButtonDown: button = TMouseButton::Right; break;
-        case kWmMButtonDown: button = TMouseButton::Middle; break;
-        default: return;
+        case kWmLButtonDown:
+            button = TMouseButton::Left;
+            break;
+        case kWmRButtonDown:
+            button = TMouseButton::Right;
+            break;
+        case kWmMButtonDown:
+            button = TMouseButton::Middle;
+            break;
+        default:
+            return;
     }
     if (!m_onMouseClick) return;
     // The message carries no position: the click is placed where the pointer is now.

@@ -18,8 +18,8 @@ class TWatch;
 
 enum class TMouseButton { Left, Right, Middle };
 
-using TShellEvent = std::function<void(TWatch& sender, WindowHandle handle,
-                                       const std::wstring& appName)>;
+using TShellEvent =
+    std::function<void(TWatch& sender, WindowHandle handle, const std::wstring& appName)>;
 using TKeyNativeEvent =
     std::function<void(TWatch& sender, std::int32_t wParam, std::int32_t lParam)>;
 using TKeyNativeEventLL = TKeyNativeEvent;

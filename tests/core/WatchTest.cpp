@@ -53,10 +53,9 @@ TEST_F(Watch, LoadsOnceStartsEachKindPerEventAndLetsGoWhenNothingIsWatched) {
     EXPECT_TRUE(watch->Loaded());
     watch->SetOnWindowDestroyed(nullptr);
     EXPECT_FALSE(watch->Loaded());
-    EXPECT_EQ(hooks.calls,
-              (std::vector<std::string>{"Start(0)", "Start(1)", "Start(0)", "Stop(0)",
-                                        "StillWatching", "Stop(1)", "StillWatching", "Stop(0)",
-                                        "StillWatching", "Unload"}));
+    EXPECT_EQ(hooks.calls, (std::vector<std::string>{"Start(0)", "Start(1)", "Start(0)", "Stop(0)",
+                                                     "StillWatching", "Stop(1)", "StillWatching",
+                                                     "Stop(0)", "StillWatching", "Unload"}));
     // Taking away a handler that is not there touches nothing.
     watch->SetOnMouseMove(nullptr);
     EXPECT_EQ(hooks.calls.size(), 10u);
@@ -80,10 +79,10 @@ TEST_F(Watch, AFailedLoadIsToldOnceAndLeavesTheWatchIdle) {
         FakeHookLibrary::File file;
         const wchar_t* text;
     };
-    for (const Case& c : {Case{FakeHookLibrary::File::Missing,
-                               L"Library not found.\r\nApplication is disabled."},
-                          Case{FakeHookLibrary::File::WithoutStopAll,
-                               L"Library is not valid.\r\nApplication is disabled."}}) {
+    for (const Case& c :
+         {Case{FakeHookLibrary::File::Missing, L"Library not found.\r\nApplication is disabled."},
+          Case{FakeHookLibrary::File::WithoutStopAll,
+               L"Library is not valid.\r\nApplication is disabled."}}) {
         desktop.messageBoxes.clear();
         hooks.loads.clear();
         hooks.file = c.file;
@@ -175,8 +174,9 @@ TEST_F(Watch, OnlyButtonDownMessagesRaiseAClickAndOtherMessagesTheirOwnEvents) {
     });
     std::vector<std::pair<std::int32_t, std::int32_t>> keys, lowKeys;
     watch->SetOnKeyNative([&](TWatch&, std::int32_t w, std::int32_t l) { keys.push_back({w, l}); });
-    watch->SetOnKeyNativeLL(
-        [&](TWatch&, std::int32_t w, std::int32_t l) { lowKeys.push_back({w, l}); });
+    watch->SetOnKeyNativeLL([&](TWatch&, std::int32_t w, std::int32_t l) {
+        lowKeys.push_back({w, l});
+    });
     std::vector<WindowHandle> closing;
     watch->SetOnWindowCloseQuery([&](TWatch&, WindowHandle h, const std::wstring& name) {
         EXPECT_EQ(name, L"");

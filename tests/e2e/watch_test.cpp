@@ -3,12 +3,11 @@
 // a Do-not-hide entry spares it; unticked, nothing happens; ticked while running, it works; and
 // without shook.dll beside Nivora.exe the start says so once, never loading one from elsewhere.
 #include <gtest/gtest.h>
+#include <tlhelp32.h>
 
 #include <filesystem>
 
 #include "support/Driver.h"
-
-#include <tlhelp32.h>
 
 using namespace e2e;
 

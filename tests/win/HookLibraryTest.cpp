@@ -57,7 +57,8 @@ TEST(HookLibrary, ExportsItsFiveCallsUndecoratedFromA64BitImage) {
     auto nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(
         base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
     EXPECT_EQ(nt->FileHeader.Machine, IMAGE_FILE_MACHINE_AMD64);
-    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+    const IMAGE_DATA_DIRECTORY& dir =
+        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
     auto exports = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + dir.VirtualAddress);
     auto names = reinterpret_cast<const DWORD*>(base + exports->AddressOfNames);
     std::set<std::string> found;
@@ -114,7 +115,8 @@ TEST_F(PlatformTest, TheHookLibraryReportsAnotherProgramsWindowsWhenTheyBecomeVi
     ASSERT_EQ(hooks.LoadHookLibrary(TestFolder() + L"\\shook.dll", receive), Result::Loaded);
     hooks.StartWatching(0);
 
-    std::wstring cmd = L"\"" + TestFolder() + L"\\nv_windows.exe\" Visible --later 400 Later --later 60000 Never";
+    std::wstring cmd =
+        L"\"" + TestFolder() + L"\\nv_windows.exe\" Visible --later 400 Later --later 60000 Never";
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};

@@ -14,8 +14,7 @@ namespace {
 constexpr wchar_t kReceiverClass[] = L"NivoraWatchReceiver";
 
 LRESULT CALLBACK ReceiverProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* library =
-        reinterpret_cast<Win32HookLibrary*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* library = reinterpret_cast<Win32HookLibrary*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
     if (library && library->Receive(msg, wParam, lParam)) return 0;
     return ::DefWindowProcW(window, msg, wParam, lParam);
 }
