@@ -3,7 +3,9 @@
 // a Do-not-hide entry spares it; unticked, nothing happens; ticked while running, it works; and
 // without shook.dll beside Nivora.exe the start says so once, never loading one from elsewhere.
 #include <gtest/gtest.h>
-#include <tlhelp32.h>
+#include <windows.h>
+
+#include <tlhelp32.h>  // after <windows.h>, which it needs
 
 #include <filesystem>
 
