@@ -24,6 +24,7 @@ LRESULT CALLBACK WndProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
     if (msg == WM_TIMER && w == kShowTimer) {
         KillTimer(h, kShowTimer);
         ShowWindow(h, SW_SHOW);
+        SetPropW(h, L"NvShown", reinterpret_cast<HANDLE>(1));  // for tests to see it was shown
         return 0;
     }
     if (msg == WM_CLOSE) {
