@@ -207,8 +207,9 @@ TEST_F(WatchE2E, WithoutTheLibraryBesideItTheStartSaysSoOnceAndNeverTakesOneFrom
     EXPECT_TRUE(Back(report));
     EXPECT_EQ(FindDialog(nivora.Pid()), nullptr);
     EXPECT_FALSE(HasModule(nivora.Pid(), L"shook.dll"));
+    // Gone for good before the next test starts its own Nivora.exe.
     nivora.Kill();
-    nivora.Wait();
+    nivora.Wait(30000);
     std::error_code ignored;
     fs::remove_all(root, ignored);
 }
