@@ -324,8 +324,9 @@ public:
 
     // RegisterWindowMessageW.
     virtual std::uint32_t RegisterWindowMessageW(const std::wstring& name) = 0;
-    // LoadLibraryW of this full path (a relative path or a bare name is refused as NotFound, so
-    // the search order plays no part), GetProcAddress of StartWatching, StopWatching,
+    // LoadLibraryExW of this full path, its own imports taken from its folder and the system
+    // folder only (a relative path or a bare name is refused as NotFound, so the search order
+    // plays no part), GetProcAddress of StartWatching, StopWatching,
     // StillWatching, StopAll (required: NotValid, with the module freed, when one is missing)
     // and SetReceiver (optional). Once loaded: makes the receiver window, whose messages go to
     // receiver, and hands it to SetReceiver. Does nothing and answers Loaded while loaded.
