@@ -43,6 +43,8 @@ run: win
 
 bench: build
 	@scripts/with-wine.sh /usr/lib/wine/wine64 $(BUILD)/win/bin/hide_bench.exe
+	@scripts/with-wine.sh /usr/lib/wine/wine64 $(BUILD)/win/bin/watch_bench.exe
+	@scripts/with-wine.sh bench/watch_idle.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -327,6 +328,35 @@ public:
     virtual void RestoreTray() = 0;
 };
 
+// shook.dll, the hook library of the window watch, and the hidden window that receives what it
+// posts.
+class IHookLibrary {
+public:
+    virtual ~IHookLibrary() = default;
+
+    enum class LoadResult { Loaded, NotFound, NotValid };
+    // Called for every message of the receiver window; false sends it on to DefWindowProcW.
+    using Receiver =
+        std::function<bool(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam)>;
+
+    // RegisterWindowMessageW.
+    virtual std::uint32_t RegisterWindowMessageW(const std::wstring& name) = 0;
+    // LoadLibraryExW of this full path, its own imports taken from its folder and the system
+    // folder only (a relative path or a bare name is refused as NotFound, so the search order
+    // plays no part), GetProcAddress of StartWatching, StopWatching,
+    // StillWatching, StopAll (required: NotValid, with the module freed, when one is missing)
+    // and SetReceiver (optional). Once loaded: makes the receiver window, whose messages go to
+    // receiver, and hands it to SetReceiver. Does nothing and answers Loaded while loaded.
+    virtual LoadResult LoadHookLibrary(const std::wstring& path, Receiver receiver) = 0;
+    // Destroys the receiver window and frees the library; nothing when not loaded.
+    virtual void UnloadHookLibrary() = 0;
+    // The exports (stdcall); nothing is called while unloaded. StillWatching is false then.
+    virtual void StartWatching(std::uint8_t kind) = 0;
+    virtual void StopWatching(std::uint8_t kind) = 0;
+    virtual bool StillWatching() = 0;
+    virtual void StopAll() = 0;
+};
+
 // Everything the program is given of the operating system.
 struct Platform {
     IWindowManager& windows;
@@ -340,6 +370,7 @@ struct Platform {
     IWallpaper& wallpaper;
     IAudio& audio;
     ITrayLibrary& tray;
+    IHookLibrary& hooks;
 };
 
 }  // namespace nv

@@ -1,5 +1,7 @@
 // The General sub-page of Extra Settings: autostart, the hide options, the password and the
 // default hotkeys.
+#include "conceal/HideCycle.h"
+#include "conceal/Watch.h"
 #include "ui/Layout.h"
 #include "ui/MainForm.h"
 
@@ -58,6 +60,25 @@ void TMainForm::BuildGeneralPage() {
     cbAutoStart.OnClick = [this] { SetAutoStart(cbAutoStart.Checked()); };
     cbAppPassword.OnClick = [this] { cbAppPasswordClick(); };
     btnSetAppPassword.OnClick = [this] { btnSetAppPasswordClick(); };
+    cbHideNewlyCreatedWindows.OnClick = [this] { cbHideNewlyCreatedWindowsClick(); };
+}
+
+// Ticked by the user or by the settings at start-up: the watch is attached, which loads its
+// library; unticked, it is detached, which lets the library go.
+void TMainForm::cbHideNewlyCreatedWindowsClick() {
+    if (cbHideNewlyCreatedWindows.Checked())
+        Watch->SetOnWindowCreated([this](TWatch& sender, WindowHandle handle,
+                                         const std::wstring& appName) {
+            WatchWindowCreated(sender, handle, appName);
+        });
+    else
+        Watch->SetOnWindowCreated(nullptr);
+}
+
+void TMainForm::WatchWindowCreated(TWatch&, WindowHandle handle, const std::wstring&) {
+    // The handle may name a window that is gone by now, or a new one that took its number: the
+    // visible-window filter and the Do-not-hide list decide on what it names now.
+    if (cbHideNewlyCreatedWindows.Checked() && IsHiddenMode()) hideCycle->HideNewWindow(handle);
 }
 
 void TMainForm::btnGeneralClick() {

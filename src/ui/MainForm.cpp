@@ -2,6 +2,7 @@
 
 #include "conceal/HideCycle.h"
 #include "conceal/ShellPartsStep.h"
+#include "conceal/Watch.h"
 #include "conceal/WallpaperStep.h"
 #include "display/ConfirmationForm.h"
 #include "display/DisplayModeStep.h"
@@ -35,6 +36,12 @@ TMainForm::TMainForm(Platform& platform, TApplication& app, TGlobals& globals)
     hideCycle->Plug(TStepKind::Volume, std::make_unique<TVolumeStep>(volume));
     hideCycle->Plug(TStepKind::ShellParts, std::make_unique<TShellPartsStep>(
                                                platform, *cycleContext, globals.programFolder));
+    // The program has no application window apart from this one, whose events the watch
+    // reports like any other's (shook.dll leaves out this program's windows anyway).
+    // Without a known folder there is no path, and no library, rather than one found elsewhere.
+    Watch = std::make_unique<TWatch>(
+        platform, app,
+        globals.programFolder.empty() ? std::wstring() : globals.programFolder + L"\\shook.dll");
     BuildLayout();
     WireEvents();
 }

@@ -27,6 +27,7 @@ class THideCycle;
 class ICycleContext;
 class TConfirmationForm;
 class TFormKeyboardLayour;
+class TWatch;
 
 class TMainForm : public TForm {
 public:
@@ -171,6 +172,9 @@ public:
     std::unique_ptr<TConfirmationForm> ConfirmationForm;
     // The hotkey layout window, created once at start-up and shown by "Show Hotkeys Layout".
     std::unique_ptr<TFormKeyboardLayour> FormKeyboardLayour;
+    // The window watch: attached while "Hide newly created windows while in HIDE mode" is
+    // ticked, so its library is loaded only then.
+    std::unique_ptr<TWatch> Watch;
     // The window inventory; the main window itself is never listed.
     std::unique_ptr<TWindowInventory> inventory =
         std::make_unique<TWindowInventory>(platform, [this] { return Handle(); });
@@ -217,6 +221,9 @@ public:
     void MouseTimerTimer();
     void btnSetAppPasswordClick();
     void cbAppPasswordClick();
+    void cbHideNewlyCreatedWindowsClick();
+    // A window of another program became visible: hidden when it did so in hidden mode.
+    void WatchWindowCreated(TWatch& sender, WindowHandle handle, const std::wstring& appName);
     // Shows the window on the Extra Settings page, Shortcuts sub-page (hotkey failures).
     void ShowShortcutsPage();
 

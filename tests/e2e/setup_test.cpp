@@ -173,7 +173,7 @@ TEST_F(Setup, SilentInstallThenUninstallWhileNivoraHidesWindows) {
 
     ASSERT_EQ(RunToEnd(SetupExe(), L"/S"), 0);
     for (const wchar_t* name :
-         {L"Nivora.exe", L"nvatray.dll", L"Help.chm", L"LICENSE.txt", L"Uninstall.exe"})
+         {L"Nivora.exe", L"nvatray.dll", L"shook.dll", L"Help.chm", L"LICENSE.txt", L"Uninstall.exe"})
         EXPECT_TRUE(FileExists(InstallDir() + L"\\" + name)) << name;
     EXPECT_TRUE(FileExists(Shortcut()));
     // The entry that Windows lists, for the version in the program's version resource, which
@@ -301,7 +301,7 @@ TEST_F(Setup, ThePortableCopyRunsFromItsFolderAndEndsOnRequest) {
     if (!GetEnvironmentVariableW(L"NV_PORTABLE_DIR", folder, MAX_PATH))
         GTEST_SKIP() << "NV_PORTABLE_DIR names no unpacked portable zip";
     for (const wchar_t* name :
-         {L"Nivora.exe", L"nvatray.dll", L"Help.chm", L"LICENSE.txt", L"ReadMe.txt"})
+         {L"Nivora.exe", L"nvatray.dll", L"shook.dll", L"Help.chm", L"LICENSE.txt", L"ReadMe.txt"})
         EXPECT_TRUE(FileExists(std::wstring(folder) + L"\\" + name)) << name;
     const std::vector<std::wstring> files = FilesIn(folder);
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "support/FakeHookLibrary.h"
 #include "support/FakeMedia.h"
 #include "widgets/Controls.h"
 
@@ -72,10 +73,11 @@ public:
 
     Platform AsPlatform() {
         return Platform{*this, *this, *this, *this, *this, *this,
-                        *this, *this, wallpaper, audio, *this};
+                        *this, *this, wallpaper, audio, *this, hooks};
     }
     FakeWallpaper wallpaper;
     FakeAudio audio;
+    FakeHookLibrary hooks;
 
     // --- Set-up -----------------------------------------------------------------------------
     // A top-level window on top of the Z order.

@@ -176,12 +176,41 @@ class Win32TrayLibrary final : public ITrayLibrary {
     void(__stdcall* m_restoreTray)() = nullptr;
 };
 
+// shook.dll and the message-only window that receives what it posts.
+class Win32HookLibrary final : public IHookLibrary {
+  public:
+    ~Win32HookLibrary() override;
+    std::uint32_t RegisterWindowMessageW(const std::wstring& name) override;
+    LoadResult LoadHookLibrary(const std::wstring& path, Receiver receiver) override;
+    void UnloadHookLibrary() override;
+    void StartWatching(std::uint8_t kind) override;
+    void StopWatching(std::uint8_t kind) override;
+    bool StillWatching() override;
+    void StopAll() override;
+
+    // The receiver window's procedure hands its messages here.
+    bool Receive(std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam);
+
+  private:
+    struct ModuleFreer {
+        void operator()(void* module) const;
+    };
+    std::unique_ptr<void, ModuleFreer> m_module;
+    void* m_receiverWindow = nullptr;
+    Receiver m_receiver;
+    std::int32_t(__stdcall* m_startWatching)(std::uint32_t) = nullptr;
+    std::int32_t(__stdcall* m_stopWatching)(std::uint32_t) = nullptr;
+    std::uint32_t(__stdcall* m_stillWatching)() = nullptr;
+    std::int32_t(__stdcall* m_stopAll)() = nullptr;
+};
+
 // The whole real platform; it must outlive every Platform handed out by AsPlatform().
 class Win32Platform {
   public:
     Platform AsPlatform() {
         return Platform{m_windows, m_kernel, m_shell,   m_registry, m_profile, m_wmi,
-                        m_crypto,  m_display, m_wallpaper, m_audio,  m_tray};
+                        m_crypto,  m_display, m_wallpaper, m_audio,  m_tray,
+                        m_hooks};
     }
 
   private:
@@ -196,6 +225,7 @@ class Win32Platform {
     Win32Wallpaper m_wallpaper;
     Win32Audio m_audio;
     Win32TrayLibrary m_tray;
+    Win32HookLibrary m_hooks;
 };
 
 }  // namespace nv

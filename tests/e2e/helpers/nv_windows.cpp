@@ -3,7 +3,9 @@
 // messages a moment after it appears; "--busy TITLE" opens one on a thread of its own that
 // stops answering for as many milliseconds as a posted WM_APP's wParam says; "--exstyle HEX"
 // sets the extended style of the windows that follow, "--class NAME" their class; "--min"
-// opens the next window minimised; "--hotkey" takes Ctrl+` for itself, as another program might.
+// opens the next window minimised; "--later MS TITLE" opens a window invisible and shows it MS
+// milliseconds later, as programs usually show theirs; "--hotkey" takes Ctrl+` for itself, as
+// another program might.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -12,9 +14,17 @@
 #include <vector>
 
 namespace {
+constexpr UINT_PTR kShowTimer = 77;
+
 LRESULT CALLBACK WndProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
     if (msg == WM_APP) {
         Sleep(static_cast<DWORD>(w));  // busy, not hung: it answers again afterwards
+        return 0;
+    }
+    if (msg == WM_TIMER && w == kShowTimer) {
+        KillTimer(h, kShowTimer);
+        ShowWindow(h, SW_SHOW);
+        SetPropW(h, L"NvShown", reinterpret_cast<HANDLE>(1));  // for tests to see it was shown
         return 0;
     }
     if (msg == WM_CLOSE) {
@@ -28,10 +38,12 @@ struct Look {
     DWORD exStyle = WS_EX_WINDOWEDGE;
     std::wstring className = L"NvTestWindow";
     bool minimized = false;
+    bool visible = true;
 };
 
 HWND Open(const std::wstring& title, const Look& look, int index) {
-    DWORD style = WS_OVERLAPPEDWINDOW | WS_VISIBLE | (look.minimized ? WS_MINIMIZE : 0);
+    DWORD style = WS_OVERLAPPEDWINDOW | (look.visible ? WS_VISIBLE : 0) |
+                  (look.minimized ? WS_MINIMIZE : 0);
     return CreateWindowExW(look.exStyle, look.className.c_str(), title.c_str(), style,
                            40 + 30 * index, 40 + 30 * index, 320, 200, nullptr, nullptr,
                            GetModuleHandleW(nullptr), nullptr);
@@ -73,6 +85,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         } else if (arg == L"--min") {
             look.minimized = true;
             continue;
+        } else if (arg == L"--later" && i + 2 < argc) {
+            UINT delay = wcstoul(argv[++i], nullptr, 10);
+            Look hidden = look;
+            hidden.visible = false;
+            HWND h = Open(argv[++i], hidden, index++);
+            SetTimer(h, kShowTimer, delay, nullptr);
         } else if (arg == L"--busy" && i + 1 < argc) {
             std::wstring title = argv[++i];
             int at = index++;

@@ -1,0 +1,43 @@
+// The hook library as the tests want it: present, missing or without an export; it logs every
+// call, counts the starts of each kind, and hands the tests' messages to the receiver window as
+// the message loop would.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace nv::test {
+
+class FakeHookLibrary final : public IHookLibrary {
+  public:
+    enum class File { Present, Missing, WithoutStopAll };
+
+    std::uint32_t RegisterWindowMessageW(const std::wstring& name) override;
+    LoadResult LoadHookLibrary(const std::wstring& path, Receiver receiver) override;
+    void UnloadHookLibrary() override;
+    void StartWatching(std::uint8_t kind) override;
+    void StopWatching(std::uint8_t kind) override;
+    bool StillWatching() override;
+    void StopAll() override;
+
+    // Posts one of the library's messages, by name, to the receiver window; false when there is
+    // none (nothing loaded).
+    bool Post(const std::wstring& name, std::uintptr_t wParam, std::intptr_t lParam);
+    bool Loaded() const { return static_cast<bool>(m_receiver); }
+
+    File file = File::Present;
+    std::vector<std::wstring> loads;  // the paths asked for
+    // "Start(0)", "Stop(0)", "StillWatching", "StopAll", "Unload", in order.
+    std::vector<std::string> calls;
+
+  private:
+    std::map<std::wstring, std::uint32_t> m_messages;
+    std::map<std::uint8_t, int> m_watching;  // starts not yet stopped, by kind
+    Receiver m_receiver;
+};
+
+}  // namespace nv::test
