@@ -32,6 +32,8 @@ TMainForm::TMainForm(Platform& platform, TApplication& app, TGlobals& globals)
     hideCycle->Plug(TStepKind::Volume, std::make_unique<TVolumeStep>(volume));
     hideCycle->Plug(TStepKind::ShellParts, std::make_unique<TShellPartsStep>(
                                                platform, *cycleContext, globals.programFolder));
+    hideCycle->KeepRecord(std::make_unique<TRecoveryFile>(platform.kernel, globals.recoveryFile,
+                                                          globals.damagedRecoveryFile));
     BuildLayout();
     WireEvents();
 }
