@@ -136,8 +136,9 @@ std::string TRecoveryRecord::Serialize() const {
         }
         out += "\r\n";
     }
+    const std::uint32_t sum = Fnv1a(out);
     out += kCheckTag;
-    AppendHex(out, Fnv1a(out), 8);
+    AppendHex(out, sum, 8);
     out += "\r\n";
     return out;
 }
