@@ -40,6 +40,9 @@ void OnAbort(int) { RunLastChance(); }
 
 void InstallCrashGuard(std::function<void()> lastChance) {
     g_lastChance = std::move(lastChance);
+    static bool installed = false;  // once: a second install would chain the guard to itself
+    if (installed) return;
+    installed = true;
     g_previousFilter = ::SetUnhandledExceptionFilter(UnhandledFilter);
     g_previousTerminate = std::set_terminate(OnTerminate);
     std::signal(SIGABRT, OnAbort);

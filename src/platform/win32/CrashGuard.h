@@ -8,6 +8,7 @@
 
 namespace nv::win32 {
 
+// Installs the guard once per process; a later call only replaces the action.
 void InstallCrashGuard(std::function<void()> lastChance);
 
 }  // namespace nv::win32
