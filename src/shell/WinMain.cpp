@@ -13,5 +13,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     nv::TProgram program(platform, backend);
     // A fault of the program's own still gives back what it hid.
     nv::win32::InstallCrashGuard([&program] { program.RestoreAfterCrash(); });
-    return program.Run();
+    int result = program.Run();
+    nv::win32::InstallCrashGuard(nullptr);  // everything is back; the program is ending
+    return result;
 }
