@@ -32,7 +32,9 @@ class Recovery : public ::testing::Test {
         theirs = windows.back();
         windows.pop_back();
         // Hidden by someone else before Nivora hides anything: not Nivora's to show.
+        // It takes effect when its own thread gets to it: Nivora must not find it on screen.
         ShowWindow(theirs, SW_HIDE);
+        ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(theirs); }));
     }
     void TearDown() override {
         nivora.Kill();
