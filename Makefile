@@ -6,7 +6,7 @@ JOBS ?= $(shell nproc)
 # The ready-made Wine prefix that scripts/with-wine.sh copies for each run.
 export NV_WINE_CACHE := $(abspath $(BUILD))/wine
 
-.PHONY: all build deps host win dist test run bench clean
+.PHONY: all build deps host win dist test run bench fuzz clean
 
 all: build
 
@@ -40,6 +40,12 @@ test: deps
 
 run: win
 	@scripts/run.sh $(BUILD)
+
+# The fuzzers for longer than `make test` gives them (NV_FUZZ_SECONDS each, 60 by default), from
+# a fresh seed (NV_FUZZ_SEED to repeat one). Findings land in $(BUILD)/host/fuzz-findings/.
+fuzz: host
+	@cd $(BUILD)/host && NV_FUZZ_SECONDS=$${NV_FUZZ_SECONDS:-60} \
+	    NV_FUZZ_SEED=$${NV_FUZZ_SEED:-$$(date +%s)} ./core_tests --gtest_filter='Fuzz.*'
 
 bench: build
 	@scripts/with-wine.sh /usr/lib/wine/wine64 $(BUILD)/win/bin/hide_bench.exe

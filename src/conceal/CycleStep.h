@@ -6,6 +6,8 @@
 
 namespace nv {
 
+class TRecoveryRecord;
+
 class ICycleStep {
   public:
     virtual ~ICycleStep() = default;
@@ -14,6 +16,15 @@ class ICycleStep {
     // At shut-down in hidden mode: the same as Restore unless the step must spare something of
     // the ending program.
     virtual void RestoreAtShutdown() { Restore(); }
+
+    // The recovery record: the lines of what a restore would still put back now (none when
+    // the step owes nothing), so that a session that ends without its restore loses nothing.
+    virtual void SaveTo(TRecoveryRecord& record) const {}
+    // At start, when a previous session ended while hidden: puts back what the record's lines
+    // of this step list, where it is still the program's to put back (a window that has gone
+    // to another process, a wallpaper the user has set since, stay as they are). False when a
+    // line of its own could not be understood; the others are put back all the same.
+    virtual bool RecoverFrom(const TRecoveryRecord& record) { return true; }
 };
 
 // Every kind of step, one step of each at most.

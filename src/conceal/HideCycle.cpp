@@ -1,6 +1,7 @@
 #include "conceal/HideCycle.h"
 
 #include <exception>
+#include <stdexcept>
 
 namespace nv {
 
@@ -9,6 +10,7 @@ THideCycle::THideCycle(Platform& platform, ICycleContext& context) : m_context(c
     auto activeWindow = std::make_unique<TActiveWindowStep>(platform, context);
     m_windows = windows.get();
     m_activeWindow = activeWindow.get();
+    windows->SetCheckpoint([this] { WriteRecord(); });
     Plug(TStepKind::BringToTop, std::make_unique<TBringToTopStep>(platform, context, *windows));
     Plug(TStepKind::Windows, std::move(windows));
     Plug(TStepKind::ActiveWindow, std::move(activeWindow));
@@ -22,8 +24,12 @@ std::unique_ptr<ICycleStep> THideCycle::Plug(TStepKind kind, std::unique_ptr<ICy
 // A step that fails does not stop the ones after it: a hide that ended at the volume would
 // leave every window on screen with the wallpaper already gone, and a restore that ended there
 // would leave them hidden. The first error is raised once every step has run.
+// A hide brings the record up to date after each step, so it always covers what has been
+// changed; a restore once at its end: a record that still lists what was already put back does
+// no harm, since recovering it checks that each thing is still as the hide left it.
 template <std::size_t N>
 void THideCycle::Run(const TStepKind (&order)[N], void (ICycleStep::*action)()) {
+    const bool hiding = action == &ICycleStep::Hide;
     std::exception_ptr firstError;
     for (TStepKind kind : order) {
         ICycleStep* step = m_steps[static_cast<std::size_t>(kind)].get();
@@ -33,7 +39,9 @@ void THideCycle::Run(const TStepKind (&order)[N], void (ICycleStep::*action)()) 
         } catch (...) {
             if (!firstError) firstError = std::current_exception();
         }
+        if (hiding) WriteRecord();
     }
+    if (!hiding) WriteRecord();
     if (firstError) std::rethrow_exception(firstError);
 }
 
@@ -42,6 +50,7 @@ void THideCycle::btnHideAllClick() {
     if (IsHiddenMode()) {
         Run(kRestoreOrder, &ICycleStep::Restore);
         m_context.RefreshAvailableWindows();  // not reached after a failed step: it is reported
+        TellRecordFailure();
     } else {
         Run(kHideOrder, &ICycleStep::Hide);
     }
@@ -49,6 +58,72 @@ void THideCycle::btnHideAllClick() {
 
 void THideCycle::RestoreEverything() {
     if (IsHiddenMode()) Run(kShutdownOrder, &ICycleStep::RestoreAtShutdown);
+}
+
+bool THideCycle::RetryExtendedStyles() {
+    bool owed = m_windows->RetryExtendedStyles();
+    if (!owed) WriteRecord();
+    return owed;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The recovery record
+
+void THideCycle::KeepRecord(std::unique_ptr<TRecoveryFile> file) { m_record = std::move(file); }
+
+TRecoveryRecord THideCycle::CurrentRecord() const {
+    TRecoveryRecord record;
+    for (const auto& step : m_steps)
+        if (step) step->SaveTo(record);
+    return record;
+}
+
+// Asking every step costs little next to one file write, and the file is written only when
+// what it says changes: a step that changed nothing costs no write.
+void THideCycle::WriteRecord() {
+    if (m_record) m_record->Write(CurrentRecord());
+}
+
+void THideCycle::TellRecordFailure() {
+    if (!m_record || IsHiddenMode()) return;
+    std::string failure = m_record->TakeFailure();
+    if (!failure.empty())
+        throw std::runtime_error("Nivora could not keep its record of what was hidden, so a "
+                                 "session that ends unexpectedly cannot be put right at the "
+                                 "next start: " + failure);
+}
+
+THideCycle::TRecovery THideCycle::RecoverPreviousSession() {
+    if (!m_record) return TRecovery::Nothing;
+    TRecoveryRecord record;
+    switch (m_record->Read(record)) {
+        case TRecoveryFile::TState::None:
+            return TRecovery::Nothing;
+        case TRecoveryFile::TState::Damaged:
+            m_record->SetAside();
+            return TRecovery::Damaged;
+        case TRecoveryFile::TState::Found:
+            break;
+    }
+    // Every step gets its turn, whatever an earlier one met.
+    bool understood = true;
+    for (TStepKind kind : kRestoreOrder) {
+        ICycleStep* step = m_steps[static_cast<std::size_t>(kind)].get();
+        if (!step) continue;
+        try {
+            understood = step->RecoverFrom(record) && understood;
+        } catch (...) {
+            understood = false;
+        }
+    }
+    if (!understood) {
+        m_record->SetAside();
+        return TRecovery::Damaged;
+    }
+    m_record->Remove();
+    // Styles still owed to windows that were busy stay in the record until they are written.
+    WriteRecord();
+    return TRecovery::Recovered;
 }
 
 }  // namespace nv

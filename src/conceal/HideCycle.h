@@ -9,6 +9,7 @@
 #include "conceal/CycleContext.h"
 #include "conceal/CycleStep.h"
 #include "conceal/ForegroundSteps.h"
+#include "conceal/RecoveryFile.h"
 #include "conceal/WindowsStep.h"
 
 namespace nv {
@@ -41,7 +42,18 @@ class THideCycle {
     void RestoreEverything();
     // Extended styles owed to windows that were busy when they were shown again; true while
     // some are still owed.
-    bool RetryExtendedStyles() { return m_windows->RetryExtendedStyles(); }
+    bool RetryExtendedStyles();
+
+    // Keeps the recovery record in this file from now on: written before a hide changes
+    // anything and after each step that changed something, removed once all is back.
+    void KeepRecord(std::unique_ptr<TRecoveryFile> file);
+    enum class TRecovery { Nothing, Recovered, Damaged };
+    // At start: when a previous session left a record, puts back what it lists, step by step
+    // in the restore order, and removes it. A record that cannot be read is set aside.
+    TRecovery RecoverPreviousSession();
+    const TRecoveryFile* RecordFile() const { return m_record.get(); }
+    // What a restore would still put back now, as the record lists it.
+    TRecoveryRecord CurrentRecord() const;
 
     // Puts a step in place of the one of its kind (none for the kinds whose subsystem is not
     // there); returns the one it replaces.
@@ -54,12 +66,17 @@ class THideCycle {
   private:
     template <std::size_t N>
     void Run(const TStepKind (&order)[N], void (ICycleStep::*action)());
+    // Brings the record up to date with what the steps owe.
+    void WriteRecord();
+    // A record that could not be written is told once, when nothing is hidden any more.
+    void TellRecordFailure();
 
     ICycleContext& m_context;
     std::array<std::unique_ptr<ICycleStep>, static_cast<std::size_t>(TStepKind::Count)> m_steps;
     // The cycle's own steps, owned in m_steps (a test may wrap them there).
     TWindowsStep* m_windows;
     TActiveWindowStep* m_activeWindow;
+    std::unique_ptr<TRecoveryFile> m_record;
 };
 
 }  // namespace nv

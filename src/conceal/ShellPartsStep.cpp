@@ -1,5 +1,6 @@
 #include "conceal/ShellPartsStep.h"
 
+#include "conceal/RecoveryRecord.h"
 #include "conceal/WindowSteps.h"
 
 namespace nv {
@@ -64,6 +65,7 @@ void TShellPartsStep::Hide() {
     if (taskbar != 0 && m_context.Option(TCycleOption::HideTaskbar)) Conceal(taskbar, m_taskbar);
     if (m_trayBound && m_context.Option(TCycleOption::HideTray)) {
         m_trayHidden = true;
+        m_trayToolbars = ShowingTrayToolbars();
         m_platform.tray.HideTray(1, kTrayAccessCode);
     }
 }
@@ -75,6 +77,7 @@ void TShellPartsStep::Restore() {
                m_desktopIcons);
     if (m_taskbar) Reveal(FindTaskbar(), m_taskbar);
     if (m_trayHidden) m_platform.tray.RestoreTray();
+    m_trayToolbars.clear();
 }
 
 void TShellPartsStep::Conceal(WindowHandle window, std::optional<THiddenPart>& part) {
@@ -93,6 +96,84 @@ void TShellPartsStep::Reveal(WindowHandle window, std::optional<THiddenPart>& pa
         RevealWindow(m_platform.windows, window, exStyle);
     }
     part.reset();
+}
+
+// The toolbars of icons under the taskbar's "TrayNotifyWnd": straight under it and under each
+// of its "SysPager" windows, as the tray library finds them.
+std::vector<WindowHandle> TShellPartsStep::ShowingTrayToolbars() {
+    IWindowManager& windows = m_platform.windows;
+    std::vector<WindowHandle> toolbars;
+    WindowHandle taskbar = FindTaskbar();
+    WindowHandle notify =
+        taskbar ? windows.FindWindowExW(taskbar, 0, L"TrayNotifyWnd", std::nullopt) : 0;
+    if (notify == 0) return toolbars;
+    auto addShowing = [&](WindowHandle parent) {
+        for (WindowHandle bar = windows.FindWindowExW(parent, 0, L"ToolbarWindow32", std::nullopt);
+             bar != 0; bar = windows.FindWindowExW(parent, bar, L"ToolbarWindow32", std::nullopt)) {
+            WindowStyles styles;
+            if (windows.GetWindowStyles(bar, styles) && (styles.style & kWsVisible))
+                toolbars.push_back(bar);
+        }
+    };
+    addShowing(notify);
+    for (WindowHandle pager = windows.FindWindowExW(notify, 0, L"SysPager", std::nullopt);
+         pager != 0; pager = windows.FindWindowExW(notify, pager, L"SysPager", std::nullopt))
+        addShowing(pager);
+    return toolbars;
+}
+
+namespace {
+constexpr char kDesktopIconsTag[] = "desktopicons";  // handle, extended style
+constexpr char kTaskbarTag[] = "taskbar";            // handle, extended style
+constexpr char kTrayToolbarTag[] = "traytoolbar";    // handle
+
+// A shell part's line: its handle and extended style.
+std::optional<std::pair<WindowHandle, std::uint32_t>> PartOf(const TRecordLine& line) {
+    auto window = line.Number(0), exStyle = line.Number(1);
+    if (line.fields.size() != 2 || !window || !exStyle || *exStyle > UINT32_MAX)
+        return std::nullopt;
+    return std::make_pair(static_cast<WindowHandle>(*window), static_cast<std::uint32_t>(*exStyle));
+}
+}  // namespace
+
+void TShellPartsStep::SaveTo(TRecoveryRecord& record) const {
+    if (m_desktopIcons) record.Add(kDesktopIconsTag, {m_desktopIcons->window, m_desktopIcons->exStyle});
+    if (m_taskbar) record.Add(kTaskbarTag, {m_taskbar->window, m_taskbar->exStyle});
+    for (WindowHandle bar : m_trayToolbars) record.Add(kTrayToolbarTag, {bar});
+}
+
+bool TShellPartsStep::RecoverFrom(const TRecoveryRecord& record) {
+    bool understood = true;
+    auto recover = [&](const char* tag, std::optional<THiddenPart>& part, auto find) {
+        for (const TRecordLine* line : record.Lines(tag)) {
+            auto saved = PartOf(*line);
+            if (!saved) {
+                understood = false;
+                continue;
+            }
+            part = THiddenPart{saved->first, saved->second};
+            Reveal(find(), part);
+        }
+    };
+    recover(kDesktopIconsTag, m_desktopIcons, [&] {
+        return FindDesktopListView(m_platform.windows, m_platform.kernel.GetVersionExW());
+    });
+    recover(kTaskbarTag, m_taskbar, [&] { return FindTaskbar(); });
+    IWindowManager& windows = m_platform.windows;
+    for (const TRecordLine* line : record.Lines(kTrayToolbarTag)) {
+        auto bar = line->Number(0);
+        if (line->fields.size() != 1 || !bar) {
+            understood = false;
+            continue;
+        }
+        // Only a toolbar that is still there and hidden by its own style (the taskbar around
+        // it may be hidden too): a restarted Explorer shows its own.
+        WindowStyles styles;
+        if (windows.GetClassNameW(*bar, 64) == L"ToolbarWindow32" &&
+            windows.GetWindowStyles(*bar, styles) && !(styles.style & kWsVisible))
+            windows.ShowWindowAsync(*bar, ShowCmd::ShowNA);
+    }
+    return understood;
 }
 
 }  // namespace nv

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "conceal/CycleContext.h"
 #include "conceal/CycleStep.h"
@@ -34,6 +35,13 @@ class TShellPartsStep final : public ICycleStep {
 
     bool TrayLibraryBound() const { return m_trayBound; }
 
+    // The desktop icons and the taskbar this hide concealed, and the tray's icon toolbars that
+    // were showing when the library was asked to hide them.
+    void SaveTo(TRecoveryRecord& record) const override;
+    // Shows the shell parts again as the restore does, and the recorded tray toolbars that are
+    // still there and hidden: the library of the ended session took its knowledge with it.
+    bool RecoverFrom(const TRecoveryRecord& record) override;
+
   private:
     // A shell window this step hid, with the extended style it had.
     struct THiddenPart {
@@ -43,6 +51,8 @@ class TShellPartsStep final : public ICycleStep {
     void Conceal(WindowHandle window, std::optional<THiddenPart>& part);
     void Reveal(WindowHandle window, std::optional<THiddenPart>& part);
     WindowHandle FindTaskbar();
+    // The notification area's icon toolbars that are showing now.
+    std::vector<WindowHandle> ShowingTrayToolbars();
 
     Platform& m_platform;
     ICycleContext& m_context;
@@ -52,6 +62,8 @@ class TShellPartsStep final : public ICycleStep {
     // Set at the first tray hide and kept: every later restore asks the library to put back
     // what it hid (it puts back nothing when it hid nothing).
     bool m_trayHidden = false;
+    // The toolbars that showed when the library last hid the tray, until the next restore.
+    std::vector<WindowHandle> m_trayToolbars;
 };
 
 }  // namespace nv

@@ -1,5 +1,7 @@
 #include "conceal/WallpaperStep.h"
 
+#include "conceal/RecoveryRecord.h"
+
 namespace nv {
 
 TWallpaperStep::TWallpaperStep(Platform& platform, ICycleContext& context)
@@ -10,8 +12,7 @@ void TWallpaperStep::Hide() {
     IWallpaper& wallpaper = m_platform.wallpaper;
     const bool activeDesktop = wallpaper.ActiveDesktopEnabled();
     // A wallpaper we could not read is left where it is: removing it would lose it.
-    std::optional<std::wstring> current =
-        activeDesktop ? wallpaper.GetActiveDesktopWallpaper() : ReadRegistryWallpaper();
+    std::optional<std::wstring> current = CurrentWallpaper(activeDesktop);
     if (!current) return;
     m_saved = std::move(current);
     if (activeDesktop) {
@@ -21,6 +22,11 @@ void TWallpaperStep::Hide() {
                                         L"", true);
         wallpaper.SetDeskWallpaper(L"");
     }
+}
+
+std::optional<std::wstring> TWallpaperStep::CurrentWallpaper(bool activeDesktop) {
+    return activeDesktop ? m_platform.wallpaper.GetActiveDesktopWallpaper()
+                         : ReadRegistryWallpaper();
 }
 
 std::optional<std::wstring> TWallpaperStep::ReadRegistryWallpaper() {
@@ -52,6 +58,31 @@ void TWallpaperStep::Restore() {
                                  true);
     }
     m_saved.reset();
+}
+
+namespace {
+constexpr char kWallpaperTag[] = "wallpaper";  // the path removed, as a text
+}  // namespace
+
+void TWallpaperStep::SaveTo(TRecoveryRecord& record) const {
+    if (m_saved) record.Add(kWallpaperTag, {*m_saved});
+}
+
+bool TWallpaperStep::RecoverFrom(const TRecoveryRecord& record) {
+    bool understood = true;
+    for (const TRecordLine* line : record.Lines(kWallpaperTag)) {
+        auto path = line->Text(0);
+        if (line->fields.size() != 1 || !path) {
+            understood = false;
+            continue;
+        }
+        std::optional<std::wstring> current =
+            CurrentWallpaper(m_platform.wallpaper.ActiveDesktopEnabled());
+        if (!current || !current->empty() || path->empty()) continue;
+        m_saved = std::move(*path);
+        Restore();
+    }
+    return understood;
 }
 
 }  // namespace nv

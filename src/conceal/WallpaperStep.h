@@ -23,11 +23,19 @@ class TWallpaperStep final : public ICycleStep {
     // says by now: the saved path is the only record of the user's wallpaper while it is off.
     void Restore() override;
 
+    // The wallpaper this hide removed, until it is back.
+    void SaveTo(TRecoveryRecord& record) const override;
+    // Writes the recorded wallpaper back while the desktop still has none: one the user has
+    // set since is theirs.
+    bool RecoverFrom(const TRecoveryRecord& record) override;
+
     // The wallpaper the last hide removed; none when it removed nothing.
     const std::optional<std::wstring>& Saved() const { return m_saved; }
 
   private:
     std::optional<std::wstring> ReadRegistryWallpaper();
+    // The wallpaper now, by the way the system uses; nullopt when it cannot be read.
+    std::optional<std::wstring> CurrentWallpaper(bool activeDesktop);
 
     Platform& m_platform;
     ICycleContext& m_context;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include "conceal/RecoveryRecord.h"
 #include "conceal/WindowSteps.h"
 #include "inventory/WindowInventory.h"
 
@@ -36,9 +37,34 @@ void TWindowsStep::Hide() {
     WindowHandle player = windows.FindWindowW(L"WMPlayerApp", L"");
     if (player != 0) windows.ShowWindowAsync(player, ShowCmd::ShowMinimized);
 
+    // The windows to conceal are decided, and recorded, before the first one goes: a session
+    // that ends half way through leaves none of them for good.
     std::vector<TSpareRule> rules = ReadSpareRules();
     const std::size_t count = list.size();
-    for (std::size_t i = 0; i < count; ++i) HideUnlessSpared(*list[i], rules);
+    std::vector<char> conceal(count);
+    std::map<ProcessId, std::uint64_t> times;
+    m_concealed.clear();
+    for (std::size_t i = 0; i < count; ++i) {
+        conceal[i] = !IsOwnWindow(list[i]->handle) && !Spared(*list[i], rules);
+        if (conceal[i]) NoteConcealed(*list[i], times);
+    }
+    if (m_checkpoint) m_checkpoint();
+    for (std::size_t i = 0; i < count; ++i) HideEntry(*list[i], conceal[i]);
+}
+
+void TWindowsStep::NoteConcealed(const TWinInfo& entry,
+                                 std::map<ProcessId, std::uint64_t>& times) {
+    TConcealed& concealed = m_concealed[entry.handle];
+    concealed.owner.pid = m_platform.windows.GetWindowThreadProcessId(entry.handle);
+    auto time = times.find(concealed.owner.pid);
+    if (time == times.end())
+        time = times
+                   .emplace(concealed.owner.pid,
+                            m_platform.kernel.GetProcessCreationTime(concealed.owner.pid)
+                                .value_or(0))
+                   .first;
+    concealed.owner.created = time->second;
+    concealed.exStyle = entry.savedExStyle;
 }
 
 std::unique_ptr<TWinInfo> TWindowsStep::MainWindowEntry() {
@@ -77,20 +103,24 @@ std::vector<TWindowsStep::TSpareRule> TWindowsStep::ReadSpareRules() {
     return rules;
 }
 
-void TWindowsStep::HideUnlessSpared(const TWinInfo& entry, const std::vector<TSpareRule>& rules) {
+bool TWindowsStep::Spared(const TWinInfo& entry, const std::vector<TSpareRule>& rules) {
+    for (const TSpareRule& rule : rules) {
+        bool byTitle = !rule.title.empty() && rule.title == entry.title;
+        bool byProgram = !rule.programName.empty() &&
+                         ContainsText(m_platform.kernel, entry.programPath, rule.programName);
+        if (byTitle || byProgram) return true;
+    }
+    return false;
+}
+
+void TWindowsStep::HideEntry(const TWinInfo& entry, bool conceal) {
     if (IsOwnWindow(entry.handle)) {
         // The toggle hides it; a main window already out of sight stays so. It is not concealed
         // as well: its restore is the toggle, which would not give back a cut extended style.
         if (m_context.MainWindowVisible()) m_context.ToggleProgramWindow(true);
         return;
     }
-    for (const TSpareRule& rule : rules) {
-        bool byTitle = !rule.title.empty() && rule.title == entry.title;
-        bool byProgram = !rule.programName.empty() &&
-                         ContainsText(m_platform.kernel, entry.programPath, rule.programName);
-        if (byTitle || byProgram) return;
-    }
-    ConcealWindow(m_platform.windows, entry.handle);
+    if (conceal) ConcealWindow(m_platform.windows, entry.handle);
 }
 
 void TWindowsStep::HideNewWindow(WindowHandle window) {
@@ -98,7 +128,14 @@ void TWindowsStep::HideNewWindow(WindowHandle window) {
     std::unique_ptr<TWinInfo> info = m_context.Inventory().AddWindowToList(window, true);
     if (!info) return;
     m_hidden->push_back(std::move(info));
-    HideUnlessSpared(*m_hidden->back(), ReadSpareRules());
+    const TWinInfo& entry = *m_hidden->back();
+    bool conceal = !IsOwnWindow(entry.handle) && !Spared(entry, ReadSpareRules());
+    if (conceal) {
+        std::map<ProcessId, std::uint64_t> times;
+        NoteConcealed(entry, times);
+        if (m_checkpoint) m_checkpoint();
+    }
+    HideEntry(entry, conceal);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -107,6 +144,7 @@ void TWindowsStep::HideNewWindow(WindowHandle window) {
 void TWindowsStep::Restore() {
     RestoreHiddenWindows();
     m_hidden.reset();
+    m_concealed.clear();
     if (!m_owedStyles.empty()) m_context.RetryStylesLater();
 }
 
@@ -118,6 +156,7 @@ void TWindowsStep::RestoreAtShutdown() {
                list.end());
     RestoreHiddenWindows();
     m_hidden.reset();
+    m_concealed.clear();
     RetryExtendedStyles();
 }
 
@@ -130,9 +169,12 @@ void TWindowsStep::RestoreHiddenWindows() {
             // Shown without the password: the user had it on screen when hiding began.
             if (!m_context.MainWindowVisible()) m_context.ToggleProgramWindow(false);
         } else if (!RevealWindow(m_platform.windows, entry.handle, entry.savedExStyle)) {
+            auto concealed = m_concealed.find(entry.handle);
             m_owedStyles[entry.handle] = {
-                entry.savedExStyle, m_platform.windows.GetWindowThreadProcessId(entry.handle)};
+                entry.savedExStyle, m_platform.windows.GetWindowThreadProcessId(entry.handle),
+                concealed == m_concealed.end() ? 0 : concealed->second.owner.created};
         }
+        m_concealed.erase(entry.handle);
         list.pop_back();
     }
 }
@@ -149,6 +191,56 @@ bool TWindowsStep::RetryExtendedStyles() {
             ++it;
     }
     return !m_owedStyles.empty();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The recovery record
+
+namespace {
+constexpr char kWindowTag[] = "window";  // handle, process id, process creation time, ex style
+}  // namespace
+
+void TWindowsStep::SaveTo(TRecoveryRecord& record) const {
+    for (const auto& [window, concealed] : m_concealed)
+        record.Add(kWindowTag, {window, concealed.owner.pid, concealed.owner.created,
+                                concealed.exStyle});
+    for (const auto& [window, owed] : m_owedStyles)
+        if (!m_concealed.count(window))
+            record.Add(kWindowTag, {window, owed.pid, owed.created, owed.exStyle});
+}
+
+bool TWindowsStep::StillOwnedBy(WindowHandle window, const TOwner& owner) {
+    // Never one of this run's own windows, whatever a handle or an id was given to since.
+    if (owner.pid == m_platform.kernel.GetCurrentProcessId()) return false;
+    if (!m_platform.windows.IsWindow(window)) return false;
+    if (m_platform.windows.GetWindowThreadProcessId(window) != owner.pid) return false;
+    // The same id may have been given to a later program: its creation time tells them apart.
+    // Without one read at the hide, the id has to do.
+    if (owner.created == 0) return true;
+    return m_platform.kernel.GetProcessCreationTime(owner.pid) == owner.created;
+}
+
+bool TWindowsStep::RecoverFrom(const TRecoveryRecord& record) {
+    bool understood = true;
+    std::vector<const TRecordLine*> lines = record.Lines(kWindowTag);
+    // The last concealed first, as the restore does.
+    for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
+        const TRecordLine& line = **it;
+        auto window = line.Number(0), pid = line.Number(1), created = line.Number(2),
+             exStyle = line.Number(3);
+        if (line.fields.size() != 4 || !window || !pid || !created || !exStyle ||
+            *pid > UINT32_MAX || *exStyle > UINT32_MAX || *window == 0) {
+            understood = false;
+            continue;
+        }
+        TOwner owner{static_cast<ProcessId>(*pid), *created};
+        if (!StillOwnedBy(*window, owner)) continue;
+        auto style = static_cast<std::uint32_t>(*exStyle);
+        if (!RevealWindow(m_platform.windows, *window, style))
+            m_owedStyles[*window] = {style, owner.pid, owner.created};
+    }
+    if (!m_owedStyles.empty()) m_context.RetryStylesLater();
+    return understood;
 }
 
 }  // namespace nv

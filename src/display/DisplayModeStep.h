@@ -30,6 +30,12 @@ class TDisplayModeStep final : public ICycleStep {
 
     void SwitchDisplayMode();
     void RestoreDisplayMode();
+    // The settings this hide switched from, and to.
+    void SaveTo(TRecoveryRecord& record) const override;
+    // Switches back to the recorded settings while the display still shows the mode the hide
+    // switched to: a mode the user has chosen since is theirs.
+    bool RecoverFrom(const TRecoveryRecord& record) override;
+
     // The settings the last hide switched from; nothing when it switched nothing.
     const std::optional<DisplayMode>& SavedSettings() const { return m_saved; }
 
@@ -37,6 +43,7 @@ class TDisplayModeStep final : public ICycleStep {
     IDisplay& m_display;
     TDisplayModeChoice m_choice;
     std::optional<DisplayMode> m_saved;
+    DisplayMode m_switchedTo;  // meaningful while m_saved holds settings
 };
 
 }  // namespace nv

@@ -125,6 +125,9 @@ public:
     virtual std::wstring QueryDosDeviceW(const std::wstring& drive) = 0;
     // OpenProcess(PROCESS_TERMINATE) + TerminateProcess(exit code 0); failures are ignored.
     virtual void TerminateProcess(ProcessId pid) = 0;
+    // GetProcessTimes: when the process started (a FILETIME), which tells one run of a program
+    // from a later process given the same id; nullopt when it cannot be opened or read.
+    virtual std::optional<std::uint64_t> GetProcessCreationTime(ProcessId pid) = 0;
 
     // Files. Errors raise OsError with the platform's code.
     virtual bool FileExists(const std::wstring& path) = 0;
@@ -135,6 +138,10 @@ public:
                                      const std::vector<std::uint8_t>& bytes) = 0;
     // Creates the folder and all missing parents; false on failure.
     virtual bool CreateDirectoryTree(const std::wstring& path) = 0;
+    // DeleteFileW; true when the file is gone (also when there was none).
+    virtual bool DeleteFileW(const std::wstring& path) = 0;
+    // MoveFileExW with MOVEFILE_REPLACE_EXISTING; false on failure.
+    virtual bool MoveFileW(const std::wstring& from, const std::wstring& to) = 0;
 
     // lstrcmpW: the locale-aware, case-sensitive comparison the sorted lists use.
     virtual int lstrcmpW(const std::wstring& a, const std::wstring& b) = 0;

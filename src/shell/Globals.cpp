@@ -16,6 +16,8 @@ TGlobals::TGlobals(Platform& platform) {
     excludeListFile = dataFolder + L"ExList.Dat";
     bringToTopFile = dataFolder + L"BttList.Dat";
     settingsFile = dataFolder + L"nva.dat";
+    recoveryFile = dataFolder + L"Recovery.dat";
+    damagedRecoveryFile = dataFolder + L"Recovery.damaged";
 }
 
 }  // namespace nv

@@ -21,6 +21,8 @@ public:
     std::wstring excludeListFile;   // dataFolder + "ExList.Dat"
     std::wstring bringToTopFile;    // dataFolder + "BttList.Dat"
     std::wstring settingsFile;      // dataFolder + "nva.dat"
+    std::wstring recoveryFile;      // dataFolder + "Recovery.dat": what a hide has changed
+    std::wstring damagedRecoveryFile;  // dataFolder + "Recovery.damaged": one set aside
     std::wstring applicationTitle = L"NV";
     std::wstring applicationPassword;
     TMouseShortcutInfo hideCornerShortcut;

@@ -55,6 +55,8 @@ bool TProgram::Start() {
     m_app->CreateForm(*m_mainForm->ConfirmationForm);
     m_app->CreateForm(*m_mainForm->FormKeyboardLayour);
     m_mainForm->programWindow.CreateForms();
+    // What a previous session left hidden comes back before anything else happens.
+    m_app->Dispatch([&] { m_mainForm->RecoverPreviousSession(); });
 
     // 5. "/Q" keeps the window hidden.
     std::vector<std::wstring> args = m_platform.kernel.GetCommandLineArgs();
@@ -88,6 +90,14 @@ void TProgram::Finish() {
     }
     if (m_comInitialized) m_platform.wmi.CoUninitialize();
     m_comInitialized = false;
+}
+
+void TProgram::RestoreAfterCrash() noexcept {
+    try {
+        if (m_mainForm) m_mainForm->RestoreEverything();
+    } catch (...) {
+        // What could not be put back stays in the recovery record for the next start.
+    }
 }
 
 int TProgram::Run() {

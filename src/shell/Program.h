@@ -33,6 +33,9 @@ public:
     void Finish();
     // Start, Loop, Finish.
     int Run();
+    // The last chance of a program that is about to end by a fault of its own: puts back
+    // everything still hidden, and nothing else. Raises nothing.
+    void RestoreAfterCrash() noexcept;
 
     TApplication& App() { return *m_app; }
     TGlobals& Globals() { return *m_globals; }

@@ -90,6 +90,7 @@ void TSettingsStore::SaveSoundSettings() {
 
 void TSettingsStore::LoadSettings() {
     TMainForm& f = m_form;
+    CheckFileReadable();
     LoadSoundSettings();
 
     f.cbHideDeskTop.SetChecked(ReadBool(kSpecialWindows, L"HideDesktop", false));
@@ -127,6 +128,36 @@ void TSettingsStore::LoadSettings() {
 
 void TSettingsStore::SaveSettings() {
     TMainForm& f = m_form;
+    if (!m_fileUnreadable) SaveFile();
+    if (!f.cbAppPassword.Checked()) f.globals.applicationPassword.clear();
+    SavePassword();
+}
+
+// A settings file that exists but cannot be read (locked by another program, access denied,
+// a folder in its place) gives the private-profile functions nothing but defaults: written back,
+// they would replace the user's settings. It is left as it is for the whole run, and the user
+// is told so once.
+void TSettingsStore::CheckFileReadable() {
+    const std::wstring& file = m_form.globals.settingsFile;
+    try {
+        m_platform.kernel.ReadWholeFile(file);
+        m_fileUnreadable = false;
+    } catch (const OsError& error) {
+        if (error.Code() == 2 || error.Code() == 3) return;  // no file yet: the defaults
+        if (m_fileUnreadable) return;
+        m_fileUnreadable = true;
+        m_form.app.MessageBox(L"The settings file (" + ExtractFileName(file) +
+                                  L") could not be read.\n" +
+                                  TApplication::ErrorReportText(FromUtf8(error.what())) +
+                                  L"\n\nNivora starts with its default settings, and the file " +
+                                  file + L" is left as it is: the settings are not saved "
+                                         L"during this session.",
+                              MessageBoxKind::Error);
+    }
+}
+
+void TSettingsStore::SaveFile() {
+    TMainForm& f = m_form;
     SaveSoundSettings();
 
     WriteBool(kSpecialWindows, L"HideDesktop", f.cbHideDeskTop.Checked());
@@ -155,9 +186,6 @@ void TSettingsStore::SaveSettings() {
         WriteInteger(c.section, L"HoverInterval", c.shortcut.HoverInterval);
         WriteInteger(c.section, L"Corner", c.shortcut.Corner);
     }
-
-    if (!f.cbAppPassword.Checked()) f.globals.applicationPassword.clear();
-    SavePassword();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -58,10 +58,13 @@ private:
 
     void LoadPassword();
     void SavePassword();
+    void CheckFileReadable();
+    void SaveFile();  // every key of nva.dat
 
     TMainForm& m_form;
     Platform& m_platform;
     bool m_toldHashFailed = false;  // the user hears of a failed hash once per run
+    bool m_fileUnreadable = false;  // nva.dat exists but could not be read at the load
 };
 
 }  // namespace nv

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "conceal/CycleStep.h"
 #include "platform/Platform.h"
@@ -26,17 +27,20 @@ class TVolume {
     // The device's level and mute state; false when there is none or it cannot be read.
     bool ReadCurrentVolume(std::uint16_t& level, bool& muted);
     void SaveCurrentVolume();
-    void ApplyDesiredVolume();
+    // True when the device took the desired settings.
+    bool ApplyDesiredVolume();
     void RestoreSavedVolume();
+    // Sets the device's level and mute; false when it refused the level.
+    bool SetVolume(std::uint16_t level, bool muted);
     // Windows' "tada" sound, played to its end.
     void PlayTestSound();
 
     std::uint16_t SavedVolume() const { return m_savedVolume; }
     bool SavedMute() const { return m_savedMute; }
 
-  private:
-    void SetVolume(std::uint16_t level, bool muted);
+    const TVolumeSettings& Desired() const { return m_desired; }
 
+  private:
     IAudio& m_audio;
     const TVolumeSettings& m_desired;
     std::function<bool()> m_modifyVolume;
@@ -48,14 +52,22 @@ class TVolume {
 class TVolumeStep final : public ICycleStep {
   public:
     explicit TVolumeStep(TVolume& volume) : m_volume(volume) {}
-    void Hide() override {
-        m_volume.SaveCurrentVolume();
-        m_volume.ApplyDesiredVolume();
-    }
-    void Restore() override { m_volume.RestoreSavedVolume(); }
+    void Hide() override;
+    void Restore() override;
+    // The level and mute saved, and the ones set, while the device holds what the hide set.
+    void SaveTo(TRecoveryRecord& record) const override;
+    // Puts the recorded level and mute back while the device still has the ones the hide set:
+    // a volume the user has changed since is theirs.
+    bool RecoverFrom(const TRecoveryRecord& record) override;
 
   private:
     TVolume& m_volume;
+    // What the hide set the device to; none when it set nothing.
+    struct TApplied {
+        std::uint16_t level;
+        bool muted;
+    };
+    std::optional<TApplied> m_applied;
 };
 
 }  // namespace nv

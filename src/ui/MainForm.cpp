@@ -42,6 +42,8 @@ TMainForm::TMainForm(Platform& platform, TApplication& app, TGlobals& globals)
     Watch = std::make_unique<TWatch>(
         platform, app,
         globals.programFolder.empty() ? std::wstring() : globals.programFolder + L"\\shook.dll");
+    hideCycle->KeepRecord(std::make_unique<TRecoveryFile>(platform.kernel, globals.recoveryFile,
+                                                          globals.damagedRecoveryFile));
     BuildLayout();
     WireEvents();
 }

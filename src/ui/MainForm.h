@@ -252,6 +252,9 @@ public:
     void btnHideAllClick();
     // Restores everything still hidden, at shut-down.
     void RestoreEverything();
+    // At start: puts back what a previous session left hidden, as its record lists it; tells
+    // the user when that record could not be read.
+    void RecoverPreviousSession();
     // Shows or hides this window, asking for the password first when asked to.
     void ToggleProgramWindow(bool ask);
     bool IsWorkstationLocked();              // screen saver and lock

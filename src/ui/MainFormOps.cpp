@@ -58,5 +58,12 @@ void TMainForm::UnregisterAllShortcuts() { hotkeys.UnregisterAllShortcuts(); }
 bool TMainForm::IsHiddenMode() { return hideCycle->IsHiddenMode(); }
 void TMainForm::btnHideAllClick() { hideCycle->btnHideAllClick(); }
 void TMainForm::RestoreEverything() { hideCycle->RestoreEverything(); }
+void TMainForm::RecoverPreviousSession() {
+    if (hideCycle->RecoverPreviousSession() != THideCycle::TRecovery::Damaged) return;
+    app.MessageBox(L"Nivora could not recover what a previous session had hidden.\r\n"
+                   L"Its record was damaged and has been kept as " +
+                       globals.damagedRecoveryFile + L".",
+                   MessageBoxKind::Warning);
+}
 
 }  // namespace nv

@@ -197,6 +197,34 @@ TEST(Settings, AFailedWriteIsReportedOnceAndStopsTheSave) {
     EXPECT_FALSE(std::filesystem::exists(h.SettingsPath()));
 }
 
+TEST(Settings, ALockedFileIsToldOnceAndNeverOverwrittenWithDefaults) {
+    SettingsHarness h;
+    h.WriteSettings("[General]\r\nHideWallpaper=1\r\n[HOTKEY_Windows]\r\nKey=Ctrl+F9\r\n");
+    h.desktop.failingReads.insert(h.Globals().settingsFile);  // another program holds it
+    ASSERT_TRUE(h.Start());
+    ASSERT_EQ(h.desktop.messageBoxes.size(), 1u);
+    EXPECT_NE(h.desktop.messageBoxes[0].text.find(L"The settings file (nva.dat) could not be read."),
+              std::wstring::npos);
+    EXPECT_NE(h.desktop.messageBoxes[0].text.find(L"not saved during this session"),
+              std::wstring::npos);
+    // The close saves the lists and the password, never the file it could not read.
+    h.User([&] { h.Form().Close(); });
+    h.Finish();
+    EXPECT_TRUE(h.App().Terminated());
+    EXPECT_EQ(h.SettingsLines(), (std::vector<std::string>{"[General]", "HideWallpaper=1",
+                                                           "[HOTKEY_Windows]", "Key=Ctrl+F9"}));
+    EXPECT_EQ(h.desktop.messageBoxes.size(), 1u);
+}
+
+TEST(Settings, APasswordValueOfAnotherTypeIsNoPassword) {
+    SettingsHarness h;
+    h.desktop.SetRegistryDword(kHkcu, kPasswordKey, kPasswordValue, 1234);
+    ASSERT_TRUE(h.Start());
+    EXPECT_FALSE(h.Form().cbAppPassword.Checked());
+    EXPECT_TRUE(h.Globals().applicationPassword.empty());
+    EXPECT_TRUE(h.desktop.messageBoxes.empty());
+}
+
 TEST(Settings, APasswordIsStoredOnlyAsASaltedHash) {
     SettingsHarness h;
     ASSERT_TRUE(h.Start());

@@ -380,6 +380,15 @@ void FakeDesktop::TerminateProcess(ProcessId pid) {
         if (w.pid == pid && w.alive) DestroyWindow(h);
 }
 
+std::optional<std::uint64_t> FakeDesktop::GetProcessCreationTime(ProcessId pid) {
+    auto it = processCreationTimes.find(pid);
+    if (it != processCreationTimes.end()) return it->second;
+    bool running = m_processes.count(pid) > 0;
+    for (const auto& [h, w] : m_windows) running = running || (w.alive && w.pid == pid);
+    if (!running) return std::nullopt;
+    return 0x1000 + pid;
+}
+
 bool FakeDesktop::FileExists(const std::wstring& path) { return fs::is_regular_file(RealPath(path)); }
 
 std::vector<std::uint8_t> FakeDesktop::ReadWholeFile(const std::wstring& path) {
@@ -405,6 +414,21 @@ void FakeDesktop::ReplaceFileContents(const std::wstring& path,
         out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     }
     fs::rename(temp, real);
+}
+
+bool FakeDesktop::DeleteFileW(const std::wstring& path) {
+    if (failingWrites.count(path)) return false;
+    std::error_code ec;
+    if (fs::is_directory(RealPath(path))) return false;
+    fs::remove(RealPath(path), ec);
+    return !ec;
+}
+
+bool FakeDesktop::MoveFileW(const std::wstring& from, const std::wstring& to) {
+    if (failingWrites.count(from) || failingWrites.count(to)) return false;
+    std::error_code ec;
+    fs::rename(RealPath(from), RealPath(to), ec);
+    return !ec;
 }
 
 bool FakeDesktop::CreateDirectoryTree(const std::wstring& path) {

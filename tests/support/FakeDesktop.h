@@ -196,10 +196,13 @@ public:
     std::wstring GetProcessImageFileNameW(ProcessId pid) override;
     std::wstring QueryDosDeviceW(const std::wstring& drive) override;
     void TerminateProcess(ProcessId pid) override;
+    std::optional<std::uint64_t> GetProcessCreationTime(ProcessId pid) override;
     bool FileExists(const std::wstring& path) override;
     std::vector<std::uint8_t> ReadWholeFile(const std::wstring& path) override;
     void ReplaceFileContents(const std::wstring& path, const std::vector<std::uint8_t>& bytes) override;
     bool CreateDirectoryTree(const std::wstring& path) override;
+    bool DeleteFileW(const std::wstring& path) override;
+    bool MoveFileW(const std::wstring& from, const std::wstring& to) override;
     int lstrcmpW(const std::wstring& a, const std::wstring& b) override;
     int CompareStringOrdinal(const std::wstring& a, const std::wstring& b,
                              bool ignoreCase) override;
@@ -216,6 +219,9 @@ public:
     int librariesFreed = 0;
     int queryDosDeviceCalls = 0;
     int imageNameCalls = 0;
+    // When each process started; a process with a window and no entry here started at
+    // 0x1000 + its id. Set another time to give the id to a later process.
+    std::map<ProcessId, std::uint64_t> processCreationTimes;
     std::set<std::wstring> failingWrites;  // Windows paths whose writes fail
     std::set<std::wstring> failingReads;   // Windows paths whose reads fail
     std::set<std::wstring> pathsWithoutIcon;  // names the shell has no icon for

@@ -200,3 +200,43 @@ TEST_F(PlatformTest, CommandLineArgumentsLeaveOutTheProgram) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PlatformTest, DeleteAndMoveFilesAsTheRecoveryRecordNeeds) {
+    TempFolder folder;
+    const std::wstring record = folder / L"Recovery.dat", aside = folder / L"Recovery.damaged";
+    EXPECT_TRUE(m_platform.kernel.DeleteFileW(record));  // none there: nothing to do
+    m_platform.kernel.ReplaceFileContents(record, Bytes("new"));
+    m_platform.kernel.ReplaceFileContents(aside, Bytes("older"));
+    EXPECT_TRUE(m_platform.kernel.MoveFileW(record, aside));  // an older one is replaced
+    EXPECT_FALSE(m_platform.kernel.FileExists(record));
+    EXPECT_EQ(m_platform.kernel.ReadWholeFile(aside), Bytes("new"));
+    EXPECT_TRUE(m_platform.kernel.DeleteFileW(aside));
+    EXPECT_FALSE(m_platform.kernel.FileExists(aside));
+    EXPECT_FALSE(m_platform.kernel.DeleteFileW(folder.Path()));  // a folder is no file
+    EXPECT_FALSE(m_platform.kernel.MoveFileW(record, aside));    // nothing to move
+}
+
+TEST_F(PlatformTest, AProcessCreationTimeTellsOneRunFromTheNext) {
+    auto own = m_platform.kernel.GetProcessCreationTime(::GetCurrentProcessId());
+    ASSERT_TRUE(own.has_value());
+    EXPECT_EQ(m_platform.kernel.GetProcessCreationTime(::GetCurrentProcessId()), own);
+    EXPECT_FALSE(m_platform.kernel.GetProcessCreationTime(0xFFFFFFF0u).has_value());
+
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION child{};
+    std::wstring command = L"notepad.exe";
+    ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                 nullptr, &startup, &child));
+    auto theirs = m_platform.kernel.GetProcessCreationTime(child.dwProcessId);
+    ASSERT_TRUE(theirs.has_value());
+    EXPECT_GT(*theirs, *own);  // started later
+    ::TerminateProcess(child.hProcess, 0);
+    ::WaitForSingleObject(child.hProcess, 5000);
+    ::CloseHandle(child.hThread);
+    ::CloseHandle(child.hProcess);
+}
+
+}  // namespace

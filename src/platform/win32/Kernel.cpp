@@ -128,6 +128,14 @@ void Win32Kernel::TerminateProcess(ProcessId pid) {
     if (process) ::TerminateProcess(process.get(), 0);
 }
 
+std::optional<std::uint64_t> Win32Kernel::GetProcessCreationTime(ProcessId pid) {
+    UniqueHandle process = MakeHandle(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    FILETIME created{}, exited{}, kernel{}, user{};
+    if (!process || !::GetProcessTimes(process.get(), &created, &exited, &kernel, &user))
+        return std::nullopt;
+    return (static_cast<std::uint64_t>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+}
+
 bool Win32Kernel::FileExists(const std::wstring& path) {
     DWORD attributes = ::GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -205,6 +213,17 @@ bool Win32Kernel::CreateDirectoryTree(const std::wstring& path) {
     ::CreateDirectoryW(folder.c_str(), nullptr);
     DWORD attributes = ::GetFileAttributesW(folder.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool Win32Kernel::DeleteFileW(const std::wstring& path) {
+    if (::DeleteFileW(path.c_str())) return true;
+    DWORD code = ::GetLastError();
+    return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND;
+}
+
+bool Win32Kernel::MoveFileW(const std::wstring& from, const std::wstring& to) {
+    return ::MoveFileExW(from.c_str(), to.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
 int Win32Kernel::lstrcmpW(const std::wstring& a, const std::wstring& b) {

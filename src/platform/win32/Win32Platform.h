@@ -62,11 +62,14 @@ class Win32Kernel final : public IKernel {
     std::wstring GetProcessImageFileNameW(ProcessId pid) override;
     std::wstring QueryDosDeviceW(const std::wstring& drive) override;
     void TerminateProcess(ProcessId pid) override;
+    std::optional<std::uint64_t> GetProcessCreationTime(ProcessId pid) override;
     bool FileExists(const std::wstring& path) override;
     std::vector<std::uint8_t> ReadWholeFile(const std::wstring& path) override;
     void ReplaceFileContents(const std::wstring& path,
                              const std::vector<std::uint8_t>& bytes) override;
     bool CreateDirectoryTree(const std::wstring& path) override;
+    bool DeleteFileW(const std::wstring& path) override;
+    bool MoveFileW(const std::wstring& from, const std::wstring& to) override;
     int lstrcmpW(const std::wstring& a, const std::wstring& b) override;
     int CompareStringOrdinal(const std::wstring& a, const std::wstring& b,
                              bool ignoreCase) override;
