@@ -10,13 +10,7 @@
 namespace {
 
 using nvtest::PlatformTest;
-
-std::wstring TestFolder() {
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder = path;
-    return folder.substr(0, folder.find_last_of(L'\\'));
-}
+using nvtest::TestFolder;
 
 HWND Make(const wchar_t* className, HWND parent, bool visible) {
     WNDCLASSW wc{};
@@ -51,22 +45,9 @@ struct TrayTree {
 bool Own(HWND window) { return (::GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) != 0; }
 
 TEST(TrayLibrary, ExportsHideTrayAndRestoreTrayUndecoratedFromA64BitImage) {
-    HMODULE module = ::LoadLibraryW((TestFolder() + L"\\nvatray.dll").c_str());
-    ASSERT_NE(module, nullptr);
-    auto base = reinterpret_cast<const BYTE*>(module);
-    auto nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(
-        base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    EXPECT_EQ(nt->FileHeader.Machine, IMAGE_FILE_MACHINE_AMD64);
-    const IMAGE_DATA_DIRECTORY& dir =
-        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
-    ASSERT_NE(dir.VirtualAddress, 0u);
-    auto exports = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + dir.VirtualAddress);
-    auto names = reinterpret_cast<const DWORD*>(base + exports->AddressOfNames);
-    std::set<std::string> found;
-    for (DWORD i = 0; i < exports->NumberOfNames; ++i)
-        found.insert(reinterpret_cast<const char*>(base + names[i]));
-    EXPECT_EQ(found, (std::set<std::string>{"HideTray", "RestoreTray"}));
-    ::FreeLibrary(module);
+    nvtest::LibraryExports library = nvtest::ReadLibraryExports(L"nvatray.dll");
+    EXPECT_TRUE(library.amd64);
+    EXPECT_EQ(library.names, (std::set<std::string>{"HideTray", "RestoreTray"}));
 }
 
 TEST_F(PlatformTest, TheTrayLibraryHidesTheIconToolbarsOnlyAndShowsBackWhatItHid) {
