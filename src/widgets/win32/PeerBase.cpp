@@ -60,6 +60,15 @@ HFONT UiFont(bool bold, bool underline) {
     return font;
 }
 
+bool HighContrast() {
+    HIGHCONTRASTW contrast{};
+    contrast.cbSize = sizeof(contrast);
+    return ::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON);
+}
+
+COLORREF AccentColor() { return HighContrast() ? ::GetSysColor(COLOR_WINDOWTEXT) : kAccent; }
+
 HBRUSH SolidBrush(COLORREF color) {
     static std::map<COLORREF, HBRUSH> brushes;
     HBRUSH& brush = brushes[color];

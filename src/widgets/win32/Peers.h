@@ -29,6 +29,11 @@ inline COLORREF ModelColor(std::uint32_t color, COLORREF fallback) {
     return color == 0xFFFFFFFF ? fallback : static_cast<COLORREF>(color);
 }
 constexpr COLORREF kAccent = RGB(11, 75, 140);
+// True while Windows' high-contrast mode is on: the widgets then draw with the system colours
+// only (no accent, gradients or colour bars behind text), so the user's scheme stays readable.
+bool HighContrast();
+// The accent colour of frames, check marks and headings; the window text colour in high contrast.
+COLORREF AccentColor();
 
 ShiftState CurrentShiftState();
 
