@@ -11,12 +11,12 @@ namespace {
 
 // Gives a button its picture (TButton::imageId): above the caption, or centred when it has
 // none. The image list lives as long as the program, one per picture.
-void ShowButtonPicture(HWND button, const TButton& model) {
+void ShowButtonPicture(HWND button, const TButton& model, int dpi) {
     if (model.imageId == 0) return;
-    static std::map<int, HIMAGELIST> lists;
-    HIMAGELIST& list = lists[model.imageId];
+    static std::map<std::pair<int, int>, HIMAGELIST> lists;
+    HIMAGELIST& list = lists[{model.imageId, dpi}];
     if (!list) {
-        const Picture* picture = PictureFor(model.imageId);
+        const Picture* picture = PictureFor(model.imageId, dpi);
         if (!picture) return;
         list = ::ImageList_Create(picture->width, picture->height, ILC_COLOR32, 1, 0);
         if (list) ::ImageList_Add(list, picture->bitmap, nullptr);
@@ -26,7 +26,7 @@ void ShowButtonPicture(HWND button, const TButton& model) {
     images.himl = list;
     images.uAlign = model.Caption().empty() ? BUTTON_IMAGELIST_ALIGN_CENTER
                                             : BUTTON_IMAGELIST_ALIGN_TOP;
-    images.margin = {0, Scale(3), 0, 0};
+    images.margin = {0, ScaleFor(dpi, 3), 0, 0};
     ::SendMessageW(button, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images));
 }
 
@@ -38,7 +38,7 @@ public:
                      CommonStyle() | WS_TABSTOP |
                          (m_button.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON),
                      0);
-        ShowButtonPicture(m_hwnd, m_button);
+        ShowButtonPicture(m_hwnd, m_button, Dpi());
         // The dialog keys: IsDialogMessageW presses the child IDOK on Enter and the child
         // IDCANCEL on Escape.
         if (m_hwnd && (m_button.isDefault || m_button.isCancel))
@@ -48,6 +48,10 @@ public:
         if (code != BN_CLICKED) return false;
         Dispatch([&] { m_button.Click(); });
         return true;
+    }
+    void DpiChanged() override {
+        Win32Peer::DpiChanged();
+        ShowButtonPicture(m_hwnd, m_button, Dpi());
     }
 
 protected:
@@ -61,7 +65,7 @@ public:
     void Create(HWND parent) override {
         CreateNative(parent, WC_BUTTONW,
                      CommonStyle() | WS_TABSTOP | BS_CHECKBOX | BS_PUSHLIKE | BS_MULTILINE, 0);
-        ShowButtonPicture(m_hwnd, m_speed);
+        ShowButtonPicture(m_hwnd, m_speed, Dpi());
         ShowDown();
     }
 
