@@ -2,11 +2,22 @@
 // from EN_CHANGE and its key handlers see every key first (a key set to 0 is swallowed).
 #include <cwchar>
 
+#include "widgets/win32/FlatDrawing.h"
 #include "widgets/win32/Peers.h"
 
 namespace nv::win32 {
 
 namespace {
+
+// Edits are flat: their client edge becomes a 1-px frame in the accent colour (grey while
+// disabled) with a pixel of the edit's own face inside it. The native edit paints the rest, the
+// grey face of a read-only or disabled edit included (its parent's colour).
+void PaintFlatEdge(HWND window, COLORREF parentBackground) {
+    bool enabled = ::IsWindowEnabled(window);
+    bool editable = enabled && !(::GetWindowLongW(window, GWL_STYLE) & ES_READONLY);
+    FlatClientEdge(window, enabled ? AccentColor() : ::GetSysColor(COLOR_GRAYTEXT),
+                   editable ? ::GetSysColor(COLOR_WINDOW) : parentBackground);
+}
 
 std::wstring WindowText(HWND window) {
     int length = ::GetWindowTextLengthW(window);
@@ -34,6 +45,11 @@ public:
     }
     LRESULT SubclassProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
         switch (msg) {
+            case WM_NCPAINT: {
+                LRESULT painted = Win32Peer::SubclassProc(msg, wParam, lParam);
+                PaintFlatEdge(m_hwnd, ParentBackground());
+                return painted;
+            }
             case WM_GETDLGCODE:
                 // An edit that handles its own keys (a hotkey box) gets all of them, Tab and
                 // Enter included, instead of the dialog navigation.
@@ -78,6 +94,7 @@ public:
 protected:
     void OnSync(Prop what, int) override {
         if (what == Prop::ReadOnly) ::SendMessageW(m_hwnd, EM_SETREADONLY, m_edit.ReadOnly(), 0);
+        if (what == Prop::Enabled || what == Prop::ReadOnly) ::RedrawWindow(m_hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
     }
 
 public:
@@ -114,8 +131,8 @@ public:
         if (m_updown && ::IsWindow(m_updown)) ::DestroyWindow(m_updown);
     }
     void Create(HWND parent) override {
-        CreateNative(parent, WC_EDITW, CommonStyle() | WS_TABSTOP | ES_AUTOHSCROLL | ES_NUMBER,
-                     WS_EX_CLIENTEDGE);
+        CreateNative(parent, WC_EDITW,
+                     CommonStyle() | WS_TABSTOP | ES_AUTOHSCROLL | ES_NUMBER, WS_EX_CLIENTEDGE);
         m_updown = ::CreateWindowExW(0, UPDOWN_CLASSW, L"",
                                      CommonStyle() | UDS_ALIGNRIGHT | UDS_SETBUDDYINT |
                                          UDS_ARROWKEYS | UDS_NOTHOUSANDS,
@@ -126,6 +143,11 @@ public:
         UDACCEL step{0, static_cast<UINT>(m_spin.increment > 0 ? m_spin.increment : 1)};
         ::SendMessageW(m_updown, UDM_SETACCEL, 1, reinterpret_cast<LPARAM>(&step));
         ShowValue();
+    }
+    LRESULT SubclassProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        LRESULT result = Win32Peer::SubclassProc(msg, wParam, lParam);
+        if (msg == WM_NCPAINT) PaintFlatEdge(m_hwnd, ParentBackground());
+        return result;
     }
     bool OnCommand(WORD code) override {
         // Leaving the box shows the value it holds: a number typed beyond the range shows as
@@ -155,6 +177,7 @@ protected:
                 break;
             case Prop::Enabled:
                 ::EnableWindow(m_updown, m_spin.Enabled());
+                ::RedrawWindow(m_hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
                 break;
             case Prop::Bounds:
                 // Attaching again puts the arrows beside the moved edit.
