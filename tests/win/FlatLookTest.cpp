@@ -9,10 +9,12 @@
 #include <vector>
 
 #include "WidgetTestSupport.h"
+#include "res/resource.h"
 #include "platform/win32/Win32Platform.h"
 #include "widgets/Application.h"
 #include "widgets/win32/FlatDrawing.h"
 #include "widgets/win32/Peers.h"
+#include "widgets/win32/Pictures.h"
 #include "widgets/win32/Win32Backend.h"
 
 namespace {
@@ -166,7 +168,7 @@ TEST_F(FlatLook, TheCheckBoxDrawsItsMarkOnlyWhileTheModelIsChecked) {
     HWND box = Hwnd(form.box.Handle());
     form.box.SetCheckedSilently(false);
     int unchecked = Count(Canvas::Client(box), kAccent);
-    int frame = 4 * (nv::win32::Scale(13) - 1);
+    int frame = 4 * (nv::win32::Scale(13) - 1);  // the box at the screen's dpi
     EXPECT_EQ(unchecked, frame);
     form.box.SetCheckedSilently(true);
     int checked = Count(Canvas::Client(box), kAccent);
@@ -293,6 +295,35 @@ TEST_F(FlatLook, HighContrastPaintsWithSystemColoursOnly) {
     PaintFlatButton(b.Dc(), b.Rect(), button, FlatColorsFor(true));
     EXPECT_EQ(b.At(5, 5), ::GetSysColor(COLOR_HIGHLIGHT));
     EXPECT_GT(Count(b.Pixels(), ::GetSysColor(COLOR_HIGHLIGHTTEXT)), 0);
+}
+
+// The Shortcuts picture is a white key drawn and marked with a flash in the accent: down, on the
+// accent, its drawing must turn white and its white parts the accent, not become a white blot.
+TEST_F(FlatLook, APictureOnADownButtonKeepsItsDrawingInTwoColours) {
+    using namespace nv::win32;
+    const Picture* picture = PictureFor(IDP_SHORTCUTS);
+    ASSERT_NE(picture, nullptr);
+    DIBSECTION source{};
+    ASSERT_EQ(::GetObjectW(picture->bitmap, sizeof(source), &source), (int)sizeof(source));
+    int opaque = 0, dark = 0;
+    auto* bits = static_cast<const BYTE*>(source.dsBm.bmBits);
+    for (int i = 0; i < picture->width * picture->height; ++i) {
+        const BYTE* p = bits + i * 4;
+        if (p[3] != 255) continue;
+        ++opaque;
+        dark += p[0] + p[1] + p[2] < 3 * 128;
+    }
+    ASSERT_GT(dark, 0);
+    ASSERT_GT(opaque, dark * 2);
+
+    SIZE size = PictureSize(*picture);
+    Canvas canvas(size.cx, size.cy);
+    RECT all = canvas.Rect();
+    ::FillRect(canvas.Dc(), &all, SolidBrush(kAccent));
+    DrawDuotone(canvas.Dc(), *picture, 0, 0, RGB(255, 255, 255), kAccent);
+    int white = Count(canvas.Pixels(), RGB(255, 255, 255));
+    EXPECT_GT(white, dark / 2);
+    EXPECT_LT(white, dark * 3 / 2);
 }
 
 TEST_F(FlatLook, GroupBoxAndEditHaveAFlatAccentFrame) {

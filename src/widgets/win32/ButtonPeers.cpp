@@ -54,6 +54,7 @@ public:
             FlatButtonLook look;
             look.caption = m_button.Caption();
             look.font = UiFont(m_button.bold);
+            look.dpi = Scale(96);
             look.picture = m_button.imageId ? PictureFor(m_button.imageId) : nullptr;
             look.down = IsDown();
             look.hot = hot;
@@ -115,6 +116,7 @@ public:
             FlatCheckLook look;
             look.caption = m_box.Caption();
             look.font = UiFont(m_box.bold);
+            look.dpi = Scale(96);
             look.background = ParentBackground();
             look.checked = m_box.Checked();
             look.hot = hot;

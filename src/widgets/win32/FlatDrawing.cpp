@@ -28,6 +28,9 @@ std::wstring WithoutPrefix(const std::wstring& text) {
     return out;
 }
 
+// Model pixels (96 dpi) at the control's dpi.
+int Px(int dpi, int value) { return ::MulDiv(value, dpi, 96); }
+
 void Fill(HDC dc, const RECT& r, COLORREF color) { ::FillRect(dc, &r, SolidBrush(color)); }
 
 }  // namespace
@@ -190,7 +193,7 @@ void PaintFlatButton(HDC dc, const RECT& r, const FlatButtonLook& look, const Fl
     FrameBox(dc, r, frame, look.isDefault && !look.down ? 2 : 1);
 
     RECT inner = r;
-    ::InflateRect(&inner, -Scale(3), -Scale(2));
+    ::InflateRect(&inner, -Px(look.dpi, 3), -Px(look.dpi, 2));
     SIZE pictureSize{};
     if (look.picture) pictureSize = PictureSize(*look.picture);
     int textHeight = 0;
@@ -205,7 +208,7 @@ void PaintFlatButton(HDC dc, const RECT& r, const FlatButtonLook& look, const Fl
     RECT textRect = inner;
     if (look.picture) {
         // The picture above the caption, the two centred together.
-        int gap = look.caption.empty() ? 0 : Scale(2);
+        int gap = look.caption.empty() ? 0 : Px(look.dpi, 2);
         int total = pictureSize.cy + gap + textHeight;
         int top = r.top + ((r.bottom - r.top) - total) / 2;
         int left = r.left + ((r.right - r.left) - pictureSize.cx) / 2;
@@ -222,14 +225,14 @@ void PaintFlatButton(HDC dc, const RECT& r, const FlatButtonLook& look, const Fl
                              look.cues.accelerators);
     if (look.focused && look.cues.focus) {
         RECT focus = r;
-        ::InflateRect(&focus, -Scale(3), -Scale(3));
+        ::InflateRect(&focus, -Px(look.dpi, 3), -Px(look.dpi, 3));
         DrawFocusFrame(dc, focus, text);
     }
 }
 
 void PaintFlatCheckBox(HDC dc, const RECT& r, const FlatCheckLook& look, const FlatColors& c) {
     Fill(dc, r, look.background);
-    int size = Scale(13);
+    int size = Px(look.dpi, 13);
     RECT box{r.left, r.top + ((r.bottom - r.top) - size) / 2, r.left + size, 0};
     box.bottom = box.top + size;
     COLORREF face = look.disabled  ? c.disabledFace
@@ -242,10 +245,10 @@ void PaintFlatCheckBox(HDC dc, const RECT& r, const FlatCheckLook& look, const F
     if (look.checked) {
         RECT mark = box;
         ::InflateRect(&mark, -1, -1);
-        DrawCheckMark(dc, mark, look.disabled ? c.disabled : c.frame, Scale(2));
+        DrawCheckMark(dc, mark, look.disabled ? c.disabled : c.frame, Px(look.dpi, 2));
     }
     if (look.caption.empty()) return;
-    RECT text{box.right + Scale(5), r.top, r.right, r.bottom};
+    RECT text{box.right + Px(look.dpi, 5), r.top, r.right, r.bottom};
     RECT taken = DrawFlatText(dc, look.caption, text, look.font,
                               look.disabled ? c.disabled : c.text, DT_LEFT,
                               look.cues.accelerators);

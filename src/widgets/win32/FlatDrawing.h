@@ -41,6 +41,7 @@ KeyboardCues CuesOf(HWND window);
 struct FlatButtonLook {
     std::wstring caption;
     HFONT font = nullptr;
+    int dpi = 96;                      // the control's: its margins and gaps scale with it
     const Picture* picture = nullptr;  // above the caption, or centred without one
     bool down = false;                 // a speed button that is down
     bool hot = false;
@@ -56,6 +57,7 @@ void PaintFlatButton(HDC dc, const RECT& r, const FlatButtonLook& look, const Fl
 struct FlatCheckLook {
     std::wstring caption;
     HFONT font = nullptr;
+    int dpi = 96;             // the control's: the box's size scales with it
     COLORREF background = 0;  // what the box stands on
     bool checked = false;
     bool hot = false;
