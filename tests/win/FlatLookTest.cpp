@@ -110,6 +110,8 @@ public:
         first.SetDown(true);
         group.SetCaption(L"Group");
         group.SetBounds(170, 60, 200, 100);
+        spin.SetBounds(10, 100, 80, 21);
+        spin.SetValue(5);
     }
     nv::TCheckBox box{this, "box"};
     nv::TButton button{this, "button"};
@@ -117,6 +119,7 @@ public:
     nv::TSpeedButton first{this, "first"};
     nv::TSpeedButton second{this, "second"};
     nv::TGroupBox group{this, "group"};
+    nv::TSpinEdit spin{this, "spin"};
 };
 
 class FlatLook : public ::testing::Test {
@@ -354,6 +357,21 @@ TEST_F(FlatLook, GroupBoxAndEditHaveAFlatAccentFrame) {
     edge(::GetSysColor(COLOR_GRAYTEXT), grey);
     form.edit.SetEnabled(true);
     edge(kAccent, window);
+
+    // The spin edit's arrows: flat as well, grey while the spin edit is disabled.
+    HWND spin = Hwnd(form.spin.Handle()), arrows = nullptr;
+    for (HWND w = ::GetWindow(spin, GW_HWNDFIRST); w; w = ::GetWindow(w, GW_HWNDNEXT))
+        if (reinterpret_cast<HWND>(::SendMessageW(w, UDM_GETBUDDY, 0, 0)) == spin &&
+            w != spin)
+            arrows = w;
+    ASSERT_NE(arrows, nullptr);
+    auto enabled = Canvas::Client(arrows);
+    EXPECT_GT(Count(enabled, kAccent), 10);
+    EXPECT_GT(Count(enabled, window), 10);
+    form.spin.SetEnabled(false);
+    auto disabled = Canvas::Client(arrows);
+    EXPECT_EQ(Count(disabled, kAccent), 0);
+    EXPECT_GT(Count(disabled, ::GetSysColor(COLOR_GRAYTEXT)), 10);
 }
 
 }  // namespace

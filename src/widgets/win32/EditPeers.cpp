@@ -123,6 +123,44 @@ private:
     bool m_settingText = false;
 };
 
+// The up-down control of a spin edit, painted flat; the control keeps its own mouse and keys.
+LRESULT CALLBACK FlatArrowsProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                DWORD_PTR) {
+    switch (msg) {
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_PAINT:
+        case WM_PRINTCLIENT: {
+            PAINTSTRUCT ps{};
+            HDC dc = msg == WM_PAINT ? ::BeginPaint(window, &ps) : reinterpret_cast<HDC>(wParam);
+            RECT r;
+            ::GetClientRect(window, &r);
+            // The half held down with the mouse.
+            int pressed = 0;
+            POINT p;
+            if (::GetCapture() == window && ::GetKeyState(VK_LBUTTON) < 0 && ::GetCursorPos(&p) &&
+                ::ScreenToClient(window, &p) && ::PtInRect(&r, p))
+                pressed = p.y < (r.top + r.bottom) / 2 ? 1 : 2;
+            PaintFlatSpinArrows(dc, r, pressed, !::IsWindowEnabled(window), CurrentFlatColors());
+            if (msg == WM_PAINT) ::EndPaint(window, &ps);
+            return 0;
+        }
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONUP:
+        case WM_CAPTURECHANGED: {
+            LRESULT result = ::DefSubclassProc(window, msg, wParam, lParam);
+            ::InvalidateRect(window, nullptr, FALSE);
+            return result;
+        }
+        case WM_NCDESTROY:
+            ::RemoveWindowSubclass(window, FlatArrowsProc, 0);
+            break;
+        default:
+            break;
+    }
+    return ::DefSubclassProc(window, msg, wParam, lParam);
+}
+
 // An edit with an up-down control attached; the value lives in the model.
 class SpinEditPeer final : public Win32Peer {
 public:
@@ -138,6 +176,7 @@ public:
                                          UDS_ARROWKEYS | UDS_NOTHOUSANDS,
                                      0, 0, 0, 0, parent, nullptr, ::GetModuleHandleW(nullptr),
                                      nullptr);
+        if (m_updown) ::SetWindowSubclass(m_updown, FlatArrowsProc, 0, 0);
         ::SendMessageW(m_updown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(m_hwnd), 0);
         ::SendMessageW(m_updown, UDM_SETRANGE32, m_spin.minValue, m_spin.maxValue);
         UDACCEL step{0, static_cast<UINT>(m_spin.increment > 0 ? m_spin.increment : 1)};
@@ -177,6 +216,7 @@ protected:
                 break;
             case Prop::Enabled:
                 ::EnableWindow(m_updown, m_spin.Enabled());
+                ::InvalidateRect(m_updown, nullptr, FALSE);
                 ::RedrawWindow(m_hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
                 break;
             case Prop::Bounds:

@@ -230,6 +230,35 @@ void PaintFlatButton(HDC dc, const RECT& r, const FlatButtonLook& look, const Fl
     }
 }
 
+void PaintFlatSpinArrows(HDC dc, const RECT& r, int pressed, bool disabled,
+                         const FlatColors& c) {
+    COLORREF ink = disabled ? c.disabled : c.frame;
+    int middle = (r.top + r.bottom) / 2;
+    RECT halves[2] = {{r.left, r.top, r.right, middle}, {r.left, middle, r.right, r.bottom}};
+    for (int i = 0; i < 2; ++i) {
+        COLORREF face = disabled ? c.disabledFace : pressed == i + 1 ? c.pressedFace : c.face;
+        Fill(dc, halves[i], face);
+    }
+    RECT frame{r.left - 1, r.top, r.right, r.bottom};
+    FrameBox(dc, frame, ink);
+    RECT line{r.left, middle, r.right, middle + 1};
+    Fill(dc, line, ink);
+    // A small triangle in each half, pointing up and down.
+    int half = std::max(2, static_cast<int>(r.right - r.left) / 4);
+    int x = (r.left + r.right) / 2;
+    HGDIOBJ oldBrush = ::SelectObject(dc, SolidBrush(ink));
+    HGDIOBJ oldPen = ::SelectObject(dc, ::GetStockObject(NULL_PEN));
+    for (int i = 0; i < 2; ++i) {
+        int y = (halves[i].top + halves[i].bottom) / 2;
+        int tip = i == 0 ? y - half / 2 - 1 : y + half / 2 + 1;
+        int base = i == 0 ? tip + half + 1 : tip - half - 1;
+        POINT points[3] = {{x - half - 1, base}, {x + half + 1, base}, {x, tip}};
+        ::Polygon(dc, points, 3);
+    }
+    ::SelectObject(dc, oldPen);
+    ::SelectObject(dc, oldBrush);
+}
+
 void PaintFlatCheckBox(HDC dc, const RECT& r, const FlatCheckLook& look, const FlatColors& c) {
     Fill(dc, r, look.background);
     int size = Px(look.dpi, 13);

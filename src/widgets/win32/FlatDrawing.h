@@ -68,6 +68,11 @@ struct FlatCheckLook {
 };
 void PaintFlatCheckBox(HDC dc, const RECT& r, const FlatCheckLook& look, const FlatColors& colors);
 
+// The arrows of a spin edit, beside its edit's frame (so without a left edge of their own): the
+// upper and lower half of r, the pressed one (1 up, 2 down, 0 none) tinted.
+void PaintFlatSpinArrows(HDC dc, const RECT& r, int pressed, bool disabled,
+                         const FlatColors& colors);
+
 // A frame of the given width inside r.
 void FrameBox(HDC dc, const RECT& r, COLORREF color, int width = 1);
 // Paints a window's 2-px client edge (WS_EX_CLIENTEDGE) flat after WM_NCPAINT: a 1-px frame,
