@@ -291,13 +291,16 @@ TEST_F(FlatLook, HighContrastPaintsWithSystemColoursOnly) {
                 EXPECT_GT(accentish, 0) << state;
         }
     }
-    // Down in high contrast: the highlight, with its own text colour.
-    button.down = true;
-    button.hot = button.pressed = button.focused = false;
-    Canvas b(80, 25);
-    PaintFlatButton(b.Dc(), b.Rect(), button, FlatColorsFor(true));
-    EXPECT_EQ(b.At(5, 5), ::GetSysColor(COLOR_HIGHLIGHT));
-    EXPECT_GT(Count(b.Pixels(), ::GetSysColor(COLOR_HIGHLIGHTTEXT)), 0);
+    // Down or pressed in high contrast: the highlight, with its own text colour.
+    button.hot = button.focused = false;
+    for (bool down : {true, false}) {
+        button.down = down;
+        button.pressed = !down;
+        Canvas b(80, 25);
+        PaintFlatButton(b.Dc(), b.Rect(), button, FlatColorsFor(true));
+        EXPECT_EQ(b.At(5, 5), ::GetSysColor(COLOR_HIGHLIGHT)) << down;
+        EXPECT_GT(Count(b.Pixels(), ::GetSysColor(COLOR_HIGHLIGHTTEXT)), 0) << down;
+    }
 }
 
 // The Shortcuts picture is a white key drawn and marked with a flash in the accent: down, on the

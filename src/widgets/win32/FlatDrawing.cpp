@@ -185,7 +185,9 @@ void PaintFlatButton(HDC dc, const RECT& r, const FlatButtonLook& look, const Fl
                     : look.pressed ? c.pressedFace
                     : look.hot     ? c.hotFace
                                    : c.face;
-    COLORREF text = look.disabled ? c.disabled : look.down ? c.downText : c.text;
+    // In high contrast a pressed button takes the highlight, and the highlight's text with it.
+    bool highlighted = look.down || (look.pressed && c.systemColors);
+    COLORREF text = look.disabled ? c.disabled : highlighted ? c.downText : c.text;
     Fill(dc, r, face);
     // A down button under the pointer keeps its fill and shows a lighter edge inside the frame.
     if (look.down && look.hot && !look.disabled) FrameBox(dc, r, c.downText, 2);
@@ -213,7 +215,7 @@ void PaintFlatButton(HDC dc, const RECT& r, const FlatButtonLook& look, const Fl
         int top = r.top + ((r.bottom - r.top) - total) / 2;
         int left = r.left + ((r.right - r.left) - pictureSize.cx) / 2;
         // On a filled face (down, or the system colours) the picture takes the text's colour.
-        if (look.down || look.disabled || c.systemColors)
+        if (highlighted || look.disabled || c.systemColors)
             DrawDuotone(dc, *look.picture, left, top, text, face);
         else
             DrawPicture(dc, *look.picture, left, top);
@@ -221,8 +223,7 @@ void PaintFlatButton(HDC dc, const RECT& r, const FlatButtonLook& look, const Fl
         textRect.bottom = textRect.top + textHeight;
     }
     if (!look.caption.empty())
-        DrawFlatText(dc, look.caption, textRect, look.font, text, DT_CENTER,
-                             look.cues.accelerators);
+        DrawFlatText(dc, look.caption, textRect, look.font, text, DT_CENTER, look.cues.accelerators);
     if (look.focused && look.cues.focus) {
         RECT focus = r;
         ::InflateRect(&focus, -Px(look.dpi, 3), -Px(look.dpi, 3));
@@ -236,7 +237,9 @@ void PaintFlatSpinArrows(HDC dc, const RECT& r, int pressed, bool disabled,
     int middle = (r.top + r.bottom) / 2;
     RECT halves[2] = {{r.left, r.top, r.right, middle}, {r.left, middle, r.right, r.bottom}};
     for (int i = 0; i < 2; ++i) {
-        COLORREF face = disabled ? c.disabledFace : pressed == i + 1 ? c.pressedFace : c.face;
+        // (In high contrast the arrows keep their face: they are drawn in the frame colour.)
+        bool tinted = pressed == i + 1 && !c.systemColors;
+        COLORREF face = disabled ? c.disabledFace : tinted ? c.pressedFace : c.face;
         Fill(dc, halves[i], face);
     }
     RECT frame{r.left - 1, r.top, r.right, r.bottom};
@@ -264,10 +267,11 @@ void PaintFlatCheckBox(HDC dc, const RECT& r, const FlatCheckLook& look, const F
     int size = Px(look.dpi, 13);
     RECT box{r.left, r.top + ((r.bottom - r.top) - size) / 2, r.left + size, 0};
     box.bottom = box.top + size;
-    COLORREF face = look.disabled  ? c.disabledFace
-                    : look.pressed ? c.pressedFace
-                    : look.hot     ? c.hotFace
-                                   : c.face;
+    // (In high contrast the box keeps its face when pressed: its mark is in the frame colour.)
+    COLORREF face = look.disabled                      ? c.disabledFace
+                    : look.pressed && !c.systemColors ? c.pressedFace
+                    : look.hot                         ? c.hotFace
+                                                       : c.face;
     COLORREF frame = look.disabled ? c.disabled : look.hot ? c.hotFrame : c.frame;
     Fill(dc, box, face);
     FrameBox(dc, box, frame);
