@@ -1,5 +1,6 @@
 // Peers drawn by the program itself on its container window class: panels, pages, group boxes,
 // gradient headings, labels, pictures and the splitter.
+#include "widgets/win32/FlatDrawing.h"
 #include "widgets/win32/Peers.h"
 #include "widgets/win32/Pictures.h"
 
@@ -71,7 +72,7 @@ protected:
     }
 };
 
-// A group box: an etched frame with the caption in its top edge. Its children are children of
+// A group box: a 1-px accent frame with the caption in its top edge. Its children are children of
 // this window, placed below the caption as the model's client rectangle says.
 class GroupBoxPeer final : public Win32Peer {
 public:
@@ -90,7 +91,7 @@ protected:
         ::SelectObject(dc, old);
         RECT frame = client;
         frame.top += tm.tmHeight / 2;
-        ::DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
+        FrameBox(dc, frame, m_model.Enabled() ? AccentColor() : ::GetSysColor(COLOR_GRAYTEXT));
         const std::wstring& caption = m_model.Caption();
         if (caption.empty()) return;
         RECT text{Scale(8), 0, client.right - Scale(8), tm.tmHeight};
