@@ -11,7 +11,8 @@
 //   nv_poke click-beside "TEXT"      clicks the caption-less button beside the edit showing TEXT
 //                                    (the mouse-shortcut button beside a hotkey box)
 //   nv_poke menu N                   right-clicks the first row of the N-th list view of the main
-//                                    window (where an empty list is empty) and waits for the menu
+//                                    window (where an empty list is empty) with the mouse, and
+//                                    waits for the menu
 //   nv_poke type WINDOW N "TEXT"     puts TEXT into the N-th edit of that window
 //   nv_poke keys VK [VK...]          presses the keys (decimal virtual-key codes) together
 //   nv_poke rect                     prints WxH+X+Y: the union of Nivora's shown windows
@@ -114,8 +115,17 @@ bool Click(HWND button) {
     return true;
 }
 
-// Posts a right click's context menu message to a list view, on its first row (where a
-// list without rows is empty).
+void MovePointer(POINT at, DWORD buttons = 0) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = MulDiv(at.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    in.mi.dy = MulDiv(at.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttons;
+    SendInput(1, &in, sizeof(in));
+}
+
+// Right-clicks a list view on its first row (where a list without rows is empty), with the
+// mouse, as a user does: the list takes the focus and shows the row selected.
 bool RightClick(HWND list) {
     if (!list || !IsWindowVisible(list)) return false;
     RECT client, header{};
@@ -123,7 +133,9 @@ bool RightClick(HWND list) {
     GetWindowRect(GetWindow(list, GW_CHILD), &header);
     POINT p{client.right / 3, (header.bottom - header.top) + 4};
     ClientToScreen(list, &p);
-    PostMessageW(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(p.x, p.y));
+    MovePointer(p);
+    MovePointer(p, MOUSEEVENTF_RIGHTDOWN);
+    MovePointer(p, MOUSEEVENTF_RIGHTUP);
     return true;
 }
 
@@ -222,6 +234,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
             return RightClick(ChildByClass(MainWindow(), L"SysListView32", _wtoi(argv[2])));
         });
         if (rc == 0) rc = Retry([&] { return NivoraWindow(L"#32768") != nullptr; });
+        // The pointer out of the way, at the middle of the screen's left edge, where no window
+        // lies and no hint can show.
+        MovePointer(POINT{0, GetSystemMetrics(SM_CYSCREEN) / 2});
     } else if (verb == L"type" && argc > 4) {
         rc = Retry([&] {
             HWND edit = ChildByClass(NivoraWindow(arg(2)), L"Edit", _wtoi(argv[3]));
