@@ -157,14 +157,23 @@ void PressKeys(int argc, wchar_t** argv) {
     SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
 }
 
-// Waits until every shown window has taken a message twice (so has painted), then a little.
+// Waits until the programs of the shown windows have painted them: each program's thread has
+// gone idle (it paints before it waits for input) twice, a little apart.
 void Settle(const std::vector<HWND>& windows) {
     for (int pass = 0; pass < 2; ++pass) {
+        std::vector<DWORD> done;
         for (HWND h : windows) {
+            DWORD pid = ProcessOf(h);
+            if (std::find(done.begin(), done.end(), pid) != done.end()) continue;
+            done.push_back(pid);
+            if (HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid)) {
+                WaitForInputIdle(process, 2000);
+                CloseHandle(process);
+            }
             DWORD_PTR ignored;
             SendMessageTimeoutW(h, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
         }
-        Sleep(100);
+        Sleep(150);
     }
 }
 
