@@ -95,8 +95,17 @@ run_demo() {
     shot 11-extra-settings-display
     poke click "List"
     menu_shot 12-display-menu-resolutions
+    # The test of the selected mode (the mode in use here): a notice, then the countdown.
+    poke click "Test selected resolution"
+    poke shown '#32770'
+    shot 13-display-test-notice
+    poke answer "OK"
+    poke shown "Display mode test"
+    shot 14-display-test-dialog
+    poke click-in "Display mode test" "&No"
+    poke gone "Display mode test"
     poke click "&About"
-    shot 13-about
+    shot 15-about
 
     # Hidden and restored, both showing the part of the screen the windows take.
     poke click "&Windows"
@@ -104,14 +113,14 @@ run_demo() {
     desktop=$("$wine" "$bin/nv_poke.exe" rect-all 2>/dev/null | tr -d '\r')
     poke keys 17 192
     poke hidden
-    shot 14-hidden "$desktop"
+    shot 16-hidden "$desktop"
     poke keys 17 192
     poke wait
-    shot 15-restored "$desktop"
+    shot 17-restored "$desktop"
 
     poke click "&Terminate"
     poke shown '#32770'
-    shot 16-terminate-question
+    shot 18-terminate-question
     poke answer "Cancel"
     poke gone '#32770'
     # With the password set above, Ctrl+\ hides the window and asks before showing it again.
@@ -119,7 +128,7 @@ run_demo() {
     poke hidden
     poke keys 17 220
     poke shown "NVA"
-    shot 17-password-prompt
+    shot 19-password-prompt
     poke type "NVA" 0 demo
     poke click-in "NVA" "&Ok"
     poke wait

@@ -5,8 +5,11 @@
 // the user's LogPixels, read by every program started after it is set.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "support/Driver.h"
 
