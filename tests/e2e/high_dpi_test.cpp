@@ -280,7 +280,7 @@ TEST_P(DialogsAtDpi, TheLayoutWindowAndTheMouseCornerDialogScaleAndFit) {
 }
 
 INSTANTIATE_TEST_SUITE_P(HighDpi, MainWindowAtDpi, testing::Values(96, 144), DpiName);
-INSTANTIATE_TEST_SUITE_P(HighDpi, PagesAtDpi, testing::Values(96), DpiName);
+INSTANTIATE_TEST_SUITE_P(HighDpi, PagesAtDpi, testing::Values(96, 144), DpiName);
 INSTANTIATE_TEST_SUITE_P(HighDpi, DialogsAtDpi, testing::Values(96, 144), DpiName);
 
 }  // namespace

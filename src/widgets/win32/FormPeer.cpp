@@ -43,7 +43,8 @@ public:
                 if (wParam != SIZE_MINIMIZED) {
                     m_sizing = true;
                     const Rect& b = m_form.Bounds();
-                    int width = Unscale(LOWORD(lParam)), height = Unscale(HIWORD(lParam));
+                    // Rounded down: the model's client area never reaches past the window's.
+                    int width = LOWORD(lParam) * 96 / Dpi(), height = HIWORD(lParam) * 96 / Dpi();
                     Dispatch([&] { m_form.SetBounds(b.left, b.top, width, height); });
                     m_sizing = false;
                 }

@@ -120,13 +120,18 @@ HFONT FontFor(int dpi, bool bold, bool underline) {
 }
 
 int DrawUiText(HDC dc, const std::wstring& text, RECT& r, HFONT font, UINT flags) {
-    bool flatBold = false;
+    // A bold face that draws like the regular one keeps its wider advances too: the regular face
+    // drawn twice a pixel apart spaces its letters and its underline as they look.
+    bool twice = false;
     for (auto& [dpi, set] : Fonts())
-        if (set.flatBold && (font == set.fonts[1] || font == set.fonts[3])) flatBold = true;
+        if (set.flatBold && (font == set.fonts[1] || font == set.fonts[3])) {
+            font = set.fonts[font == set.fonts[1] ? 0 : 2];
+            twice = true;
+        }
     HGDIOBJ old = ::SelectObject(dc, font);
     int length = static_cast<int>(text.size());
     int height = ::DrawTextW(dc, text.c_str(), length, &r, flags);
-    if (flatBold) {
+    if (twice) {
         if (flags & DT_CALCRECT) {
             r.right += 1;
         } else {
@@ -242,11 +247,17 @@ Rect Win32Peer::ScreenBounds() const {
 RECT Win32Peer::NativeBounds() const {
     // Bounds are relative to the parent window's origin: a group box's client rectangle only
     // keeps its aligned children clear of the frame, and Realign has already applied it.
+    // Each edge is scaled from the form's client origin, not from the parent's: neighbours then
+    // meet, and a child that ends where its parent ends still does, whatever the rounding.
     Rect b = m_model.Bounds();
-    RECT r{Scale(b.left), Scale(b.top), 0, 0};
-    r.right = r.left + Scale(b.Width());
-    r.bottom = r.top + Scale(b.Height());
-    return r;
+    int originX = 0, originY = 0;
+    for (TControl* p = m_model.Parent(); p && !dynamic_cast<TForm*>(p); p = p->Parent()) {
+        originX += p->Bounds().left;
+        originY += p->Bounds().top;
+    }
+    auto edge = [&](int origin, int value) { return Scale(origin + value) - Scale(origin); };
+    return RECT{edge(originX, b.left), edge(originY, b.top), edge(originX, b.right),
+                edge(originY, b.bottom)};
 }
 
 void Win32Peer::CreateContainer(HWND parent, DWORD style, DWORD exStyle, const wchar_t* formClass) {

@@ -29,9 +29,9 @@ int UnscaleFor(int dpi, int value);
 // The shared drawing resources: the Tahoma 8 pt fonts at a dpi and solid brushes.
 HFONT FontFor(int dpi, bool bold, bool underline = false);
 HBRUSH SolidBrush(COLORREF color);
-// DrawTextW with the font selected. A bold font whose face draws no bolder than the regular one
-// at that size (Wine's Tahoma Bold from 16 pixels up) is drawn a second time one pixel to the
-// right, and measured one pixel wider.
+// DrawTextW with the font selected. Where a bold font draws no bolder than the regular one at
+// its size (Wine's Tahoma Bold from 16 pixels up), the regular face is drawn twice, one pixel
+// apart, and measured one pixel wider.
 int DrawUiText(HDC dc, const std::wstring& text, RECT& r, HFONT font, UINT flags);
 // A model colour (0x00BBGGRR, 0xFFFFFFFF for "default") or the fallback.
 inline COLORREF ModelColor(std::uint32_t color, COLORREF fallback) {
