@@ -37,6 +37,7 @@ public:
 struct Drawn {
     int width = 0, height = 0;
     std::vector<COLORREF> pixels;
+    bool clippedAfter = false;  // nothing drawn on the item after it
     COLORREF At(int x, int y) const { return pixels[static_cast<size_t>(y * width + x)]; }
     bool Any(int left, int right, const std::function<bool(COLORREF)>& test) const {
         for (int y = 0; y < height; ++y)
@@ -107,6 +108,8 @@ protected:
         EXPECT_EQ(::SendMessageW(owner, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw)), TRUE);
         ::GdiFlush();
         Drawn out{width, height, {}};
+        RECT box{};
+        out.clippedAfter = ::GetClipBox(dc, &box) == NULLREGION;
         for (int i = 0; i < width * height; ++i) {
             const BYTE* p = static_cast<const BYTE*>(data) + i * 4;
             out.pixels.push_back(RGB(p[2], p[1], p[0]));
@@ -226,6 +229,12 @@ TEST_F(PopupMenus, AnItemIsDrawnWithItsPictureCaptionSelectionAndGreyWhenDisable
     EXPECT_TRUE(grey.Any(0, column, [&](COLORREF c) { return c != back; })) << "faded";
     EXPECT_FALSE(grey.Any(textLeft, 200, Dark));
     EXPECT_TRUE(grey.Any(textLeft, 200, [&](COLORREF c) { return c != back; }));
+
+    // A sub-menu's item has its arrow, and keeps Windows from drawing another over it.
+    Drawn parent = Draw(top, 3, ODS_SELECTED);
+    EXPECT_TRUE(parent.Any(180, 194, Dark));
+    EXPECT_TRUE(parent.clippedAfter);
+    EXPECT_FALSE(selected.clippedAfter);
 
     // The separator is a thin line across the middle.
     Drawn line = Draw(top, 1, 0, 200, 7);

@@ -56,6 +56,8 @@ struct Metrics {
     int itemHeight = Scale(22);
     int separatorHeight = Scale(7);
     int inset = Scale(2);  // of the selection inside the item
+    int arrowRight = Scale(14);  // a sub-menu's arrow: from the right edge, and half its height
+    int arrowHalf = Scale(4);
     HFONT font = UiFont(false);
 };
 
@@ -120,6 +122,7 @@ void Measure(const NativeMenu::Entry& entry, MEASUREITEMSTRUCT& measure) {
     int width = k.pictureColumn + k.textGap + TextSize(dc, entry.caption, 0).cx + k.rightPad;
     if (!entry.shortCut.empty())
         width += k.shortcutGap + TextSize(dc, entry.shortCut, DT_NOPREFIX).cx;
+    if (!entry.item->items.empty()) width += k.arrowRight;
     ::SelectObject(dc, old);
     ::ReleaseDC(nullptr, dc);
     measure.itemWidth = static_cast<UINT>(width);
@@ -142,8 +145,7 @@ void Draw(const NativeMenu::Entry& entry, const DRAWITEMSTRUCT& draw) {
     HDC dc = draw.hDC;
     RECT r = draw.rcItem;
     bool contrast = HighContrast();
-    COLORREF back = ::GetSysColor(COLOR_MENU);
-    ::FillRect(dc, &r, SolidBrush(back));
+    ::FillRect(dc, &r, SolidBrush(::GetSysColor(COLOR_MENU)));
     if (!entry.item) {
         int y = (r.top + r.bottom) / 2;
         RECT line{r.left + k.pictureColumn + k.textGap, y, r.right - k.inset, y + 1};
@@ -158,12 +160,10 @@ void Draw(const NativeMenu::Entry& entry, const DRAWITEMSTRUCT& draw) {
         RECT fill = r;
         ::InflateRect(&fill, -k.inset, 0);
         if (contrast) {
-            back = ::GetSysColor(COLOR_HIGHLIGHT);
+            ::FillRect(dc, &fill, SolidBrush(::GetSysColor(COLOR_HIGHLIGHT)));
             text = ::GetSysColor(COLOR_HIGHLIGHTTEXT);
-            ::FillRect(dc, &fill, SolidBrush(back));
         } else {
-            back = kSelectionFill;
-            ::FillRect(dc, &fill, SolidBrush(back));
+            ::FillRect(dc, &fill, SolidBrush(kSelectionFill));
             ::FrameRect(dc, &fill, SolidBrush(kAccent));
         }
     }
@@ -191,9 +191,21 @@ void Draw(const NativeMenu::Entry& entry, const DRAWITEMSTRUCT& draw) {
         ::DrawTextW(dc, entry.shortCut.c_str(), -1, &area,
                     DT_SINGLELINE | DT_VCENTER | DT_RIGHT | DT_NOPREFIX);
     ::SelectObject(dc, old);
-    // Windows draws a sub-menu's arrow afterwards, from a monochrome bitmap in these colours.
-    ::SetTextColor(dc, text);
-    ::SetBkColor(dc, back);
+    if (!entry.item->items.empty()) {
+        // The sub-menu's arrow, in the caption's colour. Windows would draw its own over the
+        // item afterwards, in the colours of the classic menu and across the selection's frame:
+        // the item is taken out of the drawing area for that.
+        int x = r.right - k.arrowRight, y = (r.top + r.bottom) / 2, half = k.arrowHalf;
+        POINT arrow[] = {{x, y - half}, {x + half, y}, {x, y + half}};
+        HGDIOBJ oldPen = ::SelectObject(dc, ::GetStockObject(DC_PEN));
+        HGDIOBJ oldBrush = ::SelectObject(dc, ::GetStockObject(DC_BRUSH));
+        ::SetDCPenColor(dc, text);
+        ::SetDCBrushColor(dc, text);
+        ::Polygon(dc, arrow, 3);
+        ::SelectObject(dc, oldPen);
+        ::SelectObject(dc, oldBrush);
+        ::ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
+    }
 }
 
 // The item of a letter key in one menu: executed when it is the only enabled item with that
