@@ -102,9 +102,15 @@ protected:
         HBITMAP bitmap = ::CreateDIBSection(nullptr, &bits, DIB_RGB_COLORS, &data, nullptr, 0);
         HDC dc = ::CreateCompatibleDC(nullptr);
         HGDIOBJ old = ::SelectObject(dc, bitmap);
-        DRAWITEMSTRUCT draw{ODT_MENU, 0, info.wID, ODA_DRAWENTIRE, state,
-                            reinterpret_cast<HWND>(menu), dc, RECT{0, 0, width, height},
-                            info.dwItemData};
+        DRAWITEMSTRUCT draw{};
+        draw.CtlType = ODT_MENU;
+        draw.itemID = info.wID;
+        draw.itemAction = ODA_DRAWENTIRE;
+        draw.itemState = state;
+        draw.hwndItem = reinterpret_cast<HWND>(menu);
+        draw.hDC = dc;
+        draw.rcItem = {0, 0, width, height};
+        draw.itemData = info.dwItemData;
         EXPECT_EQ(::SendMessageW(owner, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw)), TRUE);
         ::GdiFlush();
         Drawn out{width, height, {}};
@@ -153,6 +159,10 @@ TEST_F(PopupMenus, TheModelBecomesOwnerDrawnItemsWithSeparatorsGreyItemsAndSubMe
     EXPECT_FALSE(Info(top, 0).fType & MFT_SEPARATOR);
     EXPECT_TRUE(Info(top, 2).fState & MFS_GRAYED);
     EXPECT_FALSE(Info(top, 0).fState & MFS_GRAYED);
+    // The text screen readers read, as a plain menu has it.
+    wchar_t text[64] = {};
+    ::GetMenuStringW(top, 0, text, 64, MF_BYPOSITION);
+    EXPECT_STREQ(text, L"&Open list\tF5");
 
     HMENU sub = Info(top, 3).hSubMenu;
     ASSERT_NE(sub, nullptr);
@@ -346,8 +356,7 @@ TEST_F(PopupMenus, TheShownMenuAnswersArrowsEnterEscapeAndLetters) {
     EXPECT_EQ(picture, kAccentColour) << "the middle of the plus";
 
     // Down past the separator to the disabled item: Enter runs nothing there.
-    EXPECT_EQ(run({key(VK_DOWN), key(VK_DOWN), key(VK_RETURN)}),
-              std::vector<std::string>{});
+    EXPECT_EQ(run({key(VK_DOWN), key(VK_DOWN), key(VK_RETURN)}), std::vector<std::string>{});
     // Letters: "m" opens the sub-menu, "d" there runs "&Deep".
     EXPECT_EQ(run({letter(L'm'), letter(L'd')}), std::vector<std::string>{"deep"});
     // A letter no item has leaves the menu open; Escape closes it without a choice.

@@ -22,6 +22,7 @@ struct NativeMenu::Entry {
     TMenuItem* item = nullptr;  // null for a separator
     std::wstring caption;
     std::wstring shortCut;
+    std::wstring text;  // the item's text for screen readers: caption, tab, shortcut
     int imageIndex = -1;
 };
 
@@ -55,7 +56,7 @@ struct Metrics {
     int rightPad = Scale(10);
     int itemHeight = Scale(22);
     int separatorHeight = Scale(7);
-    int inset = Scale(2);  // of the selection inside the item
+    int inset = Scale(2);        // of the selection inside the item
     int arrowRight = Scale(14);  // a sub-menu's arrow: from the right edge, and half its height
     int arrowHalf = Scale(4);
     HFONT font = UiFont(false);
@@ -126,7 +127,8 @@ void Measure(const NativeMenu::Entry& entry, MEASUREITEMSTRUCT& measure) {
     ::SelectObject(dc, old);
     ::ReleaseDC(nullptr, dc);
     measure.itemWidth = static_cast<UINT>(width);
-    measure.itemHeight = static_cast<UINT>(std::max<int>(k.itemHeight, metrics.tmHeight + Scale(8)));
+    measure.itemHeight =
+        static_cast<UINT>(std::max<int>(k.itemHeight, metrics.tmHeight + Scale(8)));
 }
 
 // The picture with its alpha channel, at its size on this screen, at an overall opacity.
@@ -298,6 +300,12 @@ HMENU NativeMenu::Build(TMenuItem& parent) {
             entry->caption = item.caption;
             entry->shortCut = item.shortCut;
             entry->imageIndex = item.imageIndex;
+            // Owner-drawn items keep their text too, for screen readers (and Windows' own
+            // search for the mnemonic, where it looks at an owner-drawn item's text).
+            entry->text =
+                item.shortCut.empty() ? item.caption : item.caption + L"\t" + item.shortCut;
+            info.fMask |= MIIM_STRING;
+            info.dwTypeData = entry->text.data();
             info.fState = item.enabled ? MFS_ENABLED : MFS_GRAYED;
             if (!item.items.empty()) {
                 info.fMask |= MIIM_SUBMENU;
