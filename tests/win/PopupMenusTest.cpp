@@ -280,7 +280,8 @@ TEST_F(PopupMenus, ALetterKeyRunsTheItemOfItsMnemonicOrSelectsAmongSeveral) {
 }
 
 // Drives the shown menu from a timer of this thread, which the menu's own loop dispatches: each
-// message is posted once a menu is showing and a check runs when its turn comes. A menu still
+// message is posted once a menu is showing; a check runs when its turn comes, again at each tick
+// for up to 3 s until it holds (the screen can lag behind the menu's drawing). A menu still
 // showing a second after the last step (or 20 s after the start) gets Escape until it closes, so
 // a fault cannot leave the test waiting.
 class MenuScript {
@@ -288,11 +289,11 @@ public:
     struct Step {
         UINT message = 0;
         WPARAM key = 0;
-        std::function<void(HWND menuWindow)> check;
+        std::function<bool(HWND menuWindow)> check;
     };
     MenuScript(HWND owner, std::vector<Step> steps) : m_owner(owner), m_steps(std::move(steps)) {
         s_current = this;
-        m_start = ::GetTickCount();
+        m_start = m_done = ::GetTickCount();
         m_timer = ::SetTimer(nullptr, 0, 40, &MenuScript::Tick);
     }
     ~MenuScript() {
@@ -314,8 +315,9 @@ private:
             return;
         }
         if (Finished()) return;
-        Step& step = m_steps[m_next++];
-        if (step.check) step.check(shown);
+        Step& step = m_steps[m_next];
+        if (step.check && !step.check(shown) && now - m_done < 3000) return;
+        ++m_next;
         if (step.message) ::PostMessageW(m_owner, step.message, step.key, 0);
         m_done = now;
     }
@@ -340,15 +342,16 @@ TEST_F(PopupMenus, TheShownMenuAnswersArrowsEnterEscapeAndLetters) {
     auto key = [](WPARAM vk) { return MenuScript::Step{WM_KEYDOWN, vk, nullptr}; };
     auto letter = [](wchar_t c) { return MenuScript::Step{WM_CHAR, c, nullptr}; };
     COLORREF frame = 0, picture = 0;
-    auto look = [&](HWND menuWindow) {
+    auto look = [&](HWND menuWindow) -> bool {
         // The first item is selected: its frame and its picture, on the screen.
         auto shown = reinterpret_cast<HMENU>(::SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
         RECT item{};
-        ASSERT_TRUE(::GetMenuItemRect(nullptr, shown, 0, &item));
+        EXPECT_TRUE(::GetMenuItemRect(nullptr, shown, 0, &item));
         HDC screen = ::GetDC(nullptr);
         frame = ::GetPixel(screen, item.left + 2, (item.top + item.bottom) / 2);
         picture = ::GetPixel(screen, item.left + 5 + 12, item.top + 3 + 12);
         ::ReleaseDC(nullptr, screen);
+        return frame == kAccentColour && picture == kAccentColour;
     };
     EXPECT_EQ(run({key(VK_DOWN), MenuScript::Step{0, 0, look}, key(VK_RETURN)}),
               std::vector<std::string>{"open"});
