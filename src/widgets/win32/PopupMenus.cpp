@@ -48,13 +48,14 @@ constexpr COLORREF kSelectionFill = RGB(218, 228, 238);
 constexpr COLORREF kSeparatorLine = RGB(206, 219, 232);
 constexpr BYTE kFadedPicture = 96;  // the opacity of a disabled item's picture
 
-// The items' measures in screen pixels; the one place that asks for the screen's dpi.
+// The items' measures in screen pixels: with PictureFor, the one place that asks for the dpi.
 struct Metrics {
     int pictureColumn = Scale(26);  // the picture is centred in it
     int textGap = Scale(6);         // from the column to the caption
     int shortcutGap = Scale(24);    // the least room between caption and shortcut
     int rightPad = Scale(10);
-    int itemHeight = Scale(22);
+    int itemHeight = Scale(22);  // at least; or the font's height and textPad
+    int textPad = Scale(8);
     int separatorHeight = Scale(7);
     int inset = Scale(2);        // of the selection inside the item
     int arrowRight = Scale(14);  // a sub-menu's arrow: from the right edge, and half its height
@@ -128,7 +129,7 @@ void Measure(const NativeMenu::Entry& entry, MEASUREITEMSTRUCT& measure) {
     ::ReleaseDC(nullptr, dc);
     measure.itemWidth = static_cast<UINT>(width);
     measure.itemHeight =
-        static_cast<UINT>(std::max<int>(k.itemHeight, metrics.tmHeight + Scale(8)));
+        static_cast<UINT>(std::max<int>(k.itemHeight, metrics.tmHeight + k.textPad));
 }
 
 // The picture with its alpha channel, at its size on this screen, at an overall opacity.
