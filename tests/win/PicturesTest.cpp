@@ -115,7 +115,7 @@ TEST(Pictures, TheLayoutWindowShowsTheKeyboardOverItsGradient) {
     HWND window = nvtest::Hwnd(layout.Handle());
     ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     nvtest::PumpPending();
-    ASSERT_EQ(Scale(96), 96) << "the tests run at 96 dpi";
+    ASSERT_EQ(SystemDpi(), 96) << "the tests run at 96 dpi";
 
     HDC screen = ::GetDC(nullptr);
     auto at = [&](int x, int y) {

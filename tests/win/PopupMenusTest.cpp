@@ -52,7 +52,7 @@ bool Dark(COLORREF c) { return GetRValue(c) < 80 && GetGValue(c) < 80 && GetBVal
 class PopupMenus : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(Scale(96), 96) << "the tests run at 96 dpi";
+        ASSERT_EQ(SystemDpi(), 96) << "the tests run at 96 dpi";
         app.CreateForm(form);
         form.Show();
         PumpPending();
@@ -151,7 +151,7 @@ protected:
 };
 
 TEST_F(PopupMenus, TheModelBecomesOwnerDrawnItemsWithSeparatorsGreyItemsAndSubMenus) {
-    NativeMenu native(menu.items);
+    NativeMenu native(menu.items, 96);
     HMENU top = native.Handle();
     ASSERT_EQ(::GetMenuItemCount(top), 5) << "the hidden item is left out";
     for (int i = 0; i < 5; ++i) EXPECT_TRUE(Info(top, i).fType & MFT_OWNERDRAW) << i;
@@ -183,12 +183,12 @@ TEST_F(PopupMenus, AnItemIsMeasuredToItsCaptionWithRoomForItsShortcutAndPicture)
     sizes.items.Add("keyed", L"Ab").shortCut = L"Ctrl+F12";
     sizes.items.Add("marked", L"&Ab");
     sizes.items.Add("N1", L"-");
-    NativeMenu native(sizes.items);
+    NativeMenu native(sizes.items, 96);
     HMENU top = native.Handle();
     SIZE plain = Measured(top, 0), wide = Measured(top, 1), keyed = Measured(top, 2);
 
     HDC dc = ::GetDC(nullptr);
-    HGDIOBJ old = ::SelectObject(dc, UiFont(false));
+    HGDIOBJ old = ::SelectObject(dc, FontFor(96, false));
     SIZE shortcut{}, caption{};
     ::GetTextExtentPoint32W(dc, L"Ctrl+F12", 8, &shortcut);
     ::GetTextExtentPoint32W(dc, L"Ab", 2, &caption);
@@ -205,6 +205,11 @@ TEST_F(PopupMenus, AnItemIsMeasuredToItsCaptionWithRoomForItsShortcutAndPicture)
     EXPECT_GT(separator.cy, 0);
     EXPECT_LT(separator.cy, plain.cy / 2);
 
+    // On a monitor of 144 dpi (the owner window's) everything is half as large again.
+    NativeMenu large(sizes.items, 144);
+    EXPECT_GE(Measured(large.Handle(), 0).cy, plain.cy * 3 / 2);
+    EXPECT_GE(Measured(large.Handle(), 1).cx, wide.cx * 4 / 3);
+
     // An owner-drawn item the program did not make is not answered for.
     MEASUREITEMSTRUCT stranger{ODT_MENU, 0, 1, 0, 0, reinterpret_cast<ULONG_PTR>(&caption)};
     ::SendMessageW(owner, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&stranger));
@@ -212,7 +217,7 @@ TEST_F(PopupMenus, AnItemIsMeasuredToItsCaptionWithRoomForItsShortcutAndPicture)
 }
 
 TEST_F(PopupMenus, AnItemIsDrawnWithItsPictureCaptionSelectionAndGreyWhenDisabled) {
-    NativeMenu native(menu.items);
+    NativeMenu native(menu.items, 96);
     HMENU top = native.Handle();
     const COLORREF back = ::GetSysColor(COLOR_MENU);
     const int column = 26, textLeft = 32;
@@ -257,8 +262,23 @@ TEST_F(PopupMenus, AnItemIsDrawnWithItsPictureCaptionSelectionAndGreyWhenDisable
     EXPECT_NE(cues.pixels, noCues.pixels);
 }
 
+TEST_F(PopupMenus, InHighContrastTheSelectionTakesTheSystemsHighlightColours) {
+    ForceHighContrast(1);  // Wine cannot turn the real one on
+    NativeMenu native(menu.items, 96);
+    Drawn selected = Draw(native.Handle(), 0, ODS_SELECTED);
+    Drawn line = Draw(native.Handle(), 1, 0, 200, 7);
+    ForceHighContrast(-1);
+
+    EXPECT_EQ(selected.At(120, 2), ::GetSysColor(COLOR_HIGHLIGHT));
+    EXPECT_EQ(selected.At(2, 11), ::GetSysColor(COLOR_HIGHLIGHT)) << "no accent frame";
+    EXPECT_TRUE(selected.Any(32, 100, [](COLORREF c) {
+        return c == ::GetSysColor(COLOR_HIGHLIGHTTEXT);
+    })) << "the caption";
+    EXPECT_EQ(line.At(100, 3), ::GetSysColor(COLOR_MENUTEXT));
+}
+
 TEST_F(PopupMenus, ALetterKeyRunsTheItemOfItsMnemonicOrSelectsAmongSeveral) {
-    NativeMenu native(menu.items);
+    NativeMenu native(menu.items, 96);
     HMENU top = native.Handle();
     HMENU sub = Info(top, 3).hSubMenu;
     EXPECT_EQ(MenuChar(top, L'm'), MAKELRESULT(3, MNC_EXECUTE)) << "opens the sub-menu";

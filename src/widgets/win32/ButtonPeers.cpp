@@ -1,7 +1,7 @@
-// Push buttons, speed buttons and check boxes. The model is the one source of truth: the native
-// check state never changes by itself (BS_CHECKBOX, not auto) and always follows the model.
-#include <map>
-
+// Push buttons, speed buttons and check boxes: native buttons painted in the flat look. The model
+// is the one source of truth: the native check state never changes by itself (BS_CHECKBOX, not
+// auto) and always follows the model, and the painting reads the model.
+#include "widgets/win32/FlatDrawing.h"
 #include "widgets/win32/Peers.h"
 #include "widgets/win32/Pictures.h"
 
@@ -9,25 +9,25 @@ namespace nv::win32 {
 
 namespace {
 
-// Gives a button its picture (TButton::imageId): above the caption, or centred when it has
-// none. The image list lives as long as the program, one per picture.
-void ShowButtonPicture(HWND button, const TButton& model) {
-    if (model.imageId == 0) return;
-    static std::map<int, HIMAGELIST> lists;
-    HIMAGELIST& list = lists[model.imageId];
-    if (!list) {
-        const Picture* picture = PictureFor(model.imageId);
-        if (!picture) return;
-        list = ::ImageList_Create(picture->width, picture->height, ILC_COLOR32, 1, 0);
-        if (list) ::ImageList_Add(list, picture->bitmap, nullptr);
+// Paints a button or check box in the flat look when its parent relays NM_CUSTOMDRAW (common
+// controls 6 send it for every button style): the native control keeps its keyboard handling,
+// dialog keys, check state and accessibility, and only its picture is the program's own.
+template <typename PaintFn>
+bool CustomDraw(NMHDR* header, LRESULT& result, PaintFn paint) {
+    if (header->code != NM_CUSTOMDRAW) return false;
+    auto* draw = reinterpret_cast<NMCUSTOMDRAW*>(header);
+    if (draw->dwDrawStage != CDDS_PREPAINT) {
+        result = CDRF_DODEFAULT;
+        return true;
     }
-    if (!list) return;
-    BUTTON_IMAGELIST images{};
-    images.himl = list;
-    images.uAlign = model.Caption().empty() ? BUTTON_IMAGELIST_ALIGN_CENTER
-                                            : BUTTON_IMAGELIST_ALIGN_TOP;
-    images.margin = {0, Scale(3), 0, 0};
-    ::SendMessageW(button, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images));
+    // The state the control reports itself, whichever of the two ways it tells it.
+    auto state = static_cast<UINT>(::SendMessageW(header->hwndFrom, BM_GETSTATE, 0, 0));
+    bool hot = (draw->uItemState & CDIS_HOT) || (state & BST_HOT);
+    bool pressed = (draw->uItemState & CDIS_SELECTED) || (state & BST_PUSHED);
+    bool focused = (draw->uItemState & CDIS_FOCUS) || ::GetFocus() == header->hwndFrom;
+    paint(draw->hdc, draw->rc, hot, pressed, focused);
+    result = CDRF_SKIPDEFAULT;
+    return true;
 }
 
 class ButtonPeer : public Win32Peer {
@@ -38,7 +38,6 @@ public:
                      CommonStyle() | WS_TABSTOP |
                          (m_button.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON),
                      0);
-        ShowButtonPicture(m_hwnd, m_button);
         // The dialog keys: IsDialogMessageW presses the child IDOK on Enter and the child
         // IDCANCEL on Escape.
         if (m_hwnd && (m_button.isDefault || m_button.isCancel))
@@ -49,8 +48,28 @@ public:
         Dispatch([&] { m_button.Click(); });
         return true;
     }
+    bool OnNotify(NMHDR* header, LRESULT& result) override {
+        return CustomDraw(header, result, [&](HDC dc, const RECT& r, bool hot, bool pressed,
+                                              bool focused) {
+            FlatButtonLook look;
+            look.caption = m_button.Caption();
+            look.font = UiFont(m_button.bold);
+            look.dpi = Dpi();
+            look.picture = m_button.imageId ? PictureFor(m_button.imageId, Dpi()) : nullptr;
+            look.down = IsDown();
+            look.hot = hot;
+            look.pressed = pressed;
+            look.focused = focused;
+            look.disabled = !::IsWindowEnabled(m_hwnd);
+            // The dialog manager moves the default style to the focused push button.
+            look.isDefault = (::GetWindowLongW(m_hwnd, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+            look.cues = CuesOf(m_hwnd);
+            PaintFlatButton(dc, r, look, CurrentFlatColors());
+        });
+    }
 
 protected:
+    virtual bool IsDown() const { return false; }
     TButton& m_button;
 };
 
@@ -61,11 +80,11 @@ public:
     void Create(HWND parent) override {
         CreateNative(parent, WC_BUTTONW,
                      CommonStyle() | WS_TABSTOP | BS_CHECKBOX | BS_PUSHLIKE | BS_MULTILINE, 0);
-        ShowButtonPicture(m_hwnd, m_speed);
         ShowDown();
     }
 
 protected:
+    bool IsDown() const override { return m_speed.Down(); }
     void OnSync(Prop what, int) override {
         if (what == Prop::Down) ShowDown();
     }
@@ -90,6 +109,23 @@ public:
         if (code != BN_CLICKED) return false;
         Dispatch([&] { m_box.Click(); });
         return true;
+    }
+    bool OnNotify(NMHDR* header, LRESULT& result) override {
+        return CustomDraw(header, result, [&](HDC dc, const RECT& r, bool hot, bool pressed,
+                                              bool focused) {
+            FlatCheckLook look;
+            look.caption = m_box.Caption();
+            look.font = UiFont(m_box.bold);
+            look.dpi = Dpi();
+            look.background = ParentBackground();
+            look.checked = m_box.Checked();
+            look.hot = hot;
+            look.pressed = pressed;
+            look.focused = focused;
+            look.disabled = !::IsWindowEnabled(m_hwnd);
+            look.cues = CuesOf(m_hwnd);
+            PaintFlatCheckBox(dc, r, look, CurrentFlatColors());
+        });
     }
 
 protected:

@@ -1,5 +1,6 @@
 // Peers drawn by the program itself on its container window class: panels, pages, group boxes,
 // gradient headings, labels, pictures and the splitter.
+#include "widgets/win32/FlatDrawing.h"
 #include "widgets/win32/Peers.h"
 #include "widgets/win32/Pictures.h"
 
@@ -12,12 +13,10 @@ namespace {
 
 constexpr COLORREF kHeadingLight = RGB(140, 180, 220);
 
-void DrawTextIn(HDC dc, const std::wstring& text, RECT r, HFONT font, COLORREF color, UINT flags) {
-    HGDIOBJ old = ::SelectObject(dc, font);
+void DrawTextIn(HDC dc, const std::wstring& text, RECT& r, HFONT font, COLORREF color, UINT flags) {
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, color);
-    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, flags);
-    ::SelectObject(dc, old);
+    DrawUiText(dc, text, r, font, flags);
 }
 
 // A gradient running from the top left corner (from) to the bottom right one (the window
@@ -51,18 +50,21 @@ public:
         CreateContainer(parent, CommonStyle() | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT);
     }
     COLORREF Background() const override {
-        if (auto* panel = dynamic_cast<TPanel*>(&m_model))
-            return ModelColor(panel->color, ParentBackground());
+        auto* panel = dynamic_cast<TPanel*>(&m_model);
+        if (panel && !HighContrast()) return ModelColor(panel->color, ParentBackground());
         return ParentBackground();
     }
 
 protected:
     void Paint(HDC dc, const RECT& client) override {
         auto* panel = dynamic_cast<TPanel*>(&m_model);
-        if (!panel || !panel->gradient || !PaintDiagonalGradient(dc, client, Background()))
+        if (!panel || !panel->gradient || HighContrast() ||
+            !PaintDiagonalGradient(dc, client, Background()))
             ::FillRect(dc, &client, SolidBrush(Background()));
         if (panel && panel->frameColor != 0xFFFFFFFF)
-            ::FrameRect(dc, &client, SolidBrush(static_cast<COLORREF>(panel->frameColor)));
+            ::FrameRect(dc, &client,
+                        SolidBrush(HighContrast() ? AccentColor()
+                                                  : static_cast<COLORREF>(panel->frameColor)));
         if (panel && panel->bevel) {
             RECT r = client;
             ::DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
@@ -70,7 +72,7 @@ protected:
     }
 };
 
-// A group box: an etched frame with the caption in its top edge. Its children are children of
+// A group box: a 1-px accent frame with the caption in its top edge. Its children are children of
 // this window, placed below the caption as the model's client rectangle says.
 class GroupBoxPeer final : public Win32Peer {
 public:
@@ -89,7 +91,7 @@ protected:
         ::SelectObject(dc, old);
         RECT frame = client;
         frame.top += tm.tmHeight / 2;
-        ::DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
+        FrameBox(dc, frame, m_model.Enabled() ? AccentColor() : ::GetSysColor(COLOR_GRAYTEXT));
         const std::wstring& caption = m_model.Caption();
         if (caption.empty()) return;
         RECT text{Scale(8), 0, client.right - Scale(8), tm.tmHeight};
@@ -111,7 +113,9 @@ public:
         CreateContainer(parent, CommonStyle() | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT);
     }
     // Pictures docked in the heading sit at its light end.
-    COLORREF Background() const override { return kHeadingLight; }
+    COLORREF Background() const override {
+        return HighContrast() ? ::GetSysColor(COLOR_HIGHLIGHT) : kHeadingLight;
+    }
 
 private:
     // Room taken by a picture docked at the heading's right end.
@@ -137,18 +141,19 @@ protected:
         v[1].Green = GetGValue(light) << 8;
         v[1].Blue = GetBValue(light) << 8;
         GRADIENT_RECT g{0, 1};
-        if (!::GradientFill(dc, v, 2, &g, 1, GRADIENT_FILL_RECT_H))
-            ::FillRect(dc, &client, SolidBrush(kAccent));
+        // High contrast: the selection colours of the user's scheme, no gradient.
+        bool contrast = HighContrast();
+        if (contrast || !::GradientFill(dc, v, 2, &g, 1, GRADIENT_FILL_RECT_H))
+            ::FillRect(dc, &client, SolidBrush(contrast ? Background() : kAccent));
         RECT text = client;
         text.left += Scale(6);
         // Bold when the caption fits, regular weight before cutting it short.
         HFONT font = UiFont(true);
         RECT measure = text;
-        HGDIOBJ old = ::SelectObject(dc, font);
-        ::DrawTextW(dc, m_model.Caption().c_str(), -1, &measure, DT_SINGLELINE | DT_CALCRECT);
-        ::SelectObject(dc, old);
+        DrawUiText(dc, m_model.Caption(), measure, font, DT_SINGLELINE | DT_CALCRECT | DT_NOPREFIX);
         if (measure.right > text.right - Scale(TrailingChildWidth())) font = UiFont(false);
-        DrawTextIn(dc, m_model.Caption(), text, font, RGB(255, 255, 255),
+        DrawTextIn(dc, m_model.Caption(), text, font,
+                   contrast ? ::GetSysColor(COLOR_HIGHLIGHTTEXT) : RGB(255, 255, 255),
                    DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
     }
 };
@@ -159,7 +164,8 @@ public:
     explicit LabelPeer(TLabel& label) : Win32Peer(label), m_label(label) {}
     void Create(HWND parent) override { CreateContainer(parent, CommonStyle(), 0); }
     COLORREF Background() const override {
-        return ModelColor(m_label.background, ParentBackground());
+        return HighContrast() ? ParentBackground()
+                              : ModelColor(m_label.background, ParentBackground());
     }
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
         switch (msg) {
@@ -183,9 +189,11 @@ protected:
         // A label without a colour of its own shows what its parent paints (a gradient too).
         if (m_label.background != 0xFFFFFFFF || FAILED(::DrawThemeParentBackground(m_hwnd, dc, nullptr)))
             ::FillRect(dc, &client, SolidBrush(Background()));
-        COLORREF color = m_label.Enabled()
-                             ? ModelColor(m_label.textColor, ::GetSysColor(COLOR_BTNTEXT))
-                             : ::GetSysColor(COLOR_GRAYTEXT);
+        // High contrast: the scheme's text colour on what lies behind, never the label's own.
+        COLORREF color = !m_label.Enabled() ? ::GetSysColor(COLOR_GRAYTEXT)
+                         : HighContrast()   ? ::GetSysColor(COLOR_BTNTEXT)
+                                            : ModelColor(m_label.textColor,
+                                                         ::GetSysColor(COLOR_BTNTEXT));
         HFONT font = UiFont(m_label.bold, m_label.link);
         RECT r = client;
         if (m_label.background != 0xFFFFFFFF) ::InflateRect(&r, -Scale(2), 0);
@@ -193,9 +201,7 @@ protected:
         if (m_label.centered) {
             // Centre the wrapped text vertically as well.
             RECT measure = r;
-            HGDIOBJ old = ::SelectObject(dc, font);
-            ::DrawTextW(dc, m_label.Caption().c_str(), -1, &measure, flags | DT_CALCRECT);
-            ::SelectObject(dc, old);
+            DrawUiText(dc, m_label.Caption(), measure, font, flags | DT_CALCRECT);
             int spare = (r.bottom - r.top) - (measure.bottom - measure.top);
             if (spare > 0) r.top += spare / 2;
         } else if (m_label.background != 0xFFFFFFFF) {
@@ -223,11 +229,15 @@ protected:
         // What lies behind the picture: its parent's painting, a gradient included.
         if (FAILED(::DrawThemeParentBackground(m_hwnd, dc, nullptr)))
             ::FillRect(dc, &client, SolidBrush(Background()));
-        const Picture* picture = PictureFor(m_image.resourceId);
+        // A picture that fills its parent is a background (the header's banner): high contrast
+        // shows the scheme's plain colour there, so the texts over it stay readable.
+        if (HighContrast() && m_image.GetAlign() == Align::Client) return;
+        const Picture* picture = PictureFor(m_image.resourceId, Dpi());
         if (!picture) return;
-        SIZE size = PictureSize(*picture);
+        SIZE size = PictureSize(*picture, Dpi());
         int spareX = client.right - size.cx, spareY = client.bottom - size.cy;
-        DrawPicture(dc, *picture, spareX > 0 ? spareX / 2 : 0, spareY > 0 ? spareY / 2 : 0);
+        DrawPicture(dc, *picture, spareX > 0 ? spareX / 2 : 0, spareY > 0 ? spareY / 2 : 0,
+                    Dpi());
     }
 
 private:

@@ -2,11 +2,22 @@
 // from EN_CHANGE and its key handlers see every key first (a key set to 0 is swallowed).
 #include <cwchar>
 
+#include "widgets/win32/FlatDrawing.h"
 #include "widgets/win32/Peers.h"
 
 namespace nv::win32 {
 
 namespace {
+
+// Edits are flat: their client edge becomes a 1-px frame in the accent colour (grey while
+// disabled) with a pixel of the edit's own face inside it. The native edit paints the rest, the
+// grey face of a read-only or disabled edit included (its parent's colour).
+void PaintFlatEdge(HWND window, COLORREF parentBackground) {
+    bool enabled = ::IsWindowEnabled(window);
+    bool editable = enabled && !(::GetWindowLongW(window, GWL_STYLE) & ES_READONLY);
+    FlatClientEdge(window, enabled ? AccentColor() : ::GetSysColor(COLOR_GRAYTEXT),
+                   editable ? ::GetSysColor(COLOR_WINDOW) : parentBackground);
+}
 
 std::wstring WindowText(HWND window) {
     int length = ::GetWindowTextLengthW(window);
@@ -34,6 +45,11 @@ public:
     }
     LRESULT SubclassProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
         switch (msg) {
+            case WM_NCPAINT: {
+                LRESULT painted = Win32Peer::SubclassProc(msg, wParam, lParam);
+                PaintFlatEdge(m_hwnd, ParentBackground());
+                return painted;
+            }
             case WM_GETDLGCODE:
                 // An edit that handles its own keys (a hotkey box) gets all of them, Tab and
                 // Enter included, instead of the dialog navigation.
@@ -78,6 +94,7 @@ public:
 protected:
     void OnSync(Prop what, int) override {
         if (what == Prop::ReadOnly) ::SendMessageW(m_hwnd, EM_SETREADONLY, m_edit.ReadOnly(), 0);
+        if (what == Prop::Enabled || what == Prop::ReadOnly) ::RedrawWindow(m_hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
     }
 
 public:
@@ -106,6 +123,44 @@ private:
     bool m_settingText = false;
 };
 
+// The up-down control of a spin edit, painted flat; the control keeps its own mouse and keys.
+LRESULT CALLBACK FlatArrowsProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                DWORD_PTR) {
+    switch (msg) {
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_PAINT:
+        case WM_PRINTCLIENT: {
+            PAINTSTRUCT ps{};
+            HDC dc = msg == WM_PAINT ? ::BeginPaint(window, &ps) : reinterpret_cast<HDC>(wParam);
+            RECT r;
+            ::GetClientRect(window, &r);
+            // The half held down with the mouse.
+            int pressed = 0;
+            POINT p;
+            if (::GetCapture() == window && ::GetKeyState(VK_LBUTTON) < 0 && ::GetCursorPos(&p) &&
+                ::ScreenToClient(window, &p) && ::PtInRect(&r, p))
+                pressed = p.y < (r.top + r.bottom) / 2 ? 1 : 2;
+            PaintFlatSpinArrows(dc, r, pressed, !::IsWindowEnabled(window), CurrentFlatColors());
+            if (msg == WM_PAINT) ::EndPaint(window, &ps);
+            return 0;
+        }
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONUP:
+        case WM_CAPTURECHANGED: {
+            LRESULT result = ::DefSubclassProc(window, msg, wParam, lParam);
+            ::InvalidateRect(window, nullptr, FALSE);
+            return result;
+        }
+        case WM_NCDESTROY:
+            ::RemoveWindowSubclass(window, FlatArrowsProc, 0);
+            break;
+        default:
+            break;
+    }
+    return ::DefSubclassProc(window, msg, wParam, lParam);
+}
+
 // An edit with an up-down control attached; the value lives in the model.
 class SpinEditPeer final : public Win32Peer {
 public:
@@ -114,18 +169,24 @@ public:
         if (m_updown && ::IsWindow(m_updown)) ::DestroyWindow(m_updown);
     }
     void Create(HWND parent) override {
-        CreateNative(parent, WC_EDITW, CommonStyle() | WS_TABSTOP | ES_AUTOHSCROLL | ES_NUMBER,
-                     WS_EX_CLIENTEDGE);
+        CreateNative(parent, WC_EDITW,
+                     CommonStyle() | WS_TABSTOP | ES_AUTOHSCROLL | ES_NUMBER, WS_EX_CLIENTEDGE);
         m_updown = ::CreateWindowExW(0, UPDOWN_CLASSW, L"",
                                      CommonStyle() | UDS_ALIGNRIGHT | UDS_SETBUDDYINT |
                                          UDS_ARROWKEYS | UDS_NOTHOUSANDS,
                                      0, 0, 0, 0, parent, nullptr, ::GetModuleHandleW(nullptr),
                                      nullptr);
+        if (m_updown) ::SetWindowSubclass(m_updown, FlatArrowsProc, 0, 0);
         ::SendMessageW(m_updown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(m_hwnd), 0);
         ::SendMessageW(m_updown, UDM_SETRANGE32, m_spin.minValue, m_spin.maxValue);
         UDACCEL step{0, static_cast<UINT>(m_spin.increment > 0 ? m_spin.increment : 1)};
         ::SendMessageW(m_updown, UDM_SETACCEL, 1, reinterpret_cast<LPARAM>(&step));
         ShowValue();
+    }
+    LRESULT SubclassProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        LRESULT result = Win32Peer::SubclassProc(msg, wParam, lParam);
+        if (msg == WM_NCPAINT) PaintFlatEdge(m_hwnd, ParentBackground());
+        return result;
     }
     bool OnCommand(WORD code) override {
         // Leaving the box shows the value it holds: a number typed beyond the range shows as
@@ -155,6 +216,8 @@ protected:
                 break;
             case Prop::Enabled:
                 ::EnableWindow(m_updown, m_spin.Enabled());
+                ::InvalidateRect(m_updown, nullptr, FALSE);
+                ::RedrawWindow(m_hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
                 break;
             case Prop::Bounds:
                 // Attaching again puts the arrows beside the moved edit.

@@ -54,6 +54,24 @@ public:
                 if (m_form.minHeight > 0) info->ptMinTrackSize.y = Scale(m_form.minHeight);
                 return 0;
             }
+            case WM_SYSCOLORCHANGE:
+                // The common controls learn of new system colours from their parent.
+                ::EnumChildWindows(
+                    m_hwnd,
+                    [](HWND child, LPARAM) -> BOOL {
+                        ::SendMessageW(child, WM_SYSCOLORCHANGE, 0, 0);
+                        return TRUE;
+                    },
+                    0);
+                [[fallthrough]];
+            case WM_SETTINGCHANGE:
+                // High contrast turned on or off: everything the program paints itself changes.
+                ::RedrawWindow(m_hwnd, nullptr, nullptr,
+                               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+                break;
+            case WM_DPICHANGED:
+                ApplyDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+                return 0;
             case WM_CLOSE:
                 Dispatch([&] { m_form.Close(); });
                 return 0;
@@ -134,10 +152,33 @@ public:
         }
     }
 
+    // The form now lies on a monitor of another dpi (or the user changed the scale): every
+    // peer takes the dpi, the window the size Windows suggests (its client area laid out anew
+    // in model pixels by WM_SIZE), then each control its font, place and pictures.
+    void ApplyDpi(int dpi, const RECT* suggested) {
+        if (dpi <= 0 || dpi == Dpi()) return;
+        ForEachPeer(m_form, [dpi](Win32Peer& peer) { peer.SetDpi(dpi); });
+        if (suggested)
+            ::SetWindowPos(m_hwnd, nullptr, suggested->left, suggested->top,
+                           suggested->right - suggested->left, suggested->bottom - suggested->top,
+                           SWP_NOZORDER | SWP_NOACTIVATE);
+        else
+            ResizeToModel();
+        for (TControl* child : m_form.Children())
+            ForEachPeer(*child, [](Win32Peer& peer) { peer.DpiChanged(); });
+        ::RedrawWindow(m_hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    }
+
 private:
     void ResizeToModel() {
         RECT r{0, 0, Scale(m_form.Width()), Scale(m_form.Height())};
-        ::AdjustWindowRectEx(&r, m_style, FALSE, m_exStyle);
+        // The frame at the form's dpi where Windows can tell it (Windows 10 1607 and later).
+        using AdjustForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+        static auto adjustForDpi = reinterpret_cast<AdjustForDpiFn>(reinterpret_cast<void*>(
+            ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
+        if (!adjustForDpi ||
+            !adjustForDpi(&r, m_style, FALSE, m_exStyle, static_cast<UINT>(Dpi())))
+            ::AdjustWindowRectEx(&r, m_style, FALSE, m_exStyle);
         const std::optional<Point>& at = m_form.ScreenPosition();
         ::SetWindowPos(m_hwnd, nullptr, at ? at->x : 0, at ? at->y : 0, r.right - r.left,
                        r.bottom - r.top, (at ? 0 : SWP_NOMOVE) | SWP_NOZORDER | SWP_NOACTIVATE);

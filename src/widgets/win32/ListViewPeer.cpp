@@ -81,6 +81,12 @@ public:
         ShowRows();
     }
 
+    void DpiChanged() override {
+        Win32Peer::DpiChanged();
+        for (std::size_t i = 0; i < m_list.columns.size(); ++i)
+            ListView_SetColumnWidth(m_hwnd, static_cast<int>(i), Scale(m_list.columns[i].width));
+    }
+
     bool OnNotify(NMHDR* header, LRESULT& result) override {
         switch (header->code) {
             case LVN_GETDISPINFOW:

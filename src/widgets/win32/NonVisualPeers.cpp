@@ -47,7 +47,9 @@ public:
 
 private:
     HIMAGELIST Make(UINT colour) {
-        return ::ImageList_Create(Scale(m_list.width), Scale(m_list.height),
+        // Sized for the dpi at start: the program icons are fetched at that size.
+        return ::ImageList_Create(ScaleFor(SystemDpi(), m_list.width),
+                                  ScaleFor(SystemDpi(), m_list.height),
                                   colour | (m_list.masked ? ILC_MASK : 0), 0, m_list.allocBy);
     }
     TImageList& m_list;

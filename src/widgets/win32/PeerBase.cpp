@@ -12,16 +12,6 @@ namespace {
 constexpr wchar_t kPeerProp[] = L"NivoraPeer";
 constexpr wchar_t kContainerClass[] = L"NivoraContainer";
 
-int ScreenDpi() {
-    static int dpi = [] {
-        HDC screen = ::GetDC(nullptr);
-        int value = ::GetDeviceCaps(screen, LOGPIXELSY);
-        ::ReleaseDC(nullptr, screen);
-        return value > 0 ? value : 96;
-    }();
-    return dpi;
-}
-
 void RegisterClassOnce(const wchar_t* name, bool form) {
     WNDCLASSEXW wc{};
     if (::GetClassInfoExW(::GetModuleHandleW(nullptr), name, &wc)) return;
@@ -48,20 +38,118 @@ void Dispatch(const std::function<void()>& handler) {
         handler();
 }
 
-int Scale(int value) { return ::MulDiv(value, ScreenDpi(), 96); }
-int Unscale(int value) { return ::MulDiv(value, 96, ScreenDpi()); }
-
-HFONT UiFont(bool bold, bool underline) {
-    static HFONT fonts[4] = {};
-    HFONT& font = fonts[(bold ? 1 : 0) + (underline ? 2 : 0)];
-    if (!font)
-        font = ::CreateFontW(-::MulDiv(8, ScreenDpi(), 72), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL,
-                             FALSE, underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Tahoma");
-    return font;
+int SystemDpi() {
+    static int dpi = [] {
+        HDC screen = ::GetDC(nullptr);
+        int value = ::GetDeviceCaps(screen, LOGPIXELSY);
+        ::ReleaseDC(nullptr, screen);
+        return value > 0 ? value : 96;
+    }();
+    return dpi;
 }
 
+int DpiOf(HWND window) {
+    if (Win32Peer* peer = Win32Peer::Of(window)) return peer->Dpi();
+    // Windows 10 1607 and later know each window's dpi; before, there is only the system's.
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    UINT dpi = window && getDpiForWindow ? getDpiForWindow(window) : 0;
+    return dpi > 0 ? static_cast<int>(dpi) : SystemDpi();
+}
+
+int ScaleFor(int dpi, int value) { return ::MulDiv(value, dpi, 96); }
+int UnscaleFor(int dpi, int value) { return ::MulDiv(value, 96, dpi); }
+
+namespace {
+// Whether a bold font draws more ink than the regular one of its size.
+bool DrawsBolder(HFONT bold, HFONT regular) {
+    HDC screen = ::GetDC(nullptr);
+    HDC dc = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, 200, 60);
+    ::ReleaseDC(nullptr, screen);
+    HGDIOBJ oldBitmap = ::SelectObject(dc, bitmap);
+    auto ink = [&](HFONT font) {
+        RECT r{0, 0, 200, 60};
+        ::FillRect(dc, &r, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+        HGDIOBJ old = ::SelectObject(dc, font);
+        ::SetTextColor(dc, RGB(0, 0, 0));
+        ::SetBkMode(dc, TRANSPARENT);
+        ::TextOutW(dc, 2, 2, L"Hxlo", 4);
+        ::SelectObject(dc, old);
+        long total = 0;
+        for (int y = 0; y < 60; ++y)
+            for (int x = 0; x < 200; ++x) total += 255 - GetRValue(::GetPixel(dc, x, y));
+        return total;
+    };
+    long regularInk = ink(regular), boldInk = ink(bold);
+    ::SelectObject(dc, oldBitmap);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(dc);
+    return boldInk > regularInk + regularInk / 10;
+}
+
+struct FontSet {
+    HFONT fonts[4] = {};
+    bool flatBold = false;  // the bold face draws like the regular one
+};
+
+std::map<int, FontSet>& Fonts() {
+    static std::map<int, FontSet> fonts;
+    return fonts;
+}
+
+HFONT MakeFont(int dpi, bool bold, bool underline) {
+    return ::CreateFontW(-::MulDiv(8, dpi, 72), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE,
+                         underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                         DEFAULT_QUALITY, DEFAULT_PITCH, L"Tahoma");
+}
+
+FontSet& FontSetFor(int dpi) {
+    auto [it, added] = Fonts().try_emplace(dpi);
+    FontSet& set = it->second;
+    if (added) {
+        for (int i = 0; i < 4; ++i) set.fonts[i] = MakeFont(dpi, i & 1, i & 2);
+        set.flatBold = !DrawsBolder(set.fonts[1], set.fonts[0]);
+    }
+    return set;
+}
+}  // namespace
+
+HFONT FontFor(int dpi, bool bold, bool underline) {
+    return FontSetFor(dpi).fonts[(bold ? 1 : 0) + (underline ? 2 : 0)];
+}
+
+int DrawUiText(HDC dc, const std::wstring& text, RECT& r, HFONT font, UINT flags) {
+    bool flatBold = false;
+    for (auto& [dpi, set] : Fonts())
+        if (set.flatBold && (font == set.fonts[1] || font == set.fonts[3])) flatBold = true;
+    HGDIOBJ old = ::SelectObject(dc, font);
+    int length = static_cast<int>(text.size());
+    int height = ::DrawTextW(dc, text.c_str(), length, &r, flags);
+    if (flatBold) {
+        if (flags & DT_CALCRECT) {
+            r.right += 1;
+        } else {
+            RECT again = r;
+            ::OffsetRect(&again, 1, 0);
+            int mode = ::SetBkMode(dc, TRANSPARENT);
+            ::DrawTextW(dc, text.c_str(), length, &again, flags);
+            ::SetBkMode(dc, mode);
+        }
+    }
+    ::SelectObject(dc, old);
+    return height;
+}
+
+namespace {
+int g_forcedHighContrast = -1;
+}
+
+void ForceHighContrast(int state) { g_forcedHighContrast = state; }
+
 bool HighContrast() {
+    if (g_forcedHighContrast >= 0) return g_forcedHighContrast == 1;
     HIGHCONTRASTW contrast{};
     contrast.cbSize = sizeof(contrast);
     return ::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
@@ -165,6 +253,7 @@ RECT Win32Peer::NativeBounds() const {
 void Win32Peer::CreateContainer(HWND parent, DWORD style, DWORD exStyle, const wchar_t* formClass) {
     const wchar_t* cls = formClass ? formClass : kContainerClass;
     RegisterClassOnce(cls, formClass != nullptr);
+    if (!formClass) m_dpi = parent ? DpiOf(parent) : SystemDpi();
     RECT r = NativeBounds();
     ::CreateWindowExW(exStyle, cls, m_model.Caption().c_str(), style, r.left, r.top,
                       r.right - r.left, r.bottom - r.top, parent, nullptr,
@@ -172,6 +261,7 @@ void Win32Peer::CreateContainer(HWND parent, DWORD style, DWORD exStyle, const w
 }
 
 void Win32Peer::CreateNative(HWND parent, const wchar_t* className, DWORD style, DWORD exStyle) {
+    m_dpi = DpiOf(parent);
     RECT r = NativeBounds();
     HWND window = ::CreateWindowExW(exStyle, className, m_model.Caption().c_str(), style, r.left,
                                     r.top, r.right - r.left, r.bottom - r.top, parent, nullptr,
@@ -223,6 +313,19 @@ void Win32Peer::Sync(Prop what, int arg) {
             break;
     }
     OnSync(what, arg);
+}
+
+void Win32Peer::DpiChanged() {
+    if (!m_hwnd) return;
+    if (m_subclassed)
+        ::SendMessageW(m_hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont(m_model.bold)), FALSE);
+    Sync(Prop::Bounds, 0);
+    ::InvalidateRect(m_hwnd, nullptr, TRUE);
+}
+
+void ForEachPeer(TControl& control, const std::function<void(Win32Peer&)>& visit) {
+    if (auto* peer = dynamic_cast<Win32Peer*>(control.Peer())) visit(*peer);
+    for (TControl* child : control.Children()) ForEachPeer(*child, visit);
 }
 
 // ---------------------------------------------------------------------------------------------

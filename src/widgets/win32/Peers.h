@@ -17,13 +17,22 @@ namespace nv::win32 {
 // Runs a handler of the program through the application's error boundary.
 void Dispatch(const std::function<void()>& handler);
 
-// Model pixels (96 dpi) to screen pixels and back.
-int Scale(int value);
-int Unscale(int value);
+// The dpi of the primary monitor at start: forms are laid out for it until Windows tells one,
+// with WM_DPICHANGED, that it now lies on a monitor of another dpi.
+int SystemDpi();
+// The dpi a window of the program is laid out for (its peer's), else what Windows says of it.
+int DpiOf(HWND window);
+// Model pixels (96 dpi) to pixels at a dpi and back.
+int ScaleFor(int dpi, int value);
+int UnscaleFor(int dpi, int value);
 
-// The shared drawing resources: the Tahoma 8 pt fonts and solid brushes.
-HFONT UiFont(bool bold, bool underline = false);
+// The shared drawing resources: the Tahoma 8 pt fonts at a dpi and solid brushes.
+HFONT FontFor(int dpi, bool bold, bool underline = false);
 HBRUSH SolidBrush(COLORREF color);
+// DrawTextW with the font selected. A bold font whose face draws no bolder than the regular one
+// at that size (Wine's Tahoma Bold from 16 pixels up) is drawn a second time one pixel to the
+// right, and measured one pixel wider.
+int DrawUiText(HDC dc, const std::wstring& text, RECT& r, HFONT font, UINT flags);
 // A model colour (0x00BBGGRR, 0xFFFFFFFF for "default") or the fallback.
 inline COLORREF ModelColor(std::uint32_t color, COLORREF fallback) {
     return color == 0xFFFFFFFF ? fallback : static_cast<COLORREF>(color);
@@ -32,6 +41,8 @@ constexpr COLORREF kAccent = RGB(11, 75, 140);
 // True while Windows' high-contrast mode is on: the widgets then draw with the system colours
 // only (no accent, gradients or colour bars behind text), so the user's scheme stays readable.
 bool HighContrast();
+// For tests, where Wine cannot turn high contrast on: 1 or 0 forces the answer, -1 asks Windows.
+void ForceHighContrast(int state);
 // The accent colour of frames, check marks and headings; the window text colour in high contrast.
 COLORREF AccentColor();
 
@@ -53,6 +64,18 @@ public:
     Rect ScreenBounds() const override;
     HWND Hwnd() const { return m_hwnd; }
     TControl& Model() const { return m_model; }
+
+    // The dpi this control is laid out for, its form's, and the scaling and fonts at it.
+    int Dpi() const { return m_dpi; }
+    int Scale(int value) const { return ScaleFor(m_dpi, value); }
+    int Unscale(int value) const { return UnscaleFor(m_dpi, value); }
+    HFONT UiFont(bool bold, bool underline = false) const {
+        return FontFor(m_dpi, bold, underline);
+    }
+    // The form moved to a monitor of another dpi: every peer of it takes the new dpi first,
+    // then each control its font, place and pictures (DpiChanged).
+    void SetDpi(int dpi) { m_dpi = dpi; }
+    virtual void DpiChanged();
 
     // Creates the native window as a child of parent (a form peer: the owner, or null).
     virtual void Create(HWND parent) = 0;
@@ -91,6 +114,7 @@ protected:
     TControl& m_model;
     HWND m_hwnd = nullptr;
     bool m_subclassed = false;
+    int m_dpi = SystemDpi();
 
 private:
     friend LRESULT CALLBACK ContainerProc(HWND, UINT, WPARAM, LPARAM);
@@ -112,6 +136,9 @@ std::unique_ptr<Win32Peer> MakeEditPeer(TEdit& edit);
 std::unique_ptr<Win32Peer> MakeSpinEditPeer(TSpinEdit& spin);
 std::unique_ptr<Win32Peer> MakeSliderPeer(TSlider& slider);
 std::unique_ptr<Win32Peer> MakeListViewPeer(TListView& list);
+
+// Every peer in a control's tree, the control's own first.
+void ForEachPeer(TControl& control, const std::function<void(Win32Peer&)>& visit);
 
 std::unique_ptr<TImageList::IPeer> MakeImageListPeer(TImageList& list);
 HIMAGELIST NativeImageList(TImageList& list);

@@ -90,9 +90,9 @@ bool DecodePicture(int resourceId, Picture& picture) {
     return true;
 }
 
-const Picture* PictureFor(int id) {
+const Picture* PictureFor(int id, int screenDpi) {
     static std::map<int, Picture> cache;
-    int dpi = PictureDpiFor(Scale(96));
+    int dpi = PictureDpiFor(screenDpi);
     int resourceId = id + StepFor(dpi) * IDP_SIZE_STEP;
     auto it = cache.find(resourceId);
     if (it == cache.end()) {
@@ -104,15 +104,14 @@ const Picture* PictureFor(int id) {
     return it->second.bitmap ? &it->second : nullptr;
 }
 
-SIZE PictureSize(const Picture& picture) {
-    int screen = Scale(96);
+SIZE PictureSize(const Picture& picture, int screen) {
     return {::MulDiv(picture.width, screen, picture.dpi), ::MulDiv(picture.height, screen, picture.dpi)};
 }
 
-void DrawPicture(HDC dc, const Picture& picture, int x, int y) {
+void DrawPicture(HDC dc, const Picture& picture, int x, int y, int dpi) {
     HDC source = ::CreateCompatibleDC(dc);
     HGDIOBJ old = ::SelectObject(source, picture.bitmap);
-    SIZE size = PictureSize(picture);
+    SIZE size = PictureSize(picture, dpi);
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     ::AlphaBlend(dc, x, y, size.cx, size.cy, source, 0, 0, picture.width, picture.height, blend);
     ::SelectObject(source, old);

@@ -24,14 +24,14 @@ int PictureDpiFor(int dpi);
 // Decodes one PNG resource of the executable; false when it is missing or does not decode.
 bool DecodePicture(int resourceId, Picture& picture);
 
-// The picture id (its 96-dpi resource id) at the size for the screen's dpi, decoded once and
-// kept; null when it cannot be had.
-const Picture* PictureFor(int id);
+// The picture id (its 96-dpi resource id) at the size for a dpi, decoded once and kept; null
+// when it cannot be had.
+const Picture* PictureFor(int id, int dpi);
 
-// Draws the picture with its alpha channel at x, y, at the size it has on this screen
-// (1:1 when its dpi is the screen's).
-void DrawPicture(HDC dc, const Picture& picture, int x, int y);
-// Its size on this screen.
-SIZE PictureSize(const Picture& picture);
+// Draws the picture with its alpha channel at x, y, at the size it has at a dpi (1:1 when its
+// size was made for that dpi).
+void DrawPicture(HDC dc, const Picture& picture, int x, int y, int dpi);
+// Its size at a dpi.
+SIZE PictureSize(const Picture& picture, int dpi);
 
 }  // namespace nv::win32

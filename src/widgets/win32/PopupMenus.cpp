@@ -24,6 +24,7 @@ struct NativeMenu::Entry {
     std::wstring shortCut;
     std::wstring text;  // the item's text for screen readers: caption, tab, shortcut
     int imageIndex = -1;
+    int dpi = 96;  // its owner window's
 };
 
 namespace {
@@ -48,19 +49,21 @@ constexpr COLORREF kSelectionFill = RGB(218, 228, 238);
 constexpr COLORREF kSeparatorLine = RGB(206, 219, 232);
 constexpr BYTE kFadedPicture = 96;  // the opacity of a disabled item's picture
 
-// The items' measures in screen pixels: with PictureFor, the one place that asks for the dpi.
+// The items' measures in pixels at a dpi.
 struct Metrics {
-    int pictureColumn = Scale(26);  // the picture is centred in it
-    int textGap = Scale(6);         // from the column to the caption
-    int shortcutGap = Scale(24);    // the least room between caption and shortcut
-    int rightPad = Scale(10);
-    int itemHeight = Scale(22);  // at least; or the font's height and textPad
-    int textPad = Scale(8);
-    int separatorHeight = Scale(7);
-    int inset = Scale(2);        // of the selection inside the item
-    int arrowRight = Scale(14);  // a sub-menu's arrow: from the right edge, and half its height
-    int arrowHalf = Scale(4);
-    HFONT font = UiFont(false);
+    explicit Metrics(int dpi) : dpi(dpi) {}
+    int dpi;
+    int pictureColumn = ScaleFor(dpi, 26);  // the picture is centred in it
+    int textGap = ScaleFor(dpi, 6);         // from the column to the caption
+    int shortcutGap = ScaleFor(dpi, 24);    // the least room between caption and shortcut
+    int rightPad = ScaleFor(dpi, 10);
+    int itemHeight = ScaleFor(dpi, 22);  // at least; or the font's height and textPad
+    int textPad = ScaleFor(dpi, 8);
+    int separatorHeight = ScaleFor(dpi, 7);
+    int inset = ScaleFor(dpi, 2);        // of the selection inside the item
+    int arrowRight = ScaleFor(dpi, 14);  // a sub-menu's arrow: from the right edge, and half
+    int arrowHalf = ScaleFor(dpi, 4);    // its height
+    HFONT font = FontFor(dpi, false);
 };
 
 // The live menus: the owner-draw messages name their items by pointer and their menus by handle,
@@ -111,7 +114,7 @@ SIZE TextSize(HDC dc, const std::wstring& text, UINT format) {
 }
 
 void Measure(const NativeMenu::Entry& entry, MEASUREITEMSTRUCT& measure) {
-    Metrics k;
+    Metrics k(entry.dpi);
     if (!entry.item) {
         measure.itemWidth = k.pictureColumn;
         measure.itemHeight = k.separatorHeight;
@@ -132,11 +135,11 @@ void Measure(const NativeMenu::Entry& entry, MEASUREITEMSTRUCT& measure) {
         static_cast<UINT>(std::max<int>(k.itemHeight, metrics.tmHeight + k.textPad));
 }
 
-// The picture with its alpha channel, at its size on this screen, at an overall opacity.
-void BlendPicture(HDC dc, const Picture& picture, int x, int y, BYTE opacity) {
+// The picture with its alpha channel, at its size at a dpi, at an overall opacity.
+void BlendPicture(HDC dc, const Picture& picture, int x, int y, int dpi, BYTE opacity) {
     HDC source = ::CreateCompatibleDC(dc);
     HGDIOBJ old = ::SelectObject(source, picture.bitmap);
-    SIZE size = PictureSize(picture);
+    SIZE size = PictureSize(picture, dpi);
     BLENDFUNCTION blend{AC_SRC_OVER, 0, opacity, AC_SRC_ALPHA};
     ::AlphaBlend(dc, x, y, size.cx, size.cy, source, 0, 0, picture.width, picture.height, blend);
     ::SelectObject(source, old);
@@ -144,7 +147,7 @@ void BlendPicture(HDC dc, const Picture& picture, int x, int y, BYTE opacity) {
 }
 
 void Draw(const NativeMenu::Entry& entry, const DRAWITEMSTRUCT& draw) {
-    Metrics k;
+    Metrics k(entry.dpi);
     HDC dc = draw.hDC;
     RECT r = draw.rcItem;
     bool contrast = HighContrast();
@@ -173,10 +176,11 @@ void Draw(const NativeMenu::Entry& entry, const DRAWITEMSTRUCT& draw) {
     if (disabled) text = ::GetSysColor(COLOR_GRAYTEXT);
 
     int id = MenuPictureId(entry.imageIndex);
-    if (const Picture* picture = id ? PictureFor(id) : nullptr) {
-        SIZE size = PictureSize(*picture);
+    if (const Picture* picture = id ? PictureFor(id, k.dpi) : nullptr) {
+        SIZE size = PictureSize(*picture, k.dpi);
         BlendPicture(dc, *picture, r.left + (k.pictureColumn - size.cx) / 2,
-                     r.top + (r.bottom - r.top - size.cy) / 2, disabled ? kFadedPicture : 255);
+                     r.top + (r.bottom - r.top - size.cy) / 2, k.dpi,
+                     disabled ? kFadedPicture : 255);
     }
 
     HGDIOBJ old = ::SelectObject(dc, k.font);
@@ -273,7 +277,7 @@ int MenuPictureId(int imageIndex) {
     return imageIndex >= 0 && imageIndex < kMenuPictureCount ? ImgListMenuItems[imageIndex] : 0;
 }
 
-NativeMenu::NativeMenu(TMenuItem& root) {
+NativeMenu::NativeMenu(TMenuItem& root, int dpi) : m_dpi(dpi) {
     Build(root);
     MENUINFO info{};
     info.cbSize = sizeof(info);
@@ -301,6 +305,7 @@ HMENU NativeMenu::Build(TMenuItem& parent) {
             entry->caption = item.caption;
             entry->shortCut = item.shortCut;
             entry->imageIndex = item.imageIndex;
+            entry->dpi = m_dpi;
             // Owner-drawn items keep their text too, for screen readers (and Windows' own
             // search for the mnemonic, where it looks at an owner-drawn item's text).
             entry->text =
@@ -369,9 +374,10 @@ bool RouteMenuMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
 void TrackMenu(TPopupMenu& menu, int x, int y) {
     TMenuItem* chosen = nullptr;
     {
-        NativeMenu native(menu.items);
+        HWND owner = MenuOwner();
+        NativeMenu native(menu.items, DpiOf(owner));
         UINT id = ::TrackPopupMenu(native.Handle(), TPM_RETURNCMD | TPM_RIGHTBUTTON, x, y, 0,
-                                   MenuOwner(), nullptr);
+                                   owner, nullptr);
         chosen = native.Command(id);
     }
     if (chosen && chosen->enabled) Dispatch([chosen] { chosen->Click(); });

@@ -15,11 +15,12 @@ namespace nv::win32 {
 // The picture id (res/resource.h) a menu item's image index shows; 0 for none.
 int MenuPictureId(int imageIndex);
 
-// The native menus of one model: every visible item owner-drawn, separators kept as
-// separators, disabled items greyed, sub-items in sub-menus. Destroys its menus when it goes.
+// The native menus of one model, drawn at a dpi (their owner window's): every visible item
+// owner-drawn, separators kept as separators, disabled items greyed, sub-items in sub-menus.
+// Destroys its menus when it goes.
 class NativeMenu {
 public:
-    explicit NativeMenu(TMenuItem& root);
+    NativeMenu(TMenuItem& root, int dpi);
     ~NativeMenu();
     NativeMenu(const NativeMenu&) = delete;
     NativeMenu& operator=(const NativeMenu&) = delete;
@@ -32,6 +33,7 @@ public:
 
 private:
     HMENU Build(TMenuItem& parent);
+    int m_dpi;
     std::vector<HMENU> m_menus;  // the popup first, then its sub-menus
     std::vector<std::unique_ptr<Entry>> m_entries;
     std::vector<TMenuItem*> m_commands;  // command id i + 1

@@ -43,7 +43,7 @@ HWND CreateTooltip(HWND form) {
                                  ::GetModuleHandleW(nullptr), nullptr);
     if (!tip) return nullptr;
     ::SendMessageW(tip, TTM_SETDELAYTIME, TTDT_AUTOPOP, 5000);
-    ::SendMessageW(tip, TTM_SETMAXTIPWIDTH, 0, Scale(320));
+    ::SendMessageW(tip, TTM_SETMAXTIPWIDTH, 0, ScaleFor(DpiOf(form), 320));
     return tip;
 }
 
