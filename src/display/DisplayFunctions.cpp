@@ -1,5 +1,7 @@
 #include "display/DisplayFunctions.h"
 
+#include "widgets/MenuPictures.h"
+
 namespace nv {
 
 namespace {
@@ -69,17 +71,17 @@ void FillDisplayModeMenu(IDisplay& display, TPopupMenu& menu,
         TMenuItem* resolutionItem = FindChild(menu.items, resolution);
         if (!resolutionItem) {
             auto item = std::make_unique<TMenuItem>("", resolution);
-            item->imageIndex = 0;
+            item->imageIndex = kPicDisplayMode;
             resolutionItem = item.get();
             menu.items.items.insert(menu.items.items.begin(), std::move(item));
         }
         TMenuItem* depthItem = FindChild(*resolutionItem, depth);
         if (!depthItem) {
             depthItem = &resolutionItem->Add("", depth);
-            depthItem->imageIndex = 1;
+            depthItem->imageIndex = kPicColourDepth;
         }
         TMenuItem& rate = depthItem->Add("", Number(mode.displayFrequency) + L" Hz");
-        rate.imageIndex = 2;
+        rate.imageIndex = kPicRefreshRate;
         rate.tag = n;
         rate.OnClick = [onSelect, n] { onSelect(n); };
     }

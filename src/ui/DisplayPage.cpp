@@ -3,6 +3,7 @@
 #include "display/DisplayFunctions.h"
 #include "ui/Layout.h"
 #include "ui/MainForm.h"
+#include "widgets/MenuPictures.h"
 
 namespace nv {
 
@@ -31,7 +32,7 @@ void TMainForm::BuildDisplayPage() {
     Place(edCurrentResolutionInfo, 72, 120, 250, 21);
 
     TMenuItem& current = popMenuResolutions.items.Add("mnSelectCurrentDisplayMode", L"Current");
-    current.imageIndex = 0;
+    current.imageIndex = kPicDisplayMode;
     current.OnClick = [this] { mnSelectCurrentDisplayModeClick(); };
     btnTestResolution.OnClick = [this] { btnTestResolutionClick(); };
 }

@@ -3,6 +3,7 @@
 #include "ui/Layout.h"
 #include "ui/ListEditing.h"
 #include "ui/MainForm.h"
+#include "widgets/MenuPictures.h"
 
 namespace nv {
 
@@ -65,18 +66,26 @@ void TMainForm::BuildWindowsPage() {
     };
     ExcludeList.popupMenu = &popMenuDoNotHideList;
 
-    popMenuAvailableWindows.items.Add("Add1", L"Add to 'Do not hide list'");
-    popMenuAvailableWindows.items.Add("RefreshList1", L"Refresh List").shortCut = L"F5";
+    popMenuAvailableWindows.items.Add("Add1", L"Add to 'Do not hide list'").imageIndex =
+        kPicAddToList;
+    TMenuItem& refresh = popMenuAvailableWindows.items.Add("RefreshList1", L"Refresh List");
+    refresh.shortCut = L"F5";
+    refresh.imageIndex = kPicRefresh;
     TMenuItem& all = popMenuDoNotHideList.items.Add("mnAllWinodws", L"All windows/This window");
     all.hint =
         L"Set All windows to 'yes' to hide all windows of the selected application (regardless "
         L"the window's title)";
+    all.imageIndex = kPicAllWindows;
     popMenuDoNotHideList.items.Add("N1", L"-");
-    popMenuDoNotHideList.items.Add("mnRemoveSelectedEntry", L"Remove Selected Entry");
-    popMenuDoNotHideList.items.Add("mnClearDoNotHideListList", L"Clear List");
+    popMenuDoNotHideList.items.Add("mnRemoveSelectedEntry", L"Remove Selected Entry").imageIndex =
+        kPicRemoveEntry;
+    popMenuDoNotHideList.items.Add("mnClearDoNotHideListList", L"Clear List").imageIndex =
+        kPicClearList;
     popMenuDoNotHideList.items.Add("N2", L"-");
-    popMenuDoNotHideList.items.Add("mnClearDoNotHideListAddFromDisk", L"Add application from disk");
-    PopMenuBringToTopList.items.Add("mnClearBringToTopList", L"Clear List");
+    popMenuDoNotHideList.items.Add("mnClearDoNotHideListAddFromDisk", L"Add application from disk")
+        .imageIndex = kPicAddFromDisk;
+    PopMenuBringToTopList.items.Add("mnClearBringToTopList", L"Clear List").imageIndex =
+        kPicClearList;
 
     // The visible-windows list: refresh by button, menu and F5.
     btnRefreshList.OnClick = [this] { RefreshAvailableWindows(); };

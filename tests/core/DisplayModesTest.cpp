@@ -6,6 +6,7 @@
 
 #include "display/ConfirmationForm.h"
 #include "support/Harness.h"
+#include "widgets/MenuPictures.h"
 
 namespace nv {
 void PrintTo(const DisplayMode& m, std::ostream* out) {
@@ -104,6 +105,11 @@ TEST(DisplayModes, TheMenuListsEveryModeByItsNumberSkipsRate1AndCurrentPicksTheF
     EXPECT_EQ(xga.items[0]->tag, 2);
     EXPECT_EQ(xga.items[1]->tag, 4);
     EXPECT_EQ(root.items[0]->items[0]->items[0]->tag, 5);
+    // Each level has the picture of what it names.
+    EXPECT_EQ(svga.imageIndex, kPicDisplayMode);
+    EXPECT_EQ(svga.items[1]->imageIndex, kPicColourDepth);
+    EXPECT_EQ(xga.items[1]->imageIndex, kPicRefreshRate);
+    EXPECT_EQ(root.items[3]->imageIndex, kPicDisplayMode) << "Current";
 
     // The settings' default is the current mode; both texts show it.
     EXPECT_EQ(f.selectedModeNumber, 2);

@@ -6,6 +6,7 @@
 
 #include "ui/ListEditing.h"
 #include "inventory/WindowEntry.h"
+#include "widgets/MenuPictures.h"
 #include "support/Harness.h"
 
 namespace nv::test {
@@ -250,6 +251,20 @@ TEST_F(ListEditing, PopupGreysEntryCommandsWhenNothingIsSelected) {
     menu.Popup(0, 0);
     EXPECT_TRUE(Menu(menu, "mnRemoveSelectedEntry").enabled);
     EXPECT_TRUE(Menu(menu, "mnAllWinodws").enabled);
+}
+
+TEST_F(ListEditing, EachCommandOfTheListMenusShowsThePictureOfWhatItDoes) {
+    auto picture = [&](TPopupMenu& menu, const char* name) { return Menu(menu, name).imageIndex; };
+    EXPECT_EQ(picture(form->popMenuAvailableWindows, "Add1"), kPicAddToList);
+    EXPECT_EQ(picture(form->popMenuAvailableWindows, "RefreshList1"), kPicRefresh);
+    EXPECT_EQ(Menu(form->popMenuAvailableWindows, "RefreshList1").shortCut, L"F5");
+    EXPECT_EQ(picture(form->popMenuDoNotHideList, "mnAllWinodws"), kPicAllWindows);
+    EXPECT_EQ(picture(form->popMenuDoNotHideList, "mnRemoveSelectedEntry"), kPicRemoveEntry);
+    EXPECT_EQ(picture(form->popMenuDoNotHideList, "mnClearDoNotHideListList"), kPicClearList);
+    EXPECT_EQ(picture(form->popMenuDoNotHideList, "mnClearDoNotHideListAddFromDisk"),
+              kPicAddFromDisk);
+    EXPECT_EQ(picture(form->PopMenuBringToTopList, "mnClearBringToTopList"), kPicClearList);
+    EXPECT_EQ(picture(form->popMenuDoNotHideList, "N1"), -1) << "a separator has none";
 }
 
 TEST_F(ListEditing, AddFromDiskTwiceAddsTwoEntriesWithoutTitle) {

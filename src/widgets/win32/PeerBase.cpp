@@ -4,6 +4,7 @@
 
 #include "widgets/Application.h"
 #include "widgets/win32/Peers.h"
+#include "widgets/win32/PopupMenus.h"
 
 namespace nv::win32 {
 
@@ -354,6 +355,8 @@ void Win32Peer::Paint(HDC dc, const RECT& client) {
 }
 
 bool Win32Peer::RouteChildMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    // The owner-draw messages of a popup menu this window owns.
+    if (RouteMenuMessage(msg, wParam, lParam, result)) return true;
     switch (msg) {
         case WM_COMMAND:
             if (Win32Peer* child = Of(reinterpret_cast<HWND>(lParam))) {

@@ -1,4 +1,5 @@
-// The non-visual peers: image lists, timers, popup menus and the help viewer.
+// The non-visual peers: image lists, timers and the help viewer (the popup menus have a file of
+// their own, PopupMenus.cpp).
 #include <map>
 #include <vector>
 
@@ -113,28 +114,6 @@ LRESULT CALLBACK TimerWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
     return ::DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
-void AddMenuItems(HMENU menu, TMenuItem& parent, std::vector<TMenuItem*>& commands) {
-    for (auto& child : parent.items) {
-        TMenuItem& item = *child;
-        if (!item.visible) continue;
-        if (item.IsSeparator()) {
-            ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-            continue;
-        }
-        std::wstring text = item.caption;
-        if (!item.shortCut.empty()) text += L"\t" + item.shortCut;
-        UINT flags = MF_STRING | (item.enabled ? 0 : MF_GRAYED);
-        if (!item.items.empty()) {
-            HMENU sub = ::CreatePopupMenu();
-            AddMenuItems(sub, item, commands);
-            ::AppendMenuW(menu, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(sub), text.c_str());
-        } else {
-            commands.push_back(&item);
-            ::AppendMenuW(menu, flags, commands.size(), text.c_str());
-        }
-    }
-}
-
 }  // namespace
 
 std::unique_ptr<TImageList::IPeer> MakeImageListPeer(TImageList& list) {
@@ -148,26 +127,6 @@ HIMAGELIST NativeImageList(TImageList& list) {
 
 std::unique_ptr<TTimer::IPeer> MakeTimerPeer(TTimer& timer) {
     return std::make_unique<TimerPeer>(timer);
-}
-
-// Shows the menu and runs the chosen item's click; the menu's own loop returns the choice.
-void TrackMenu(TPopupMenu& menu, int x, int y) {
-    std::vector<TMenuItem*> commands;
-    HMENU native = ::CreatePopupMenu();
-    AddMenuItems(native, menu.items, commands);
-    HWND owner = ::GetActiveWindow();
-    if (!owner) {
-        auto* app = TApplication::Current();
-        owner = app && app->MainForm() ? reinterpret_cast<HWND>(app->MainForm()->Handle())
-                                       : TimerWindow();
-    }
-    UINT chosen = ::TrackPopupMenu(native, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, x, y,
-                                   0, owner, nullptr);
-    ::DestroyMenu(native);
-    if (chosen >= 1 && chosen <= commands.size()) {
-        TMenuItem* item = commands[chosen - 1];
-        Dispatch([item] { item->Click(); });
-    }
 }
 
 void OpenHelp(const std::wstring& helpFile, int context) {
