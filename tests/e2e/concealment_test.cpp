@@ -27,7 +27,8 @@ class Concealment : public ::testing::Test {
         }
         EXPECT_TRUE(Start(nivora, L"Nivora.exe", L"/q"));
         WaitFor([&] { return (main = FindMainWindow(nivora.Pid())) != nullptr; });
-        EXPECT_TRUE(Answers(main));  // the hotkeys are registered before the loop starts
+        // The hotkeys are registered before the loop starts.
+        EXPECT_TRUE(nivora.WaitUntilIdle());
     }
     void TearDown() override {
         nivora.Kill();

@@ -37,7 +37,8 @@ protected:
         EXPECT_TRUE(Start(nivora, L"Nivora.exe", args));
         HWND main = nullptr;
         WaitFor([&] { return (main = FindMainWindow(nivora.Pid())) != nullptr; });
-        EXPECT_TRUE(Answers(main));  // the hotkeys are registered before the loop starts
+        // The hotkeys are registered before the loop starts.
+        EXPECT_TRUE(nivora.WaitUntilIdle());
         return main;
     }
     static void HideRestoreKey() { PressKeys({VK_CONTROL}, VK_OEM_3); }

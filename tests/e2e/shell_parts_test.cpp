@@ -72,7 +72,8 @@ class ShellParts : public ::testing::Test {
         ASSERT_TRUE(Start(nivora, exe, L"/q"));
         HWND main = nullptr;
         ASSERT_TRUE(WaitFor([&] { return (main = FindMainWindow(nivora.Pid())) != nullptr; }));
-        EXPECT_TRUE(Answers(main));  // the hotkeys are registered before the loop starts
+        // The hotkeys are registered before the loop starts.
+        EXPECT_TRUE(nivora.WaitUntilIdle());
     }
     static void HideRestoreKey() { PressKeys({VK_CONTROL}, VK_OEM_3); }
     bool TrayShown() {

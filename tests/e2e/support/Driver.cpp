@@ -79,6 +79,10 @@ int Process::Wait(int timeoutMs) {
     return static_cast<int>(code);
 }
 
+bool Process::WaitUntilIdle(int timeoutMs) const {
+    return pi.hProcess && WaitForInputIdle(pi.hProcess, static_cast<DWORD>(timeoutMs)) == 0;
+}
+
 void Process::Kill() {
     if (Running()) {
         TerminateProcess(pi.hProcess, 1);

@@ -38,6 +38,10 @@ struct Process {
     bool Running() const;
     // Waits for the process to end; returns its exit code or -1 on time-out.
     int Wait(int timeoutMs = 10000);
+    // Waits until the program first waits for input with nothing pending: its message loop (or
+    // a modal one) has started. Answering WM_NULL is not enough: a program answers sent
+    // messages while it itself waits on another window during its start.
+    bool WaitUntilIdle(int timeoutMs = 30000) const;
     void Kill();
     ~Process();
 };
