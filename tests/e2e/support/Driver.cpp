@@ -107,8 +107,14 @@ bool Start(Process& process, const std::wstring& exe, const std::wstring& argume
     if (!arguments.empty()) commandLine += L" " + arguments;
     STARTUPINFOW si{};
     si.cb = sizeof(si);
-    return CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          BinDir().c_str(), &si, &process.pi) != FALSE;
+    if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        BinDir().c_str(), &si, &process.pi))
+        return false;
+    // A helper of the tests has made and shown its windows once it first waits for input. Its
+    // window can be found before CreateWindowExW has shown it: hiding it from here then does
+    // nothing, and a hide cycle started then would not count it as visible.
+    if (exe.rfind(L"nv_", 0) == 0) WaitForInputIdle(process.pi.hProcess, 10000);
+    return true;
 }
 
 std::vector<HWND> TopWindows(DWORD pid) {

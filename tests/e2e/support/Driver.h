@@ -46,7 +46,8 @@ struct Process {
     ~Process();
 };
 
-// Starts an executable from BinDir() with a command line of arguments.
+// Starts an executable from BinDir() with a command line of arguments; a helper of the tests
+// (nv_*.exe) has made and shown its windows when it returns.
 bool Start(Process& process, const std::wstring& exe, const std::wstring& arguments = L"");
 
 // Top-level windows of a process, visible or not.
