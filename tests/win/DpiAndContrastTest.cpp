@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "LiveApplication.h"
 #include "WidgetTestSupport.h"
 #include "platform/win32/Win32Platform.h"
 #include "widgets/Application.h"
@@ -45,7 +46,7 @@ public:
     nv::TLabel regular{&bottom, "regular"};
 };
 
-class Dpi : public ::testing::Test {
+class Dpi : public ::testing::Test, protected nvtest::LiveApplication {
 protected:
     void SetUp() override {
         app.CreateForm(form);
@@ -84,11 +85,6 @@ protected:
         ::GetObjectW(font, sizeof(lf), &lf);
         return lf.lfHeight;
     }
-    nvtest::RecordingWindows windows;
-    nv::Win32Platform os;
-    nv::Platform platform = os.AsPlatform();
-    nv::Win32WidgetBackend backend{platform};
-    nv::TApplication app{windows, backend};
     DpiForm form;
 };
 
@@ -243,11 +239,8 @@ COLORREF PixelOf(nv::TControl& control, int x, int y) {
 }  // namespace
 
 TEST(HighContrast, HeadingsLabelsAndGradientsTakeTheSchemesColours) {
-    nvtest::RecordingWindows windows;
-    nv::Win32Platform os;
-    nv::Platform platform = os.AsPlatform();
-    nv::Win32WidgetBackend backend{platform};
-    nv::TApplication app{windows, backend};
+    nvtest::LiveApplication live;
+    auto& app = live.app;
     ContrastForm form;
     app.CreateForm(form);
     form.Show();

@@ -8,6 +8,7 @@
 #include <functional>
 #include <vector>
 
+#include "LiveApplication.h"
 #include "WidgetTestSupport.h"
 #include "res/resource.h"
 #include "platform/win32/Win32Platform.h"
@@ -122,7 +123,7 @@ public:
     nv::TSpinEdit spin{this, "spin"};
 };
 
-class FlatLook : public ::testing::Test {
+class FlatLook : public ::testing::Test, protected nvtest::LiveApplication {
 protected:
     void SetUp() override {
         app.CreateForm(form);
@@ -137,11 +138,6 @@ protected:
                        MAKEWPARAM(shown ? UIS_CLEAR : UIS_SET, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
     }
 
-    nvtest::RecordingWindows windows;
-    nv::Win32Platform os;
-    nv::Platform platform = os.AsPlatform();
-    nv::Win32WidgetBackend backend{platform};
-    nv::TApplication app{windows, backend};
     LookForm form;
 };
 

@@ -7,6 +7,7 @@
 
 #include <set>
 
+#include "LiveApplication.h"
 #include "WidgetTestSupport.h"
 #include "platform/win32/Win32Platform.h"
 #include "res/resource.h"
@@ -103,11 +104,8 @@ TEST(Pictures, TheProgramIconHoldsEverySizeWindowsAsksFor) {
 // The layout window as drawn on the screen: the frame, the gradient behind the transparent parts
 // of the keyboard picture, and the picture itself.
 TEST(Pictures, TheLayoutWindowShowsTheKeyboardOverItsGradient) {
-    nvtest::RecordingWindows windows;
-    Win32Platform os;
-    Platform platform = os.AsPlatform();
-    Win32WidgetBackend backend{platform};
-    TApplication app{windows, backend};
+    nvtest::LiveApplication live;
+    auto& app = live.app;
     TFormKeyboardLayour layout;
     app.CreateForm(layout);
     layout.Show();

@@ -7,6 +7,7 @@
 #include <set>
 #include <vector>
 
+#include "LiveApplication.h"
 #include "WidgetTestSupport.h"
 #include "platform/win32/Win32Platform.h"
 #include "res/resource.h"
@@ -49,7 +50,7 @@ struct Drawn {
 
 bool Dark(COLORREF c) { return GetRValue(c) < 80 && GetGValue(c) < 80 && GetBValue(c) < 80; }
 
-class PopupMenus : public ::testing::Test {
+class PopupMenus : public ::testing::Test, protected nvtest::LiveApplication {
 protected:
     void SetUp() override {
         ASSERT_EQ(SystemDpi(), 96) << "the tests run at 96 dpi";
@@ -138,11 +139,6 @@ protected:
         ::SetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &info);
     }
 
-    nvtest::RecordingWindows windows;
-    Win32Platform os;
-    Platform platform = os.AsPlatform();
-    Win32WidgetBackend backend{platform};
-    TApplication app{windows, backend};
     OwnerForm form;
     HWND owner = nullptr;
     TPopupMenu menu{"menu"};

@@ -6,6 +6,7 @@
 
 #include <stdexcept>
 
+#include "LiveApplication.h"
 #include "WidgetTestSupport.h"
 #include "platform/win32/Win32Platform.h"
 #include "widgets/Application.h"
@@ -59,7 +60,7 @@ public:
     nv::TPanel bottom{this, "bottom"};
 };
 
-class WidgetPeers : public ::testing::Test {
+class WidgetPeers : public ::testing::Test, protected nvtest::LiveApplication {
 protected:
     void SetUp() override {
         app.CreateForm(form);
@@ -79,11 +80,6 @@ protected:
         return buffer;
     }
 
-    nvtest::RecordingWindows windows;
-    nv::Win32Platform os;
-    nv::Platform platform = os.AsPlatform();
-    nv::Win32WidgetBackend backend{platform};
-    nv::TApplication app{windows, backend};
     SampleForm form;
 };
 
