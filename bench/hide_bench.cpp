@@ -98,14 +98,19 @@ struct BareOptions {
     nv::Platform& os;
     std::int32_t modeNumber;
     std::wstring wallpaper;
+    std::wstring endpoint;
     float volume = 0;
     bool muted = false;
     nv::DisplayMode mode;
     bool modeSaved = false;
 
     void Hide() {
-        os.audio.GetMasterVolume(volume, muted);
-        if (os.audio.SetMasterVolumeLevelScalar(1.0f)) os.audio.SetMute(false);
+        if (auto read = os.audio.GetMasterVolume(L"")) {
+            endpoint = read->endpointId;
+            volume = read->scalar;
+            muted = read->muted;
+        }
+        if (os.audio.SetMasterVolumeLevelScalar(endpoint, 1.0f)) os.audio.SetMute(endpoint, false);
         modeSaved = os.display.EnumDisplaySettingsW(nv::kEnumCurrentSettings, mode);
         if (auto selected = nv::ListedDisplayMode(os.display, modeNumber))
             os.display.ChangeDisplaySettingsW(*selected, nv::kDisplayModeApplyFlags);
@@ -126,7 +131,7 @@ struct BareOptions {
                                 nv::kWallpaperValue, wallpaper, true);
         os.wallpaper.SetDeskWallpaper(wallpaper);
         if (modeSaved) os.display.ChangeDisplaySettingsW(mode, nv::kDisplayModeApplyFlags);
-        if (os.audio.SetMasterVolumeLevelScalar(volume)) os.audio.SetMute(muted);
+        if (os.audio.SetMasterVolumeLevelScalar(endpoint, volume)) os.audio.SetMute(endpoint, muted);
     }
 };
 

@@ -65,6 +65,15 @@ public:
     virtual bool IsWindow(WindowHandle window) = 0;
     virtual bool IsIconic(WindowHandle window) = 0;
     virtual bool IsWindowVisible(WindowHandle window) = 0;
+    // The shell's desktop window (GetShellWindow); 0 when no shell runs.
+    virtual WindowHandle GetShellWindow() = 0;
+    // DwmGetWindowAttribute(DWMWA_CLOAKED): kCloaked* bits, 0 when the window is not cloaked or
+    // the system cannot tell (no DWM).
+    virtual std::uint32_t DwmGetWindowCloaked(WindowHandle window) = 0;
+    // TB_BUTTONCOUNT sent with SendMessageTimeoutW (SMTO_ABORTIFHUNG): the buttons of a toolbar
+    // of another program; nullopt when it did not answer within timeoutMs.
+    virtual std::optional<int> GetToolbarButtonCount(WindowHandle toolbar,
+                                                     std::uint32_t timeoutMs) = 0;
 
     // Global hotkeys. false when the combination cannot be registered (another program holds it).
     virtual bool RegisterHotKey(WindowHandle window, int id, std::uint32_t modifiers,
@@ -85,6 +94,9 @@ public:
     // Size of the primary screen (GetSystemMetrics SM_CXSCREEN, SM_CYSCREEN) and its work area.
     virtual Rect GetPrimaryScreenRect() = 0;
     virtual Rect GetWorkArea() = 0;
+    // MonitorFromPoint(MONITOR_DEFAULTTONEAREST): that monitor's rectangle (GetMonitorInfoW) and
+    // dpi (GetDpiForMonitor; the system's where Windows knows no other).
+    virtual MonitorInfo MonitorFromPoint(Point point) = 0;
 
     // Desktops: OpenDesktopW(name, 0, FALSE, access) gives 0 when it fails; SwitchDesktop fails
     // while the lock screen or another secure desktop has the input.
@@ -128,6 +140,11 @@ public:
     // GetProcessTimes: when the process started (a FILETIME), which tells one run of a program
     // from a later process given the same id; nullopt when it cannot be opened or read.
     virtual std::optional<std::uint64_t> GetProcessCreationTime(ProcessId pid) = 0;
+    // ProcessIdToSessionId: the log-on session a process runs in; nullopt when it cannot be read.
+    virtual std::optional<std::uint32_t> ProcessIdToSessionId(ProcessId pid) = 0;
+    // The user a process runs as, as a SID string (the TokenUser of its token); nullopt when the
+    // process or its token cannot be opened.
+    virtual std::optional<std::wstring> GetProcessUserSid(ProcessId pid) = 0;
 
     // Files. Errors raise OsError with the platform's code.
     virtual bool FileExists(const std::wstring& path) = 0;
@@ -269,19 +286,27 @@ public:
     virtual void SetDeskWallpaper(const std::wstring& path) = 0;
 };
 
-// Core Audio's master volume of the default playback device, and winmm's PlaySoundW. Each call
-// asks for the device's endpoint volume afresh and releases it.
+// Core Audio's master volume of a playback device, and winmm's PlaySoundW. Each call asks for the
+// device's endpoint volume afresh and releases it. A device is named by its endpoint id
+// (IMMDevice::GetId); an empty id names the default playback device (eRender, eConsole).
+struct EndpointVolume {
+    std::wstring endpointId;
+    float scalar = 0;
+    bool muted = false;
+};
+
 class IAudio {
 public:
     virtual ~IAudio() = default;
 
-    // GetMasterVolumeLevelScalar and GetMute; false when there is no playback device or a read
-    // fails. Raises when the device enumerator cannot be created.
-    virtual bool GetMasterVolume(float& scalar, bool& muted) = 0;
-    // SetMasterVolumeLevelScalar; false when there is no device or the call fails. Raises as
-    // above.
-    virtual bool SetMasterVolumeLevelScalar(float scalar) = 0;
-    virtual void SetMute(bool muted) = 0;
+    // GetMasterVolumeLevelScalar and GetMute of a device, with its endpoint id; nullopt when
+    // there is no such device, it is no longer active (unplugged, disabled) or a read fails.
+    // Raises when the device enumerator cannot be created.
+    virtual std::optional<EndpointVolume> GetMasterVolume(const std::wstring& endpointId) = 0;
+    // SetMasterVolumeLevelScalar; false when there is no such active device or the call fails.
+    // Raises as above.
+    virtual bool SetMasterVolumeLevelScalar(const std::wstring& endpointId, float scalar) = 0;
+    virtual void SetMute(const std::wstring& endpointId, bool muted) = 0;
     // PlaySoundW(path, nullptr, SND_FILENAME): returns when the sound has played.
     virtual void PlaySoundW(const std::wstring& path) = 0;
     // GetWindowsDirectoryW, no trailing backslash.

@@ -32,12 +32,20 @@ constexpr int Restore = 9;
 // Window styles and messages the logic relies on.
 constexpr std::uint32_t kWsVisible = 0x10000000;
 constexpr std::uint32_t kWsExToolWindow = 0x00000080;
+constexpr std::uint32_t kWsExLayered = 0x00080000;
+// What a concealed window keeps of its extended style.
+constexpr std::uint32_t kConcealedExStyle = kWsExToolWindow | kWsExLayered;
 constexpr std::uint32_t kWmNull = 0x0000;
 constexpr std::uint32_t kWmPaint = 0x000F;
 constexpr std::uint32_t kWmClose = 0x0010;
 constexpr std::uint32_t kWmHotKey = 0x0312;
 constexpr std::uint32_t kWmSysCommand = 0x0112;
 constexpr std::uintptr_t kScScreenSave = 0xF140;
+// DWMWA_CLOAKED's bits: cloaked by its own program, by the shell (another virtual desktop, a
+// suspended app), or because its owner is.
+constexpr std::uint32_t kCloakedApp = 0x1;
+constexpr std::uint32_t kCloakedShell = 0x2;
+constexpr std::uint32_t kCloakedInherited = 0x4;
 // OpenDesktopW's access right to make a desktop the input desktop.
 constexpr std::uint32_t kDesktopSwitchDesktop = 0x0100;
 
@@ -64,6 +72,12 @@ struct Rect {
     int bottom = 0;
     int Width() const { return right - left; }
     int Height() const { return bottom - top; }
+};
+
+// A monitor: its rectangle on the virtual screen and its dpi (96 at 100 %).
+struct MonitorInfo {
+    Rect rect;
+    int dpi = 96;
 };
 
 // The two styles of a window that the window inventory reads.

@@ -19,32 +19,38 @@ float LevelToScalar(std::uint16_t level) {
     return static_cast<float>(static_cast<long double>(level) / kVolumeScaleMax);
 }
 
-bool TVolume::ReadCurrentVolume(std::uint16_t& level, bool& muted) {
-    float scalar = 0;
-    bool mute = false;
-    if (!m_audio.GetMasterVolume(scalar, mute)) return false;
-    level = ScalarToLevel(scalar);
-    muted = mute;
+bool TVolume::ReadCurrentVolume(std::uint16_t& level, bool& muted,
+                                const std::wstring& endpointId) {
+    auto read = m_audio.GetMasterVolume(endpointId);
+    if (!read) return false;
+    level = ScalarToLevel(read->scalar);
+    muted = read->muted;
     return true;
 }
 
 void TVolume::SaveCurrentVolume() {
-    // Without a device the saved values keep what they held.
-    ReadCurrentVolume(m_savedVolume, m_savedMute);
+    // Without a device the saved values keep what they held, and name the default device.
+    auto read = m_audio.GetMasterVolume(L"");
+    m_savedEndpoint = read ? read->endpointId : L"";
+    if (!read) return;
+    m_savedVolume = ScalarToLevel(read->scalar);
+    m_savedMute = read->muted;
 }
 
 bool TVolume::ApplyDesiredVolume() {
-    return m_modifyVolume() && SetVolume(m_desired.desiredVolume, m_desired.desiredMute);
+    // On the device just saved from: the default may change under us.
+    return m_modifyVolume() &&
+           SetVolume(m_desired.desiredVolume, m_desired.desiredMute, m_savedEndpoint);
 }
 
 void TVolume::RestoreSavedVolume() {
-    if (m_modifyVolume()) SetVolume(m_savedVolume, m_savedMute);
+    if (m_modifyVolume()) SetVolume(m_savedVolume, m_savedMute, m_savedEndpoint);
 }
 
-bool TVolume::SetVolume(std::uint16_t level, bool muted) {
+bool TVolume::SetVolume(std::uint16_t level, bool muted, const std::wstring& endpointId) {
     // A level the device refused leaves its mute state alone too.
-    if (!m_audio.SetMasterVolumeLevelScalar(LevelToScalar(level))) return false;
-    m_audio.SetMute(muted);
+    if (!m_audio.SetMasterVolumeLevelScalar(endpointId, LevelToScalar(level))) return false;
+    m_audio.SetMute(endpointId, muted);
     return true;
 }
 
@@ -56,7 +62,9 @@ void TVolume::PlayTestSound() {
 // The cycle's step
 
 namespace {
-constexpr char kVolumeTag[] = "volume";  // level and mute saved, then level and mute set
+// Level and mute saved, level and mute set, then the device's endpoint id (a text; older
+// records have none, and meant the default device).
+constexpr char kVolumeTag[] = "volume";
 }  // namespace
 
 void TVolumeStep::Hide() {
@@ -74,7 +82,8 @@ void TVolumeStep::Restore() {
 void TVolumeStep::SaveTo(TRecoveryRecord& record) const {
     if (!m_applied) return;
     record.Add(kVolumeTag, {m_volume.SavedVolume(), m_volume.SavedMute() ? 1u : 0u,
-                            m_applied->level, m_applied->muted ? 1u : 0u});
+                            m_applied->level, m_applied->muted ? 1u : 0u,
+                            m_volume.SavedEndpoint()});
 }
 
 bool TVolumeStep::RecoverFrom(const TRecoveryRecord& record) {
@@ -82,16 +91,18 @@ bool TVolumeStep::RecoverFrom(const TRecoveryRecord& record) {
     for (const TRecordLine* line : record.Lines(kVolumeTag)) {
         auto saved = line->Number(0), savedMute = line->Number(1), set = line->Number(2),
              setMute = line->Number(3);
-        if (line->fields.size() != 4 || !saved || !savedMute || !set || !setMute ||
-            *saved > 0xFFFF || *set > 0xFFFF || *savedMute > 1 || *setMute > 1) {
+        const std::size_t fields = line->fields.size();
+        auto endpoint = fields == 5 ? line->Text(4) : std::optional<std::wstring>(L"");
+        if ((fields != 4 && fields != 5) || !saved || !savedMute || !set || !setMute ||
+            !endpoint || *saved > 0xFFFF || *set > 0xFFFF || *savedMute > 1 || *setMute > 1) {
             understood = false;
             continue;
         }
         std::uint16_t level = 0;
         bool muted = false;
-        if (!m_volume.ReadCurrentVolume(level, muted)) continue;
+        if (!m_volume.ReadCurrentVolume(level, muted, *endpoint)) continue;
         if (level != *set || muted != (*setMute == 1)) continue;
-        m_volume.SetVolume(static_cast<std::uint16_t>(*saved), *savedMute == 1);
+        m_volume.SetVolume(static_cast<std::uint16_t>(*saved), *savedMute == 1, *endpoint);
     }
     return understood;
 }

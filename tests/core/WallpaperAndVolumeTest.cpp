@@ -132,6 +132,33 @@ TEST_F(VolumeCycle, HideSetsTheDesiredVolumeAndRestorePutsBackTheSavedOne) {
     EXPECT_EQ(audio().level, 0.25f);
 }
 
+// Headphones plugged in or pulled out while hidden change the default device: the restore puts
+// the volume back on the device the hide changed, and on no other.
+TEST_F(VolumeCycle, TheRestoreGoesToTheDeviceTheHideChangedAndNowhereWhenItHasGone) {
+    TMainForm& f = h.Form();
+    f.cbModifyVolume.SetChecked(true);
+    f.sliderSelectedVolume.UserSetPosition(65535);  // silence
+    f.cbSelectedVolumeMuted.SetChecked(true);
+    const std::wstring headphones = L"{0.0.0.00000000}.{headphones}";
+    Press();
+    audio().others[headphones] = {0.8f, false};
+    audio().defaultId = headphones;
+    Press();
+    EXPECT_EQ(audio().level, LevelToScalar(32768));
+    EXPECT_FALSE(audio().muted);
+    EXPECT_EQ(audio().others[headphones].level, 0.8f);
+    EXPECT_FALSE(audio().others[headphones].muted);
+
+    // Hidden with the headphones, which are pulled out before the restore.
+    Press();
+    EXPECT_TRUE(audio().others[headphones].muted);
+    audio().gone.insert(headphones);
+    audio().defaultId = FakeAudio::kSpeakers;
+    Press();
+    EXPECT_EQ(audio().level, LevelToScalar(32768));
+    EXPECT_FALSE(audio().muted);
+}
+
 TEST_F(VolumeCycle, ARefusedLevelLeavesTheMuteStateAlone) {
     h.Form().cbModifyVolume.SetChecked(true);
     h.Form().cbSelectedVolumeMuted.SetChecked(true);

@@ -4,6 +4,7 @@
 // tests allow.
 #pragma once
 
+#include <algorithm>
 #include <deque>
 #include <filesystem>
 #include <functional>
@@ -31,6 +32,8 @@ struct FakeWindow {
     int unanswered = 0;    // busy: this many timed messages go unanswered before it answers
     bool alive = true;
     WindowHandle parent = 0;  // 0 for a top-level window
+    std::uint32_t cloaked = 0;  // DWMWA_CLOAKED
+    int buttons = 0;            // a toolbar's buttons
 };
 
 struct MessageBoxRecord {
@@ -159,6 +162,15 @@ public:
     bool IsWindow(WindowHandle window) override { return Has(window); }
     bool IsIconic(WindowHandle window) override;
     bool IsWindowVisible(WindowHandle window) override;
+    WindowHandle GetShellWindow() override { return shellWindow; }
+    std::uint32_t DwmGetWindowCloaked(WindowHandle window) override {
+        return Has(window) ? m_windows[window].cloaked : 0;
+    }
+    std::optional<int> GetToolbarButtonCount(WindowHandle toolbar, std::uint32_t) override {
+        if (!Has(toolbar) || m_windows[toolbar].hung) return std::nullopt;
+        return m_windows[toolbar].buttons;
+    }
+    WindowHandle shellWindow = 0;
     bool RegisterHotKey(WindowHandle window, int id, std::uint32_t modifiers,
                         std::uint32_t virtualKey) override;
     bool UnregisterHotKey(WindowHandle window, int id) override;
@@ -170,6 +182,20 @@ public:
     Point GetCursorPos() override { return cursor; }
     Rect GetPrimaryScreenRect() override { return screen; }
     Rect GetWorkArea() override { return Rect{0, 0, screen.right, screen.bottom - 40}; }
+    // The monitor holding the point, else the nearest one.
+    MonitorInfo MonitorFromPoint(Point p) override {
+        if (monitors.empty()) return {screen, 96};
+        auto away = [&](const Rect& r) {
+            int dx = p.x < r.left ? r.left - p.x : p.x >= r.right ? p.x - r.right + 1 : 0;
+            int dy = p.y < r.top ? r.top - p.y : p.y >= r.bottom ? p.y - r.bottom + 1 : 0;
+            return dx * dx + dy * dy;
+        };
+        return *std::min_element(monitors.begin(), monitors.end(), [&](const auto& a, const auto& b) {
+            return away(a.rect) < away(b.rect);
+        });
+    }
+    // Several monitors; none: the one screen above, at 96 dpi.
+    std::vector<MonitorInfo> monitors;
     DesktopHandle OpenDesktopW(const std::wstring& name, std::uint32_t desiredAccess) override;
     bool SwitchDesktop(DesktopHandle desktop) override;
     void CloseDesktop(DesktopHandle desktop) override;
@@ -197,6 +223,19 @@ public:
     std::wstring QueryDosDeviceW(const std::wstring& drive) override;
     void TerminateProcess(ProcessId pid) override;
     std::optional<std::uint64_t> GetProcessCreationTime(ProcessId pid) override;
+    std::optional<std::uint32_t> ProcessIdToSessionId(ProcessId pid) override {
+        if (closedProcesses.count(pid)) return std::nullopt;
+        return sessions.count(pid) ? sessions[pid] : 1;
+    }
+    std::optional<std::wstring> GetProcessUserSid(ProcessId pid) override {
+        if (closedProcesses.count(pid)) return std::nullopt;
+        return userSids.count(pid) ? userSids[pid] : kUserSid;
+    }
+    // Every process runs in session 1 as the user, unless these say otherwise.
+    static constexpr const wchar_t* kUserSid = L"S-1-5-21-7-7-7-1001";
+    std::map<ProcessId, std::uint32_t> sessions;
+    std::map<ProcessId, std::wstring> userSids;
+    std::set<ProcessId> closedProcesses;  // cannot be opened to ask
     bool FileExists(const std::wstring& path) override;
     std::vector<std::uint8_t> ReadWholeFile(const std::wstring& path) override;
     void ReplaceFileContents(const std::wstring& path, const std::vector<std::uint8_t>& bytes) override;

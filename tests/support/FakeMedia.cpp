@@ -26,24 +26,41 @@ void NeedEnumerator(bool missing) {
 }
 }  // namespace
 
-bool FakeAudio::GetMasterVolume(float& scalar, bool& isMuted) {
+bool FakeAudio::Find(const std::wstring& endpointId, float*& deviceLevel, bool*& deviceMuted) {
     NeedEnumerator(enumeratorMissing);
-    if (!hasDevice) return false;
-    scalar = level;
-    isMuted = muted;
+    const std::wstring& id = endpointId.empty() ? defaultId : endpointId;
+    if (!hasDevice || gone.count(id)) return false;
+    if (id == kSpeakers) {
+        deviceLevel = &level;
+        deviceMuted = &muted;
+        return true;
+    }
+    auto other = others.find(id);
+    if (other == others.end()) return false;
+    deviceLevel = &other->second.level;
+    deviceMuted = &other->second.muted;
     return true;
 }
 
-bool FakeAudio::SetMasterVolumeLevelScalar(float scalar) {
-    NeedEnumerator(enumeratorMissing);
-    if (!hasDevice || setLevelFails) return false;
-    level = scalar;
+std::optional<EndpointVolume> FakeAudio::GetMasterVolume(const std::wstring& endpointId) {
+    float* deviceLevel = nullptr;
+    bool* deviceMuted = nullptr;
+    if (!Find(endpointId, deviceLevel, deviceMuted)) return std::nullopt;
+    return EndpointVolume{endpointId.empty() ? defaultId : endpointId, *deviceLevel, *deviceMuted};
+}
+
+bool FakeAudio::SetMasterVolumeLevelScalar(const std::wstring& endpointId, float scalar) {
+    float* deviceLevel = nullptr;
+    bool* deviceMuted = nullptr;
+    if (!Find(endpointId, deviceLevel, deviceMuted) || setLevelFails) return false;
+    *deviceLevel = scalar;
     return true;
 }
 
-void FakeAudio::SetMute(bool mute) {
-    NeedEnumerator(enumeratorMissing);
-    if (hasDevice) muted = mute;
+void FakeAudio::SetMute(const std::wstring& endpointId, bool mute) {
+    float* deviceLevel = nullptr;
+    bool* deviceMuted = nullptr;
+    if (Find(endpointId, deviceLevel, deviceMuted)) *deviceMuted = mute;
 }
 
 void FakeAudio::PlaySoundW(const std::wstring& path) {

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -28,20 +30,35 @@ class FakeWallpaper final : public IWallpaper {
 
 class FakeAudio final : public IAudio {
   public:
-    bool GetMasterVolume(float& scalar, bool& muted) override;
-    bool SetMasterVolumeLevelScalar(float scalar) override;
-    void SetMute(bool muted) override;
+    std::optional<EndpointVolume> GetMasterVolume(const std::wstring& endpointId) override;
+    bool SetMasterVolumeLevelScalar(const std::wstring& endpointId, float scalar) override;
+    void SetMute(const std::wstring& endpointId, bool muted) override;
     void PlaySoundW(const std::wstring& path) override;
     std::wstring GetWindowsDirectoryW() override { return L"C:\\Windows"; }
 
-    bool hasDevice = true;
+    bool hasDevice = true;           // false: no playback device at all
     bool enumeratorMissing = false;  // every call raises
     bool setLevelFails = false;
+    // The speakers, the default device unless defaultId names another.
+    static constexpr const wchar_t* kSpeakers = L"{0.0.0.00000000}.{speakers}";
     float level = 1.0f;
     bool muted = false;
+    // Further devices by endpoint id (headphones plugged in); ids in gone are unplugged.
+    struct Device {
+        float level = 1.0f;
+        bool muted = false;
+    };
+    std::map<std::wstring, Device> others;
+    std::set<std::wstring> gone;
+    std::wstring defaultId = kSpeakers;
     std::vector<std::wstring> played;
     // Called while a sound plays, to look at the program in the middle of it.
     std::function<void()> onPlay;
+
+  private:
+    // The level and mute of a device (the default one for an empty id); false when it is not
+    // there.
+    bool Find(const std::wstring& endpointId, float*& deviceLevel, bool*& deviceMuted);
 };
 
 }  // namespace nv::test

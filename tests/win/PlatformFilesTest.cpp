@@ -178,6 +178,14 @@ TEST_F(PlatformTest, TerminateProcessEndsAnotherProgramButNeverOurselves) {
         image = m_platform.kernel.GetProcessImageFileNameW(child.dwProcessId);
     }
     EXPECT_NE(image.find(L"notepad.exe"), std::wstring::npos) << nv::ToUtf8(image);
+    // A program of this user in this session: one "close the active window" may end.
+    auto sid = m_platform.kernel.GetProcessUserSid(child.dwProcessId);
+    ASSERT_TRUE(sid.has_value());
+    EXPECT_EQ(sid, m_platform.kernel.GetProcessUserSid(::GetCurrentProcessId()));
+    EXPECT_EQ(sid->rfind(L"S-1-5-", 0), 0u) << nv::ToUtf8(*sid);
+    ASSERT_TRUE(m_platform.kernel.ProcessIdToSessionId(child.dwProcessId).has_value());
+    EXPECT_EQ(m_platform.kernel.ProcessIdToSessionId(child.dwProcessId),
+              m_platform.kernel.ProcessIdToSessionId(::GetCurrentProcessId()));
 
     m_platform.kernel.TerminateProcess(child.dwProcessId);
     EXPECT_EQ(::WaitForSingleObject(child.hProcess, 5000), WAIT_OBJECT_0);

@@ -6,7 +6,9 @@
 #include <optional>
 #include <thread>
 
-#include "PlatformTestSupport.h"
+#include "PlatformTestSupport.h"  // <windows.h> first, which <commctrl.h> needs
+
+#include <commctrl.h>
 
 namespace {
 
@@ -250,6 +252,37 @@ TEST_F(PlatformTest, ScreenAndWorkArea) {
     EXPECT_LE(work.bottom, screen.bottom);
     EXPECT_GT(work.Height(), 0);
     m_platform.windows.GetCursorPos();
+    // One monitor: the primary screen, whatever point is asked about.
+    for (nv::Point p : {nv::Point{0, 0}, nv::Point{screen.right - 1, screen.bottom - 1},
+                        nv::Point{-5000, 99999}}) {
+        nv::MonitorInfo monitor = m_platform.windows.MonitorFromPoint(p);
+        EXPECT_EQ(monitor.rect.left, 0);
+        EXPECT_EQ(monitor.rect.right, screen.right);
+        EXPECT_EQ(monitor.rect.bottom, screen.bottom);
+        EXPECT_GE(monitor.dpi, 96);
+    }
+}
+
+// The tray's toolbars are asked how many buttons they hold; nothing is cloaked under Wine.
+TEST_F(PlatformTest, AToolbarTellsItsButtonsAndAShownWindowIsNotCloaked) {
+    HWND owner = CreateTestWindow(L"Nivora toolbar test");
+    HWND toolbar = ::CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr, WS_CHILD | WS_VISIBLE, 0, 0,
+                                     200, 30, owner, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(toolbar, nullptr);
+    ::SendMessageW(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    TBBUTTON buttons[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        buttons[i].iBitmap = I_IMAGENONE;
+        buttons[i].idCommand = 100 + i;
+        buttons[i].fsState = TBSTATE_ENABLED;
+    }
+    auto handle = [](HWND h) { return reinterpret_cast<nv::WindowHandle>(h); };
+    EXPECT_EQ(m_platform.windows.GetToolbarButtonCount(handle(toolbar), 1000), 0);
+    ::SendMessageW(toolbar, TB_ADDBUTTONSW, 2, reinterpret_cast<LPARAM>(buttons));
+    EXPECT_EQ(m_platform.windows.GetToolbarButtonCount(handle(toolbar), 1000), 2);
+    EXPECT_EQ(m_platform.windows.DwmGetWindowCloaked(handle(owner)), 0u);
+    ::DestroyWindow(owner);
+    EXPECT_EQ(m_platform.windows.GetToolbarButtonCount(handle(toolbar), 1000), std::nullopt);
 }
 
 }  // namespace

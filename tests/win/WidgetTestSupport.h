@@ -50,6 +50,11 @@ public:
     bool IsWindow(nv::WindowHandle) override { return false; }
     bool IsIconic(nv::WindowHandle) override { return false; }
     bool IsWindowVisible(nv::WindowHandle) override { return false; }
+    nv::WindowHandle GetShellWindow() override { return 0; }
+    std::uint32_t DwmGetWindowCloaked(nv::WindowHandle) override { return 0; }
+    std::optional<int> GetToolbarButtonCount(nv::WindowHandle, std::uint32_t) override {
+        return std::nullopt;
+    }
     bool RegisterHotKey(nv::WindowHandle, int, std::uint32_t, std::uint32_t) override {
         return false;
     }
@@ -59,6 +64,7 @@ public:
     nv::Point GetCursorPos() override { return {}; }
     nv::Rect GetPrimaryScreenRect() override { return {0, 0, 1280, 1024}; }
     nv::Rect GetWorkArea() override { return {0, 0, 1280, 1024}; }
+    nv::MonitorInfo MonitorFromPoint(nv::Point) override { return {{0, 0, 1280, 1024}, 96}; }
     nv::DesktopHandle OpenDesktopW(const std::wstring&, std::uint32_t) override { return 0; }
     bool SwitchDesktop(nv::DesktopHandle) override { return true; }
     void CloseDesktop(nv::DesktopHandle) override {}

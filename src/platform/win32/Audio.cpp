@@ -1,4 +1,4 @@
-// The master volume of the default playback device through Core Audio, and PlaySoundW.
+// The master volume of a playback device through Core Audio, and PlaySoundW.
 // clang-format off
 #include "platform/win32/Win32Util.h"  // <windows.h>, which the headers below need
 // clang-format on
@@ -19,9 +19,7 @@ namespace {
 
 using Microsoft::WRL::ComPtr;
 
-// The endpoint volume of the default render device for the console role; null when there is
-// no such device. A missing device enumerator is an error of its own.
-ComPtr<IAudioEndpointVolume> GetEndpointVolume() {
+ComPtr<IMMDeviceEnumerator> DeviceEnumerator() {
     ComPtr<IUnknown> object;
     if (FAILED(::CoCreateInstance(__uuidof(MMDeviceEnumerator), nullptr,
                                   CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IUnknown,
@@ -30,8 +28,33 @@ ComPtr<IAudioEndpointVolume> GetEndpointVolume() {
     ComPtr<IMMDeviceEnumerator> enumerator;
     if (FAILED(object.As(&enumerator)))
         throw std::runtime_error("The audio device enumerator cannot be created");
+    return enumerator;
+}
+
+// The endpoint volume of the device with this id, or of the default render device for the
+// console role when the id is empty; null when there is no such device or it is no longer
+// active (unplugged, disabled). A missing device enumerator is an error of its own. The id of
+// the device found goes to foundId when asked for.
+ComPtr<IAudioEndpointVolume> GetEndpointVolume(const std::wstring& endpointId,
+                                               std::wstring* foundId = nullptr) {
+    ComPtr<IMMDeviceEnumerator> enumerator = DeviceEnumerator();
     ComPtr<IMMDevice> device;
-    if (FAILED(enumerator->GetDefaultAudioEndpoint(eRender, eConsole, &device))) return nullptr;
+    if (endpointId.empty()) {
+        if (FAILED(enumerator->GetDefaultAudioEndpoint(eRender, eConsole, &device))) return nullptr;
+    } else {
+        DWORD state = 0;
+        if (FAILED(enumerator->GetDevice(endpointId.c_str(), &device)) ||
+            FAILED(device->GetState(&state)) || state != DEVICE_STATE_ACTIVE)
+            return nullptr;
+    }
+    // A device whose id cannot be read keeps the one it was asked by (empty: the default).
+    LPWSTR id = nullptr;
+    if (foundId && SUCCEEDED(device->GetId(&id)) && id) {
+        *foundId = id;
+        ::CoTaskMemFree(id);
+    } else if (foundId) {
+        *foundId = endpointId;
+    }
     ComPtr<IAudioEndpointVolume> volume;
     device->Activate(__uuidof(IAudioEndpointVolume), CLSCTX_ALL, nullptr,
                      reinterpret_cast<void**>(volume.GetAddressOf()));
@@ -40,25 +63,24 @@ ComPtr<IAudioEndpointVolume> GetEndpointVolume() {
 
 }  // namespace
 
-bool Win32Audio::GetMasterVolume(float& scalar, bool& muted) {
-    ComPtr<IAudioEndpointVolume> volume = GetEndpointVolume();
-    if (!volume) return false;
-    float level = 0;
+std::optional<EndpointVolume> Win32Audio::GetMasterVolume(const std::wstring& endpointId) {
+    EndpointVolume read;
+    ComPtr<IAudioEndpointVolume> volume = GetEndpointVolume(endpointId, &read.endpointId);
+    if (!volume) return std::nullopt;
     BOOL mute = FALSE;
-    if (FAILED(volume->GetMasterVolumeLevelScalar(&level))) return false;
-    if (FAILED(volume->GetMute(&mute))) return false;
-    scalar = level;
-    muted = mute != FALSE;
-    return true;
+    if (FAILED(volume->GetMasterVolumeLevelScalar(&read.scalar))) return std::nullopt;
+    if (FAILED(volume->GetMute(&mute))) return std::nullopt;
+    read.muted = mute != FALSE;
+    return read;
 }
 
-bool Win32Audio::SetMasterVolumeLevelScalar(float scalar) {
-    ComPtr<IAudioEndpointVolume> volume = GetEndpointVolume();
+bool Win32Audio::SetMasterVolumeLevelScalar(const std::wstring& endpointId, float scalar) {
+    ComPtr<IAudioEndpointVolume> volume = GetEndpointVolume(endpointId);
     return volume && SUCCEEDED(volume->SetMasterVolumeLevelScalar(scalar, &GUID_NULL));
 }
 
-void Win32Audio::SetMute(bool muted) {
-    if (ComPtr<IAudioEndpointVolume> volume = GetEndpointVolume())
+void Win32Audio::SetMute(const std::wstring& endpointId, bool muted) {
+    if (ComPtr<IAudioEndpointVolume> volume = GetEndpointVolume(endpointId))
         volume->SetMute(muted ? TRUE : FALSE, &GUID_NULL);
 }
 

@@ -4,6 +4,7 @@
 // clang-format on
 
 #include <psapi.h>
+#include <sddl.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -134,6 +135,29 @@ std::optional<std::uint64_t> Win32Kernel::GetProcessCreationTime(ProcessId pid) 
     if (!process || !::GetProcessTimes(process.get(), &created, &exited, &kernel, &user))
         return std::nullopt;
     return (static_cast<std::uint64_t>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+}
+
+std::optional<std::uint32_t> Win32Kernel::ProcessIdToSessionId(ProcessId pid) {
+    DWORD session = 0;
+    if (!::ProcessIdToSessionId(pid, &session)) return std::nullopt;
+    return session;
+}
+
+std::optional<std::wstring> Win32Kernel::GetProcessUserSid(ProcessId pid) {
+    UniqueHandle process = MakeHandle(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    HANDLE token = nullptr;
+    if (!process || !::OpenProcessToken(process.get(), TOKEN_QUERY, &token)) return std::nullopt;
+    UniqueHandle tokenOwner(token);
+    DWORD size = 0;
+    ::GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    if (size == 0) return std::nullopt;
+    std::vector<std::uint8_t> buffer(size);
+    if (!::GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) return std::nullopt;
+    wchar_t* text = nullptr;
+    if (!::ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text))
+        return std::nullopt;
+    std::unique_ptr<void, win32::LocalFreer> owner(text);
+    return std::wstring(text);
 }
 
 bool Win32Kernel::FileExists(const std::wstring& path) {

@@ -33,6 +33,10 @@ class Win32WindowManager final : public IWindowManager {
     bool IsWindow(WindowHandle window) override;
     bool IsIconic(WindowHandle window) override;
     bool IsWindowVisible(WindowHandle window) override;
+    WindowHandle GetShellWindow() override;
+    std::uint32_t DwmGetWindowCloaked(WindowHandle window) override;
+    std::optional<int> GetToolbarButtonCount(WindowHandle toolbar,
+                                             std::uint32_t timeoutMs) override;
     bool RegisterHotKey(WindowHandle window, int id, std::uint32_t modifiers,
                         std::uint32_t virtualKey) override;
     bool UnregisterHotKey(WindowHandle window, int id) override;
@@ -44,6 +48,7 @@ class Win32WindowManager final : public IWindowManager {
     Point GetCursorPos() override;
     Rect GetPrimaryScreenRect() override;
     Rect GetWorkArea() override;
+    MonitorInfo MonitorFromPoint(Point point) override;
     DesktopHandle OpenDesktopW(const std::wstring& name, std::uint32_t desiredAccess) override;
     bool SwitchDesktop(DesktopHandle desktop) override;
     void CloseDesktop(DesktopHandle desktop) override;
@@ -63,6 +68,8 @@ class Win32Kernel final : public IKernel {
     std::wstring QueryDosDeviceW(const std::wstring& drive) override;
     void TerminateProcess(ProcessId pid) override;
     std::optional<std::uint64_t> GetProcessCreationTime(ProcessId pid) override;
+    std::optional<std::uint32_t> ProcessIdToSessionId(ProcessId pid) override;
+    std::optional<std::wstring> GetProcessUserSid(ProcessId pid) override;
     bool FileExists(const std::wstring& path) override;
     std::vector<std::uint8_t> ReadWholeFile(const std::wstring& path) override;
     void ReplaceFileContents(const std::wstring& path,
@@ -150,9 +157,9 @@ class Win32Wallpaper final : public IWallpaper {
 
 class Win32Audio final : public IAudio {
   public:
-    bool GetMasterVolume(float& scalar, bool& muted) override;
-    bool SetMasterVolumeLevelScalar(float scalar) override;
-    void SetMute(bool muted) override;
+    std::optional<EndpointVolume> GetMasterVolume(const std::wstring& endpointId) override;
+    bool SetMasterVolumeLevelScalar(const std::wstring& endpointId, float scalar) override;
+    void SetMute(const std::wstring& endpointId, bool muted) override;
     void PlaySoundW(const std::wstring& path) override;
     std::wstring GetWindowsDirectoryW() override;
 };

@@ -60,6 +60,15 @@ struct LibraryFreer {
     void operator()(HMODULE module) const { ::FreeLibrary(module); }
 };
 
+// An export of a system library that older Windows lacks, looked up once for the run. The
+// library is taken from the system folder only, never from the program's or the current one.
+template <typename Fn>
+Fn SystemExport(const wchar_t* library, const char* name) {
+    HMODULE module = ::LoadLibraryExW(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)))
+                  : nullptr;
+}
+
 // Windows has no message box with exactly Yes and Cancel; the task dialog of common controls 6
 // has. It is looked up at run time so that a system without it still gets a box (Yes and No,
 // where No stands for Cancel).
@@ -186,6 +195,29 @@ bool Win32WindowManager::IsWindowVisible(WindowHandle window) {
     return ::IsWindowVisible(ToHwnd(window)) != FALSE;
 }
 
+WindowHandle Win32WindowManager::GetShellWindow() { return FromHwnd(::GetShellWindow()); }
+
+std::uint32_t Win32WindowManager::DwmGetWindowCloaked(WindowHandle window) {
+    using DwmGetWindowAttributeFn = HRESULT(WINAPI*)(HWND, DWORD, PVOID, DWORD);
+    static auto getAttribute =
+        SystemExport<DwmGetWindowAttributeFn>(L"dwmapi.dll", "DwmGetWindowAttribute");
+    constexpr DWORD kDwmwaCloaked = 14;
+    DWORD cloaked = 0;
+    if (!getAttribute ||
+        FAILED(getAttribute(ToHwnd(window), kDwmwaCloaked, &cloaked, sizeof(cloaked))))
+        return 0;
+    return cloaked;
+}
+
+std::optional<int> Win32WindowManager::GetToolbarButtonCount(WindowHandle toolbar,
+                                                             std::uint32_t timeoutMs) {
+    DWORD_PTR count = 0;
+    if (!::SendMessageTimeoutW(ToHwnd(toolbar), TB_BUTTONCOUNT, 0, 0, SMTO_ABORTIFHUNG, timeoutMs,
+                               &count))
+        return std::nullopt;
+    return static_cast<int>(count);
+}
+
 bool Win32WindowManager::RegisterHotKey(WindowHandle window, int id, std::uint32_t modifiers,
                                         std::uint32_t virtualKey) {
     return ::RegisterHotKey(ToHwnd(window), id, modifiers, virtualKey) != FALSE;
@@ -233,6 +265,28 @@ Rect Win32WindowManager::GetWorkArea() {
     RECT area{};
     if (!::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0)) return GetPrimaryScreenRect();
     return {area.left, area.top, area.right, area.bottom};
+}
+
+MonitorInfo Win32WindowManager::MonitorFromPoint(Point point) {
+    HMONITOR monitor = ::MonitorFromPoint(POINT{point.x, point.y}, MONITOR_DEFAULTTONEAREST);
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    if (!monitor || !::GetMonitorInfoW(monitor, &info)) return {GetPrimaryScreenRect(), 96};
+    MonitorInfo result{{info.rcMonitor.left, info.rcMonitor.top, info.rcMonitor.right,
+                        info.rcMonitor.bottom}, 0};
+    // Windows 8.1 and later tell each monitor's dpi; before, all share the system's.
+    using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+    static auto getDpi = SystemExport<GetDpiForMonitorFn>(L"shcore.dll", "GetDpiForMonitor");
+    UINT dpiX = 0, dpiY = 0;
+    if (getDpi && SUCCEEDED(getDpi(monitor, 0 /* MDT_EFFECTIVE_DPI */, &dpiX, &dpiY)) && dpiX > 0)
+        result.dpi = static_cast<int>(dpiX);
+    if (result.dpi == 0) {
+        HDC screen = ::GetDC(nullptr);
+        result.dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
+        ::ReleaseDC(nullptr, screen);
+    }
+    if (result.dpi <= 0) result.dpi = 96;
+    return result;
 }
 
 DesktopHandle Win32WindowManager::OpenDesktopW(const std::wstring& name,
