@@ -17,34 +17,75 @@ WindowHandle IconViewIn(IWindowManager& windows, WindowHandle host) {
     return windows.FindWindowExW(view, 0, L"SysListView32", std::wstring(L"FolderView"));
 }
 
-enum class TIconSearch { WorkerW, ProgramManager, None };
+// The icon view in the first of a window's untitled "WorkerW" children that holds one (in the
+// top-level ones when host is 0). Several exist; the others paint the wallpaper.
+WindowHandle IconViewInWorkerW(IWindowManager& windows, WindowHandle host) {
+    for (WindowHandle worker = windows.FindWindowExW(host, 0, L"WorkerW", kNoTitle); worker != 0;
+         worker = windows.FindWindowExW(host, worker, L"WorkerW", kNoTitle))
+        if (WindowHandle list = IconViewIn(windows, worker)) return list;
+    return 0;
+}
 
-TIconSearch IconSearchFor(const OsVersion& v) {
-    if (v.major >= 10 && v.build >= 21337) return TIconSearch::WorkerW;
-    if (v.major >= 10 || (v.major == 6 && v.minor >= 1 && v.minor <= 3))
-        return TIconSearch::ProgramManager;
-    return TIconSearch::None;
+WindowHandle FindTaskbarIn(IWindowManager& windows) {
+    return windows.FindWindowExW(0, 0, L"Shell_TrayWnd", std::nullopt);
+}
+
+// The children of a class under parent, in order.
+std::vector<WindowHandle> ChildrenOf(IWindowManager& windows, WindowHandle parent,
+                                     const wchar_t* className) {
+    std::vector<WindowHandle> children;
+    for (WindowHandle child = windows.FindWindowExW(parent, 0, className, std::nullopt);
+         child != 0; child = windows.FindWindowExW(parent, child, className, std::nullopt))
+        children.push_back(child);
+    return children;
+}
+
+// The toolbars of icons under the taskbar's "TrayNotifyWnd": straight under it and under each
+// of its "SysPager" windows, as the tray library finds them.
+std::vector<WindowHandle> TrayToolbars(IWindowManager& windows, WindowHandle taskbar) {
+    WindowHandle notify =
+        taskbar ? windows.FindWindowExW(taskbar, 0, L"TrayNotifyWnd", std::nullopt) : 0;
+    if (notify == 0) return {};
+    std::vector<WindowHandle> toolbars = ChildrenOf(windows, notify, L"ToolbarWindow32");
+    for (WindowHandle pager : ChildrenOf(windows, notify, L"SysPager"))
+        for (WindowHandle bar : ChildrenOf(windows, pager, L"ToolbarWindow32"))
+            toolbars.push_back(bar);
+    return toolbars;
 }
 
 }  // namespace
 
 WindowHandle FindDesktopListView(IWindowManager& windows, const OsVersion& version) {
-    switch (IconSearchFor(version)) {
-        case TIconSearch::WorkerW:
-            // Several untitled WorkerW windows exist; the one that holds the view wins.
-            for (WindowHandle host = windows.FindWindowExW(0, 0, L"WorkerW", kNoTitle); host != 0;
-                 host = windows.FindWindowExW(0, host, L"WorkerW", kNoTitle))
-                if (WindowHandle list = IconViewIn(windows, host)) return list;
-            return 0;
-        case TIconSearch::ProgramManager:
-            if (WindowHandle manager =
-                    windows.FindWindowExW(0, 0, L"", std::wstring(L"Program Manager")))
-                return IconViewIn(windows, manager);
-            return 0;
-        case TIconSearch::None:
-            break;
+    WindowHandle manager = windows.FindWindowExW(0, 0, L"", std::wstring(L"Program Manager"));
+    auto underManager = [&] {
+        if (manager == 0) return WindowHandle{0};
+        if (WindowHandle list = IconViewIn(windows, manager)) return list;
+        return IconViewInWorkerW(windows, manager);
+    };
+    // From build 21337 to 24H2 a desktop that has been raised keeps its view in a top-level
+    // WorkerW, so that is looked at first; elsewhere Program Manager is the likelier.
+    if (version.major >= 10 && version.build >= 21337 && version.build < 26100) {
+        if (WindowHandle list = IconViewInWorkerW(windows, 0)) return list;
+        return underManager();
     }
-    return 0;
+    if (WindowHandle list = underManager()) return list;
+    return IconViewInWorkerW(windows, 0);
+}
+
+bool TrayIconsHideOneByOne(IWindowManager& windows, const OsVersion& version) {
+    if (version.major < 10 || version.build < 22621) return true;
+    WindowHandle taskbar = FindTaskbarIn(windows);
+    if (taskbar == 0) return true;
+    std::vector<WindowHandle> toolbars = TrayToolbars(windows, taskbar);
+    // The icons in the overflow panel count too.
+    for (WindowHandle overflow : ChildrenOf(windows, 0, L"NotifyIconOverflowWindow"))
+        for (WindowHandle bar : ChildrenOf(windows, overflow, L"ToolbarWindow32"))
+            toolbars.push_back(bar);
+    for (WindowHandle bar : toolbars) {
+        std::optional<int> buttons = windows.GetToolbarButtonCount(bar, kAnswerTimeoutMs);
+        if (!buttons || *buttons > 0) return true;
+    }
+    return false;
 }
 
 TShellPartsStep::TShellPartsStep(Platform& platform, ICycleContext& context,
@@ -54,16 +95,28 @@ TShellPartsStep::TShellPartsStep(Platform& platform, ICycleContext& context,
         m_trayBound = platform.tray.LoadTrayLibrary(programFolder + L"\\nvatray.dll");
 }
 
-WindowHandle TShellPartsStep::FindTaskbar() {
-    return m_platform.windows.FindWindowExW(0, 0, L"Shell_TrayWnd", std::nullopt);
-}
+WindowHandle TShellPartsStep::FindTaskbar() { return FindTaskbarIn(m_platform.windows); }
 
 void TShellPartsStep::Hide() {
-    WindowHandle icons = FindDesktopListView(m_platform.windows, m_platform.kernel.GetVersionExW());
+    IWindowManager& windows = m_platform.windows;
+    const OsVersion version = m_platform.kernel.GetVersionExW();
+    WindowHandle icons = FindDesktopListView(windows, version);
     if (icons != 0 && m_context.Option(TCycleOption::HideDesktop)) Conceal(icons, m_desktopIcons);
     WindowHandle taskbar = FindTaskbar();
-    if (taskbar != 0 && m_context.Option(TCycleOption::HideTaskbar)) Conceal(taskbar, m_taskbar);
-    if (m_trayBound && m_context.Option(TCycleOption::HideTray)) {
+    if (m_context.Option(TCycleOption::HideTaskbar)) {
+        if (taskbar != 0) Conceal(taskbar, m_taskbar);
+        // The taskbar of each further monitor, with its own clock and pinned programs.
+        m_secondaryTaskbars.clear();
+        for (WindowHandle secondary : ChildrenOf(windows, 0, L"Shell_SecondaryTrayWnd")) {
+            std::optional<THiddenPart> part;
+            Conceal(secondary, part);
+            if (part) m_secondaryTaskbars.push_back(*part);
+        }
+    }
+    // Where the taskbar draws the tray icons itself the library would find nothing to hide;
+    // the box's hint says so.
+    if (m_trayBound && m_context.Option(TCycleOption::HideTray) &&
+        TrayIconsHideOneByOne(windows, version)) {
         m_trayHidden = true;
         m_trayToolbars = ShowingTrayToolbars();
         m_platform.tray.HideTray(1, kTrayAccessCode);
@@ -76,6 +129,7 @@ void TShellPartsStep::Restore() {
         Reveal(FindDesktopListView(m_platform.windows, m_platform.kernel.GetVersionExW()),
                m_desktopIcons);
     if (m_taskbar) Reveal(FindTaskbar(), m_taskbar);
+    RevealSecondaryTaskbars();
     if (m_trayHidden) m_platform.tray.RestoreTray();
     m_trayToolbars.clear();
 }
@@ -98,34 +152,30 @@ void TShellPartsStep::Reveal(WindowHandle window, std::optional<THiddenPart>& pa
     part.reset();
 }
 
-// The toolbars of icons under the taskbar's "TrayNotifyWnd": straight under it and under each
-// of its "SysPager" windows, as the tray library finds them.
-std::vector<WindowHandle> TShellPartsStep::ShowingTrayToolbars() {
+void TShellPartsStep::RevealSecondaryTaskbars() {
+    // A restarted shell makes taskbars of its own, showing: only the ones hidden are shown.
     IWindowManager& windows = m_platform.windows;
-    std::vector<WindowHandle> toolbars;
-    WindowHandle taskbar = FindTaskbar();
-    WindowHandle notify =
-        taskbar ? windows.FindWindowExW(taskbar, 0, L"TrayNotifyWnd", std::nullopt) : 0;
-    if (notify == 0) return toolbars;
-    auto addShowing = [&](WindowHandle parent) {
-        for (WindowHandle bar = windows.FindWindowExW(parent, 0, L"ToolbarWindow32", std::nullopt);
-             bar != 0; bar = windows.FindWindowExW(parent, bar, L"ToolbarWindow32", std::nullopt)) {
-            WindowStyles styles;
-            if (windows.GetWindowStyles(bar, styles) && (styles.style & kWsVisible))
-                toolbars.push_back(bar);
-        }
-    };
-    addShowing(notify);
-    for (WindowHandle pager = windows.FindWindowExW(notify, 0, L"SysPager", std::nullopt);
-         pager != 0; pager = windows.FindWindowExW(notify, pager, L"SysPager", std::nullopt))
-        addShowing(pager);
-    return toolbars;
+    for (const THiddenPart& part : m_secondaryTaskbars)
+        if (windows.GetClassNameW(part.window, 64) == L"Shell_SecondaryTrayWnd")
+            RevealWindow(windows, part.window, part.exStyle);
+    m_secondaryTaskbars.clear();
+}
+
+std::vector<WindowHandle> TShellPartsStep::ShowingTrayToolbars() {
+    std::vector<WindowHandle> showing;
+    for (WindowHandle bar : TrayToolbars(m_platform.windows, FindTaskbar())) {
+        WindowStyles styles;
+        if (m_platform.windows.GetWindowStyles(bar, styles) && (styles.style & kWsVisible))
+            showing.push_back(bar);
+    }
+    return showing;
 }
 
 namespace {
-constexpr char kDesktopIconsTag[] = "desktopicons";  // handle, extended style
-constexpr char kTaskbarTag[] = "taskbar";            // handle, extended style
-constexpr char kTrayToolbarTag[] = "traytoolbar";    // handle
+constexpr char kDesktopIconsTag[] = "desktopicons";        // handle, extended style
+constexpr char kTaskbarTag[] = "taskbar";                  // handle, extended style
+constexpr char kSecondaryTaskbarTag[] = "secondarytaskbar";  // handle, extended style
+constexpr char kTrayToolbarTag[] = "traytoolbar";          // handle
 
 // A shell part's line: its handle and extended style.
 std::optional<std::pair<WindowHandle, std::uint32_t>> PartOf(const TRecordLine& line) {
@@ -139,6 +189,8 @@ std::optional<std::pair<WindowHandle, std::uint32_t>> PartOf(const TRecordLine& 
 void TShellPartsStep::SaveTo(TRecoveryRecord& record) const {
     if (m_desktopIcons) record.Add(kDesktopIconsTag, {m_desktopIcons->window, m_desktopIcons->exStyle});
     if (m_taskbar) record.Add(kTaskbarTag, {m_taskbar->window, m_taskbar->exStyle});
+    for (const THiddenPart& part : m_secondaryTaskbars)
+        record.Add(kSecondaryTaskbarTag, {part.window, part.exStyle});
     for (WindowHandle bar : m_trayToolbars) record.Add(kTrayToolbarTag, {bar});
 }
 
@@ -159,6 +211,14 @@ bool TShellPartsStep::RecoverFrom(const TRecoveryRecord& record) {
         return FindDesktopListView(m_platform.windows, m_platform.kernel.GetVersionExW());
     });
     recover(kTaskbarTag, m_taskbar, [&] { return FindTaskbar(); });
+    // Older records have no secondary taskbars: there is nothing more to read then.
+    for (const TRecordLine* line : record.Lines(kSecondaryTaskbarTag)) {
+        if (auto saved = PartOf(*line))
+            m_secondaryTaskbars.push_back(THiddenPart{saved->first, saved->second});
+        else
+            understood = false;
+    }
+    RevealSecondaryTaskbars();
     IWindowManager& windows = m_platform.windows;
     for (const TRecordLine* line : record.Lines(kTrayToolbarTag)) {
         auto bar = line->Number(0);

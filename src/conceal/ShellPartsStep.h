@@ -1,6 +1,6 @@
-// The shell parts the cycle conceals last and brings back first: the desktop icons, the taskbar
-// and the notification-area (tray) icons. The first two are shell windows hidden and shown with
-// the single-window steps; the tray icons are left to nvatray.dll, bound from the program's own
+// The shell parts the cycle conceals last and brings back first: the desktop icons, the taskbars
+// (one per monitor) and the notification-area (tray) icons. The first two are shell windows
+// hidden and shown with the single-window steps; the tray icons are left to nvatray.dll, bound from the program's own
 // folder when the step is made. Without that library the tray icons are simply not touched.
 #pragma once
 
@@ -15,10 +15,17 @@
 namespace nv {
 
 // The list view that shows the desktop icons ("SysListView32" "FolderView" under an untitled
-// "SHELLDLL_DefView"), or 0. Windows 10 from build 21337 on (and 11) keep it under one of the
-// untitled "WorkerW" windows; Windows 7, 8, 8.1 and older 10 builds under "Program Manager".
-// Other versions are not looked at.
+// "SHELLDLL_DefView"), or 0. It lies under "Program Manager" (Windows 7 to 11 until the desktop
+// is "raised" by a slideshow or a wallpaper program, and always from Windows 11 24H2 on), under
+// a top-level untitled "WorkerW" (Windows 10 and 11 once raised) or under one of Program
+// Manager's "WorkerW" children. Every place is searched on every version; the version only
+// says which is tried first.
 WindowHandle FindDesktopListView(IWindowManager& windows, const OsVersion& version);
+
+// Whether the notification area keeps its icons as buttons of toolbars, which can be hidden one
+// by one. The taskbar of Windows 11 from build 22621 on draws them itself: its toolbars hold no
+// buttons. True where that cannot be told (no taskbar yet, a toolbar that does not answer).
+bool TrayIconsHideOneByOne(IWindowManager& windows, const OsVersion& version);
 
 // The code nvatray.dll asks for before it hides anything.
 constexpr char kTrayAccessCode[] = "739402";
@@ -35,7 +42,7 @@ class TShellPartsStep final : public ICycleStep {
 
     bool TrayLibraryBound() const { return m_trayBound; }
 
-    // The desktop icons and the taskbar this hide concealed, and the tray's icon toolbars that
+    // The desktop icons and the taskbars this hide concealed, and the tray's icon toolbars that
     // were showing when the library was asked to hide them.
     void SaveTo(TRecoveryRecord& record) const override;
     // Shows the shell parts again as the restore does, and the recorded tray toolbars that are
@@ -50,8 +57,10 @@ class TShellPartsStep final : public ICycleStep {
     };
     void Conceal(WindowHandle window, std::optional<THiddenPart>& part);
     void Reveal(WindowHandle window, std::optional<THiddenPart>& part);
+    // Shows the taskbars of further monitors that this step hid and that are still there.
+    void RevealSecondaryTaskbars();
     WindowHandle FindTaskbar();
-    // The notification area's icon toolbars that are showing now.
+    // The tray's icon toolbars that are showing now.
     std::vector<WindowHandle> ShowingTrayToolbars();
 
     Platform& m_platform;
@@ -59,6 +68,8 @@ class TShellPartsStep final : public ICycleStep {
     bool m_trayBound = false;
     std::optional<THiddenPart> m_desktopIcons;
     std::optional<THiddenPart> m_taskbar;
+    // One taskbar per further monitor ("Shell_SecondaryTrayWnd").
+    std::vector<THiddenPart> m_secondaryTaskbars;
     // Set at the first tray hide and kept: every later restore asks the library to put back
     // what it hid (it puts back nothing when it hid nothing).
     bool m_trayHidden = false;

@@ -165,6 +165,7 @@ public:
     TVolumeSettings volumeSettings;          // desired volume and mute (sound)
     TVolume volume{platform.audio, volumeSettings, [this] { return cbModifyVolume.Checked(); }};
     std::int32_t selectedModeNumber = 0;     // the display mode to switch to when hiding
+    bool trayNoticeGiven = false;  // the tray icons cannot be hidden here: told once a run
     TSettingsStore settingsStore{*this};
     std::unique_ptr<ICycleContext> cycleContext;  // what the cycle may ask of this window
     std::unique_ptr<THideCycle> hideCycle;   // the hide/restore cycle and the hidden-windows list
@@ -222,6 +223,10 @@ public:
     void btnSetAppPasswordClick();
     void cbAppPasswordClick();
     void cbHideNewlyCreatedWindowsClick();
+    void cbHideTrayClick();
+    // Gives "Hide Tray Icons" the hint this Windows calls for; false where the taskbar draws the
+    // tray icons itself, so that they cannot be hidden one by one.
+    bool UpdateTrayHint();
     // A window of another program became visible: hidden when it did so in hidden mode.
     void WatchWindowCreated(TWatch& sender, WindowHandle handle, const std::wstring& appName);
     // Shows the window on the Extra Settings page, Shortcuts sub-page (hotkey failures).

@@ -1,14 +1,23 @@
 // The Windows page: the visible windows on the left, the Do-not-hide and Bring-to-top lists on
 // the right, the shell options below.
+#include "conceal/ShellPartsStep.h"
 #include "ui/Layout.h"
 #include "ui/ListEditing.h"
 #include "ui/MainForm.h"
+#include "widgets/Dialogs.h"
 #include "widgets/MenuPictures.h"
 
 namespace nv {
 
 namespace {
 constexpr std::uint16_t kVkF5 = 116;
+constexpr wchar_t kTrayHint[] = L"Hide the tray icons when the hot key is pressed";
+constexpr wchar_t kTrayDrawnHint[] =
+    L"This Windows does not let tray icons be hidden one by one: tick \"Hide Taskbar\" to hide "
+    L"them with the taskbar";
+constexpr wchar_t kTrayDrawnMessage[] =
+    L"This Windows does not let tray icons be hidden one by one, so \"Hide Tray Icons\" leaves "
+    L"them on screen.\n\rTick \"Hide Taskbar\" to hide them with the taskbar.";
 }  // namespace
 
 void TMainForm::BuildWindowsPage() {
@@ -44,7 +53,7 @@ void TMainForm::BuildWindowsPage() {
     cbHideTaskBar.hint = L"Hide the taskbar when the hot key is pressed";
     Place(cbHideTaskBar, 10, 33, 180, 17);
     cbHideTray.SetCaption(L"Hide Tray Icons");
-    cbHideTray.hint = L"Hide the tray icons when the hot key is pressed";
+    cbHideTray.hint = kTrayHint;
     Place(cbHideTray, 10, 50, 180, 17);
 
     Docked(MCDGradientPanel3, Align::Top, 22);
@@ -94,7 +103,22 @@ void TMainForm::BuildWindowsPage() {
         if (key == kVkF5) RefreshAvailableWindows();
     };
     btnHideAll.OnClick = [this] { btnHideAllClick(); };
+    cbHideTray.OnClick = [this] { cbHideTrayClick(); };
     WireListEditing(*this);
+}
+
+bool TMainForm::UpdateTrayHint() {
+    bool oneByOne = TrayIconsHideOneByOne(platform.windows, platform.kernel.GetVersionExW());
+    cbHideTray.SetHint(oneByOne ? kTrayHint : kTrayDrawnHint);
+    return oneByOne;
+}
+
+// Ticking the box where the taskbar draws the tray icons itself says once that it does nothing
+// there. The settings ticking it at start-up say nothing: no box before the program is up.
+void TMainForm::cbHideTrayClick() {
+    if (UpdateTrayHint() || !cbHideTray.Checked() || !globals.ready || trayNoticeGiven) return;
+    trayNoticeGiven = true;
+    ShowMessageDialog(app, kTrayDrawnMessage, MessageBoxKind::Information);
 }
 
 void TMainForm::btnWindowsClick() {
@@ -105,6 +129,8 @@ void TMainForm::btnWindowsClick() {
 void TMainForm::RefreshAvailableWindows() {
     inventory->FillWindowList(AvailableWindowsList, true);
     inventory->RefreshWindowIcons(AvailableWindowsList, ProgramsImageList);
+    // The taskbar may have come up, or been restarted, since the last look.
+    UpdateTrayHint();
 }
 
 }  // namespace nv

@@ -102,6 +102,12 @@ void TControl::SetCaption(const std::wstring& text) {
     Changed(Prop::Text);
 }
 
+void TControl::SetHint(const std::wstring& text) {
+    if (hint == text) return;
+    hint = text;
+    Changed(Prop::Hint);
+}
+
 bool TControl::Focused() const {
     auto* app = TApplication::Current();
     return app && app->FocusedControl() == this;

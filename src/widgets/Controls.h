@@ -36,6 +36,7 @@ enum class Prop {
     ReadOnly,
     Style,
     Paint,      // paint what has changed now, before the program goes on
+    Hint,
 };
 
 enum class Align { None, Top, Bottom, Left, Right, Client };
@@ -95,6 +96,8 @@ public:
     virtual void SetCaption(const std::wstring& text);
 
     std::wstring hint;
+    // A hint that changes once the control is on screen: its tooltip follows.
+    void SetHint(const std::wstring& text);
     int helpContext = 0;
     bool showHint = true;
     bool bold = false;

@@ -170,12 +170,46 @@ TEST_F(Recovery, TheWallpaperDisplayModeAndVolumeComeBackUnlessTheUserChangedThe
     }
 }
 
+TEST_F(Recovery, TheVolumeGoesBackToTheDeviceTheHideChangedAndAnOlderRecordMeansTheDefault) {
+    const std::wstring headphones = L"{0.0.0.00000000}.{headphones}";
+    h.desktop.audio.level = 0.5f;
+    TMainForm& form = h.Form();
+    form.cbModifyVolume.SetChecked(true);
+    form.volumeSettings.desiredVolume = 0;
+    form.volumeSettings.desiredMute = true;
+    Press();
+    TRecoveryRecord record = Record();
+    std::vector<const TRecordLine*> lines = record.Lines("volume");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0]->Text(4), std::wstring(FakeAudio::kSpeakers));
+    Kill();
+    // Headphones plugged in meanwhile are the default now.
+    h.desktop.audio.others[headphones] = {0.0f, true};
+    h.desktop.audio.defaultId = headphones;
+    StartAgain();
+    EXPECT_EQ(ScalarToLevel(h.desktop.audio.level), 32768);
+    EXPECT_FALSE(h.desktop.audio.muted);
+    EXPECT_TRUE(h.desktop.audio.others[headphones].muted);
+
+    // A record of an older version names no device: it meant the default one.
+    Kill();
+    TRecoveryRecord older;
+    older.Add("volume", {std::uint64_t{32768}, std::uint64_t{0}, std::uint64_t{0},
+                         std::uint64_t{1}});
+    WriteRecord(older.Serialize());
+    StartAgain();
+    EXPECT_EQ(ScalarToLevel(h.desktop.audio.others[headphones].level), 32768);
+    EXPECT_FALSE(h.desktop.audio.others[headphones].muted);
+    EXPECT_TRUE(h.desktop.messageBoxes.empty());
+}
+
 TEST_F(Recovery, TheShellPartsAndTheTrayIconsComeBack) {
     WindowHandle manager = h.desktop.AddWindow(L"Program Manager", L"Progman", kShellPid);
     WindowHandle view = h.desktop.AddChildWindow(manager, L"", L"SHELLDLL_DefView");
     WindowHandle icons = h.desktop.AddChildWindow(view, L"FolderView", L"SysListView32");
     h.desktop.Window(icons).exStyle = 0x204;
     WindowHandle taskbar = Open(L"", kShellPid, 0x88, L"Shell_TrayWnd");
+    WindowHandle secondTaskbar = Open(L"", kShellPid, 0x80, L"Shell_SecondaryTrayWnd");
     WindowHandle notify = h.desktop.AddChildWindow(taskbar, L"", L"TrayNotifyWnd");
     WindowHandle direct = h.desktop.AddChildWindow(notify, L"", L"ToolbarWindow32");
     WindowHandle pager = h.desktop.AddChildWindow(notify, L"", L"SysPager");
@@ -189,13 +223,16 @@ TEST_F(Recovery, TheShellPartsAndTheTrayIconsComeBack) {
     for (WindowHandle bar : {direct, paged}) h.desktop.ShowWindowAndWait(bar, ShowCmd::Hide);
     ASSERT_FALSE(Shown(icons));
     ASSERT_FALSE(Shown(taskbar));
+    ASSERT_FALSE(Shown(secondTaskbar));
 
     Kill();
     StartAgain();
     EXPECT_TRUE(Shown(icons));
     EXPECT_TRUE(Shown(taskbar));
+    EXPECT_TRUE(Shown(secondTaskbar));
     EXPECT_EQ(ExStyle(icons), 0x204u);
     EXPECT_EQ(ExStyle(taskbar), 0x88u);
+    EXPECT_EQ(ExStyle(secondTaskbar), 0x80u);
     EXPECT_TRUE(h.desktop.Window(direct).style & kWsVisible);
     EXPECT_TRUE(h.desktop.Window(paged).style & kWsVisible);
     EXPECT_FALSE(h.desktop.Window(offAlready).style & kWsVisible);

@@ -38,7 +38,8 @@ class ShellParts : public ::testing::Test {
     }
     // Windows reports this build to the processes started from now on.
     void ReportBuild(const std::wstring& build) {
-        RegReadString(HKEY_LOCAL_MACHINE, kCurrentVersion, L"CurrentBuildNumber", savedBuild);
+        if (savedBuild.empty())
+            RegReadString(HKEY_LOCAL_MACHINE, kCurrentVersion, L"CurrentBuildNumber", savedBuild);
         ASSERT_TRUE(
             RegWriteString(HKEY_LOCAL_MACHINE, kCurrentVersion, L"CurrentBuildNumber", build));
     }
@@ -49,10 +50,13 @@ class ShellParts : public ::testing::Test {
         ASSERT_TRUE(
             WaitFor([&] { return (one = FindWindowOf(windows.Pid(), L"One")) != nullptr; }));
         ASSERT_TRUE(WaitFor([&] {
+            secondaries.clear();
             for (HWND h : TopWindows(shell.Pid())) {
                 std::wstring cls = ClassName(h);
                 if (cls == L"Shell_TrayWnd") taskbar = h;
+                if (cls == L"Shell_SecondaryTrayWnd") secondaries.push_back(h);
                 if (cls == L"NotifyIconOverflowWindow") overflow = h;
+                if (cls == L"Progman") workerChild = FindWindowExW(h, nullptr, L"WorkerW", nullptr);
                 if (cls == L"WorkerW" || (cls == L"Progman" && !list))
                     if (HWND view = FindWindowExW(h, nullptr, L"SHELLDLL_DefView", nullptr))
                         list = FindWindowExW(view, nullptr, L"SysListView32", nullptr);
@@ -90,7 +94,8 @@ class ShellParts : public ::testing::Test {
     Process nivora, shell, windows;
     std::wstring savedBuild;
     HWND one = nullptr, list = nullptr, taskbar = nullptr, overflow = nullptr, clock = nullptr;
-    std::vector<HWND> toolbars;
+    HWND workerChild = nullptr;
+    std::vector<HWND> toolbars, secondaries;
 };
 
 TEST_F(ShellParts, TheTaskbarAndTheDesktopIconsHideWithTheWindowsAndComeBackWithTheirStyles) {
@@ -127,6 +132,52 @@ TEST_F(ShellParts, TheTrayIconsHideAndComeBackWhileTheClockStaysAndWorkerWHoldsT
     HideRestoreKey();
     EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(one) && TrayShown() && OwnBit(list); }));
     EXPECT_TRUE(IsWindowVisible(clock));
+}
+
+// Windows 11 with its desktop not raised keeps the icons under Program Manager, beside an empty
+// top-level WorkerW; 24H2 keeps them there always, with a WorkerW child of Program Manager that
+// paints the wallpaper. Each further monitor has a taskbar of its own.
+TEST_F(ShellParts, OnWindows11TheIconsAndTheTaskbarOfEveryMonitorHideAndComeBack) {
+    struct Shell {
+        const char* name;
+        const wchar_t* build;
+        const wchar_t* trees;
+    };
+    for (const Shell& tree :
+         {Shell{"23H2", L"22631", L"--progman --emptyworkerw --tray --secondary --secondary"},
+          Shell{"24H2", L"26100", L"--progman --workerwchild --tray --secondary --secondary"}}) {
+        SCOPED_TRACE(tree.name);
+        ReportBuild(tree.build);
+        Options(true, true, false);
+        list = taskbar = overflow = workerChild = nullptr;
+        OpenHelpers(tree.trees);
+        ASSERT_EQ(secondaries.size(), 2u);
+        std::vector<HWND> parts{list, taskbar, secondaries[0], secondaries[1]};
+        std::vector<LONG> styles;
+        for (HWND h : parts) styles.push_back(GetWindowLongW(h, GWL_EXSTYLE));
+        LONG childStyle = workerChild ? GetWindowLongW(workerChild, GWL_EXSTYLE) : 0;
+        StartNivora();
+
+        auto all = [&](bool shown) {
+            for (HWND h : parts)
+                if (OwnBit(h) != shown) return false;
+            return (IsWindowVisible(one) != FALSE) == shown;
+        };
+        HideRestoreKey();
+        EXPECT_TRUE(WaitFor([&] { return all(false); }));
+        EXPECT_TRUE(!workerChild || OwnBit(workerChild));
+        HideRestoreKey();
+        EXPECT_TRUE(WaitFor([&] { return all(true); }));
+        for (size_t i = 0; i < parts.size(); ++i)
+            EXPECT_EQ(GetWindowLongW(parts[i], GWL_EXSTYLE), styles[i]) << i;
+        if (workerChild) {
+            EXPECT_TRUE(OwnBit(workerChild));
+            EXPECT_EQ(GetWindowLongW(workerChild, GWL_EXSTYLE), childStyle);
+        }
+        nivora.Kill();
+        shell.Kill();
+        windows.Kill();
+    }
 }
 
 // A copy of the program in a folder of its own, started with the test folder (which holds

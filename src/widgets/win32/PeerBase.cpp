@@ -314,6 +314,9 @@ void Win32Peer::Sync(Prop what, int arg) {
         case Prop::Paint:
             ::UpdateWindow(m_hwnd);
             break;
+        case Prop::Hint:
+            UpdateToolTip(m_hwnd, m_model);
+            break;
         case Prop::Text:
             // A window of the program's own class paints its text itself, but keeps it as its
             // window text too, where other programs (and screen readers) read it.

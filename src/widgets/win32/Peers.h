@@ -121,6 +121,9 @@ private:
     friend LRESULT CALLBACK NativeSubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
 };
 
+// Gives a control's tooltip the model's hint as it is now.
+void UpdateToolTip(HWND control, const TControl& model);
+
 // Factories, one per control kind; Realize picks by the model's type.
 std::unique_ptr<Win32Peer> MakeFormPeer(TForm& form);
 std::unique_ptr<Win32Peer> MakePanelPeer(TControl& control);  // panels, sheets, page controls

@@ -36,6 +36,8 @@ void PicturesToBack(TControl& parent) {
                            SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
+constexpr wchar_t kToolTipProp[] = L"NvToolTip";
+
 HWND CreateTooltip(HWND form) {
     HWND tip = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                  WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
@@ -44,6 +46,7 @@ HWND CreateTooltip(HWND form) {
     if (!tip) return nullptr;
     ::SendMessageW(tip, TTM_SETDELAYTIME, TTDT_AUTOPOP, 5000);
     ::SendMessageW(tip, TTM_SETMAXTIPWIDTH, 0, ScaleFor(DpiOf(form), 320));
+    ::SetPropW(form, kToolTipProp, tip);  // where a hint changed later is found
     return tip;
 }
 
@@ -88,6 +91,18 @@ void Pump(MSG& msg) {
 }
 
 }  // namespace
+
+void win32::UpdateToolTip(HWND control, const TControl& model) {
+    HWND form = ::GetAncestor(control, GA_ROOT);
+    HWND tip = form ? static_cast<HWND>(::GetPropW(form, kToolTipProp)) : nullptr;
+    if (!tip) return;
+    TTTOOLINFOW info{};
+    info.cbSize = sizeof(info);
+    info.hwnd = form;
+    info.uId = reinterpret_cast<UINT_PTR>(control);
+    ::SendMessageW(tip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+    if (model.showHint && !model.hint.empty()) AddTool(tip, form, control, model.hint);
+}
 
 Win32WidgetBackend::Win32WidgetBackend(Platform& platform) : m_platform(platform) {
     INITCOMMONCONTROLSEX init{sizeof(init), ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES |
