@@ -35,20 +35,42 @@ void TActiveWindowStep::CloseRecordedWindow() {
     if (!m_context.Option(TCycleOption::CloseActiveWindow) || m_record.window == 0) return;
     WindowHandle window = m_record.window;
     if (window == m_context.MainWindow()) return;
-    // The desktop and the taskbar are never closed.
+    // The desktop and the taskbars are never closed: asked to close, they offer to shut
+    // Windows down.
     IKernel& kernel = m_platform.kernel;
     const std::wstring& cls = m_record.className;
-    if (ContainsText(kernel, m_record.title, L"Program Manager") ||
-        ContainsText(kernel, cls, L"SysListView32") ||
-        ContainsText(kernel, cls, L"Shell_TrayWnd") || ContainsText(kernel, cls, L"WorkerW"))
-        return;
-    // A folder window is closed; ending its process would end the shell.
-    if (ContainsText(kernel, cls, L"ExploreWClass")) {
+    if (ContainsText(kernel, m_record.title, L"Program Manager")) return;
+    for (const wchar_t* shell : {L"SysListView32", L"Shell_TrayWnd", L"Shell_SecondaryTrayWnd",
+                                 L"WorkerW", L"Progman"})
+        if (ContainsText(kernel, cls, shell)) return;
+    // A dialog of ours in front is spared: ending its process would end this program.
+    ProcessId pid = m_platform.windows.GetWindowThreadProcessId(window);
+    if (pid == kernel.GetCurrentProcessId()) return;
+    if (OnlyAskedToClose(window, pid))
         m_platform.windows.PostMessageW(window, kWmClose, 0, 0);
-        return;
-    }
-    // A dialog of ours in front is spared there: ending its process would end this program.
-    TerminateWindowOwner(m_platform, window);
+    else
+        TerminateWindowOwner(m_platform, window);
+}
+
+// A window whose process holds more than that window is asked to close, never ended: a folder
+// window or any other of the shell's (ending it ends the taskbar, the desktop, every folder and
+// any copy in progress), a Store app's frame (one process holds them all), and a window of a
+// process that is not ours to end (the system's, another user's or session's, or one we cannot
+// even ask about).
+bool TActiveWindowStep::OnlyAskedToClose(WindowHandle window, ProcessId pid) {
+    IWindowManager& windows = m_platform.windows;
+    IKernel& kernel = m_platform.kernel;
+    const std::wstring& cls = m_record.className;
+    for (const wchar_t* shared : {L"CabinetWClass", L"ExploreWClass", L"ApplicationFrameWindow"})
+        if (ContainsText(kernel, cls, shared)) return true;
+    if (pid == 0) return true;
+    for (WindowHandle shell : {windows.GetShellWindow(), windows.FindWindowW(L"Shell_TrayWnd", L"")})
+        if (shell != 0 && windows.GetWindowThreadProcessId(shell) == pid) return true;
+    const ProcessId self = kernel.GetCurrentProcessId();
+    auto session = kernel.ProcessIdToSessionId(pid);
+    auto user = kernel.GetProcessUserSid(pid);
+    return !session || session != kernel.ProcessIdToSessionId(self) || !user ||
+           user != kernel.GetProcessUserSid(self);
 }
 
 void TActiveWindowStep::Restore() {

@@ -32,6 +32,7 @@ class TActiveWindowStep final : public ICycleStep {
 
   private:
     void CloseRecordedWindow();
+    bool OnlyAskedToClose(WindowHandle window, ProcessId pid);
 
     Platform& m_platform;
     ICycleContext& m_context;

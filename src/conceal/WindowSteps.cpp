@@ -12,7 +12,8 @@ void ConcealWindow(IWindowManager& windows, WindowHandle window) {
         windows.ShowWindowAsync(window, ShowCmd::Hide);
         return;
     }
-    windows.SetWindowExStyleAndWait(window, windows.GetWindowExStyle(window) & kWsExToolWindow);
+    // WS_EX_LAYERED stays: a window that loses it loses its layered attributes for good.
+    windows.SetWindowExStyleAndWait(window, windows.GetWindowExStyle(window) & kConcealedExStyle);
     windows.PostMessageW(window, kWmPaint, 0, 0);
     windows.ShowWindowAndWait(window, ShowCmd::Hide);
     windows.SendMessageTimeoutW(window, kWmNull, 0, 0, kSettleTimeoutMs);

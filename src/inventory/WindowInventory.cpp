@@ -27,6 +27,11 @@ bool SameDevice(const std::wstring& a, const std::wstring& b) {
     return true;
 }
 
+bool CloakedOffScreen(std::uint32_t cloaked) {
+    if (cloaked == 0) return false;
+    return (cloaked & kCloakedApp) || !(cloaked & kCloakedShell);
+}
+
 std::map<std::wstring, std::wstring> BuildDriveMap(IKernel& kernel) {
     std::map<std::wstring, std::wstring> drives;
     for (wchar_t letter = L'A'; letter <= L'Z'; ++letter) {
@@ -81,6 +86,11 @@ std::unique_ptr<TWinInfo> TWindowInventory::AddWindowToList(WindowHandle window,
     WindowHandle mainWindow = m_mainWindow ? m_mainWindow() : 0;
     if (mainWindow != 0 && window == mainWindow) listed = false;
     if (!listed) return nullptr;
+    // Windows that DWM keeps off screen still count as visible. Those cloaked by their own
+    // program, or through their owner, are not the user's to see (Start, Search, suspended
+    // apps) and are left out; those the shell keeps on another virtual desktop are listed, so
+    // that they are hidden with the rest and switching desktops while hidden shows nothing.
+    if (visibleOnly && CloakedOffScreen(wm.DwmGetWindowCloaked(window))) return nullptr;
 
     auto record = std::make_unique<TWinInfo>();
     record->handle = window;

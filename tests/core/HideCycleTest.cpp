@@ -2,6 +2,8 @@
 // comes back and in which order, the window that was active, the Bring-to-top program.
 #include "HideCycleFixture.h"
 
+#include <set>
+
 namespace nv::test {
 namespace {
 
@@ -158,44 +160,112 @@ TEST_F(HideCycle, HiddenMainWindowStaysHidden) {
     EXPECT_TRUE(Shown(a));
 }
 
-TEST_F(HideCycle, ClosingTheActiveWindowSparesDesktopTaskbarAndOurselves) {
+// "Close the window that was active before hiding": what each window in front gets. Ending the
+// process of a window of the shell would end the taskbar, the desktop and every folder window.
+TEST_F(HideCycle, ClosingTheActiveWindowNeverEndsTheShellOrAProcessNotOurs) {
     h.Form().cbCloseActiveWindow.SetChecked(true);
+    constexpr ProcessId kFramesPid = 400, kServicePid = 401, kOtherSessionPid = 402,
+                        kClosedPid = 403;
+    h.desktop.userSids[kServicePid] = L"S-1-5-18";
+    h.desktop.sessions[kOtherSessionPid] = 2;
+    h.desktop.closedProcesses.insert(kClosedPid);
     WindowHandle desktop = Open(L"Program Manager", kShellPid, 0, L"Progman");
-    WindowHandle taskbar = Open(L"", kShellPid, 0, L"Shell_TrayWnd");
-    WindowHandle icons = Open(L"FolderView", kShellPid, 0, L"SysListView32");
-    WindowHandle dialog = Open(L"Settings", h.desktop.currentPid, 0, L"TDialog");
-    for (WindowHandle w : {desktop, taskbar, icons, dialog, h.Form().Handle()}) {
-        h.desktop.foreground = w;
+    h.desktop.shellWindow = desktop;
+    enum Fate { Nothing, Closed, Ended };
+    struct Case {
+        const wchar_t* title;
+        const wchar_t* className;
+        ProcessId pid;
+        Fate fate;
+    };
+    const Case cases[] = {
+        {L"Program Manager", L"Progman", kShellPid, Nothing},
+        {L"", L"WorkerW", kShellPid, Nothing},
+        {L"", L"Progman", kShellPid, Nothing},
+        {L"", L"Shell_TrayWnd", kShellPid, Nothing},
+        {L"", L"Shell_SecondaryTrayWnd", kShellPid, Nothing},
+        {L"FolderView", L"SysListView32", kShellPid, Nothing},
+        {L"Settings", L"TDialog", h.desktop.currentPid, Nothing},  // ours
+        {L"C:\\Apps", L"CabinetWClass", kShellPid, Closed},
+        {L"C:\\Apps", L"ExploreWClass", kShellPid, Closed},
+        {L"Copying", L"OperationStatusWindow", kShellPid, Closed},  // any window of the shell
+        {L"Calculator", L"ApplicationFrameWindow", kFramesPid, Closed},
+        {L"Updates", L"ServiceWindow", kServicePid, Closed},
+        {L"Remote", L"AppWindow", kOtherSessionPid, Closed},
+        {L"Guarded", L"AppWindow", kClosedPid, Closed},
+        {L"Report", L"AppWindow", kEditorPid, Ended},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(ToUtf8(c.className));
+        h.desktop.posted.clear();
+        h.desktop.terminated.clear();
+        h.desktop.foreground = Open(c.title, c.pid, 0, c.className);
         Press();
+        bool closed = std::any_of(h.desktop.posted.begin(), h.desktop.posted.end(),
+                                  [&](const PostedMessage& m) {
+                                      return m.window == h.desktop.foreground && m.msg == kWmClose;
+                                  });
+        EXPECT_EQ(closed, c.fate == Closed);
+        EXPECT_EQ(h.desktop.terminated,
+                  c.fate == Ended ? std::vector<ProcessId>{c.pid} : std::vector<ProcessId>{});
         Press();
-        EXPECT_TRUE(h.desktop.terminated.empty()) << Hex(w);
-        EXPECT_TRUE(h.desktop.posted.end() ==
-                    std::find_if(h.desktop.posted.begin(), h.desktop.posted.end(),
-                                 [](const PostedMessage& m) { return m.msg == kWmClose; }))
-            << Hex(w);
     }
-    EXPECT_TRUE(h.desktop.Has(dialog));
+    // The main window in front: nothing either.
+    h.desktop.posted.clear();
+    h.desktop.terminated.clear();
+    h.desktop.foreground = h.Form().Handle();
+    Press();
+    Press();
+    EXPECT_TRUE(std::none_of(h.desktop.posted.begin(), h.desktop.posted.end(),
+                             [](const PostedMessage& m) { return m.msg == kWmClose; }));
+    EXPECT_TRUE(h.desktop.terminated.empty());
 }
 
-TEST_F(HideCycle, ClosingTheActiveWindowClosesFoldersAndEndsOtherPrograms) {
+TEST_F(HideCycle, AClosedWindowIsNotBroughtBackToTheFront) {
     h.Form().cbCloseActiveWindow.SetChecked(true);
-    WindowHandle folder = Open(L"C:\\Apps", kShellPid, 0, L"ExploreWClass");
+    WindowHandle folder = Open(L"C:\\Apps", kShellPid, 0, L"CabinetWClass");
     h.desktop.foreground = folder;
     Press();
-    EXPECT_TRUE(h.desktop.terminated.empty());
-    ASSERT_EQ(h.desktop.posted.front().window, folder);
-    EXPECT_EQ(h.desktop.posted.front().msg, kWmClose);
     Press();
-    // With the option on, the closed window is not brought back to the front.
     EXPECT_EQ(std::count(h.desktop.calls.begin(), h.desktop.calls.end(),
                          "SetForegroundWindow(" + Hex(folder) + ")"),
               0);
+}
 
-    WindowHandle editor = Open(L"Report", kEditorPid);
-    h.desktop.foreground = editor;
+// Windows that DWM keeps cloaked still count as visible to the system.
+TEST_F(HideCycle, CloakedWindowsAreLeftAloneUnlessTheShellKeepsThemOnAnotherDesktop) {
+    struct Case {
+        const wchar_t* title;
+        std::uint32_t cloaked;
+        bool hidden;
+    };
+    const Case cases[] = {
+        {L"Start", kCloakedApp, false},                         // the shell's own, off screen
+        {L"Search results", kCloakedInherited, false},          // through its owner
+        {L"Mail", kCloakedApp | kCloakedShell, false},          // a suspended app
+        {L"Report", kCloakedShell, true},                       // on another virtual desktop
+        {L"Find", kCloakedShell | kCloakedInherited, true},     // its owner is there too
+    };
+    std::vector<WindowHandle> windows;
+    for (const Case& c : cases) {
+        windows.push_back(Open(c.title, kEditorPid));
+        h.desktop.Window(windows.back()).cloaked = c.cloaked;
+    }
+    h.Form().RefreshAvailableWindows();
+    std::set<std::wstring> listed;
+    for (int i = 0; i < h.Form().AvailableWindowsList.Count(); ++i)
+        listed.insert(h.Form().AvailableWindowsList.Item(i).SubItems().at(0));
     Press();
-    EXPECT_EQ(h.desktop.terminated, std::vector<ProcessId>{kEditorPid});
-    EXPECT_FALSE(h.desktop.Has(editor));
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        SCOPED_TRACE(ToUtf8(cases[i].title));
+        EXPECT_EQ(listed.count(cases[i].title) == 1, cases[i].hidden);
+        EXPECT_EQ(Shown(windows[i]), !cases[i].hidden);
+        if (!cases[i].hidden) {
+            EXPECT_TRUE(CallsOn(windows[i]).empty());
+        }
+    }
+    Press();
+    for (WindowHandle w : windows) EXPECT_TRUE(Shown(w));
 }
 
 TEST_F(HideCycle, ActiveWindowComesBackToTheFrontAtRestore) {

@@ -76,6 +76,53 @@ TEST_F(HideRestore, TheHotkeyHidesEveryWindowAndTheNextBringsThemBackWithTheirSt
         EXPECT_EQ(GetWindowLongW(windows[i], GWL_EXSTYLE), styles[i]) << i;
 }
 
+// A translucent window (a WinForms Opacity, a Qt or Electron window) keeps WS_EX_LAYERED through
+// the hide: a window given that bit anew is not drawn until its program sets its alpha again.
+TEST_F(HideRestore, ALayeredWindowComesBackLayeredWithItsAlphaTimeAfterTime) {
+    Helper helper(L"--alpha 200 Glass");
+    HWND glass = helper.Window(L"Glass");
+    ASSERT_NE(glass, nullptr);
+    auto alpha = [&] {
+        BYTE value = 0;
+        DWORD flags = 0;
+        if (!GetLayeredWindowAttributes(glass, nullptr, &value, &flags) || !(flags & LWA_ALPHA))
+            return -1;
+        return int{value};
+    };
+    ASSERT_EQ(alpha(), 200);
+    StartNivora();
+    for (int round = 0; round < 2; ++round) {
+        HideRestoreKey();
+        ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(glass); })) << round;
+        HideRestoreKey();
+        ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(glass) != FALSE; })) << round;
+        EXPECT_TRUE(GetWindowLongW(glass, GWL_EXSTYLE) & WS_EX_LAYERED) << round;
+        EXPECT_EQ(alpha(), 200) << round;
+    }
+}
+
+// "Close the window that was active before hiding" with a folder window in front: explorer.exe
+// holds the taskbar, the desktop and every folder window, so the folder is asked to close and
+// its process goes on.
+TEST_F(HideRestore, AFolderWindowInFrontIsClosedAndItsProgramGoesOn) {
+    WritePrivateProfileStringW(L"General", L"HideActiveWindow", L"1",
+                               (DataFolder() + L"nva.dat").c_str());
+    Helper helper(L"--class CabinetWClass Folder --class NvTestWindow Other");
+    HWND folder = helper.Window(L"Folder"), other = helper.Window(L"Other");
+    ASSERT_NE(folder, nullptr);
+    ASSERT_NE(other, nullptr);
+    StartNivora();
+    SetForegroundWindow(folder);
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == folder; }));
+
+    HideRestoreKey();
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(folder) && !IsWindowVisible(other); }));
+    EXPECT_TRUE(helper.process.Running());
+    HideRestoreKey();
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(other) != FALSE; }));
+    EXPECT_TRUE(helper.process.Running());
+}
+
 TEST_F(HideRestore, AnEntrySparedByTitleStaysWhileTheOthersHide) {
     WriteFileBytes(DataFolder() + L"ExList.Dat", ListRecord(L"Two", L"", 0));
     Helper helper(L"One Two Three");

@@ -2,8 +2,8 @@
 // them alive until it is ended. "--hung TITLE" opens a window whose thread stops answering
 // messages a moment after it appears; "--busy TITLE" opens one on a thread of its own that
 // stops answering for as many milliseconds as a posted WM_APP's wParam says; "--exstyle HEX"
-// sets the extended style of the windows that follow, "--class NAME" their class; "--min"
-// opens the next window minimised; "--later MS TITLE" opens a window invisible and shows it MS
+// sets the extended style of the windows that follow, "--class NAME" their class, "--alpha N"
+// makes them layered with that alpha; "--min" opens the next window minimised; "--later MS TITLE" opens a window invisible and shows it MS
 // milliseconds later, as programs usually show theirs; "--hotkey" takes Ctrl+` for itself, as
 // another program might.
 #include <windows.h>
@@ -39,14 +39,18 @@ struct Look {
     std::wstring className = L"NvTestWindow";
     bool minimized = false;
     bool visible = true;
+    int alpha = -1;  // layered with this alpha when 0 to 255
 };
 
 HWND Open(const std::wstring& title, const Look& look, int index) {
     DWORD style = WS_OVERLAPPEDWINDOW | (look.visible ? WS_VISIBLE : 0) |
                   (look.minimized ? WS_MINIMIZE : 0);
-    return CreateWindowExW(look.exStyle, look.className.c_str(), title.c_str(), style,
-                           40 + 30 * index, 40 + 30 * index, 320, 200, nullptr, nullptr,
-                           GetModuleHandleW(nullptr), nullptr);
+    HWND h = CreateWindowExW(look.exStyle | (look.alpha >= 0 ? WS_EX_LAYERED : 0),
+                             look.className.c_str(), title.c_str(), style, 40 + 30 * index,
+                             40 + 30 * index, 320, 200, nullptr, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
+    if (look.alpha >= 0) SetLayeredWindowAttributes(h, 0, static_cast<BYTE>(look.alpha), LWA_ALPHA);
+    return h;
 }
 
 void Pump() {
@@ -82,6 +86,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
             look.className = argv[++i];
             wc.lpszClassName = look.className.c_str();
             RegisterClassW(&wc);
+        } else if (arg == L"--alpha" && i + 1 < argc) {
+            look.alpha = static_cast<int>(wcstoul(argv[++i], nullptr, 10)) & 0xFF;
         } else if (arg == L"--min") {
             look.minimized = true;
             continue;
