@@ -1,5 +1,7 @@
 #include "triggers/MouseShortcut.h"
 
+#include <algorithm>
+
 #include "triggers/MouseShortcutForm.h"
 #include "widgets/Dialogs.h"
 
@@ -7,21 +9,26 @@ namespace nv {
 
 bool PointInCorner(IWindowManager& windows, std::uint8_t corner, std::int32_t zoneSize,
                    std::int32_t x, std::int32_t y) {
-    Rect screen = windows.GetPrimaryScreenRect();
-    std::int32_t w = screen.Width(), h = screen.Height(), s = zoneSize;
+    // The corners of the monitor the pointer is on: with several, a corner of the primary
+    // screen may lie between two of them, where the pointer passes but never rests.
+    MonitorInfo monitor = windows.MonitorFromPoint(Point{x, y});
+    const Rect& m = monitor.rect;
+    // The zone is given in pixels at 96 dpi, so that it is as large to the eye on every monitor.
+    const std::int64_t scaled = (static_cast<std::int64_t>(zoneSize) * monitor.dpi + 48) / 96;
+    const std::int32_t s = static_cast<std::int32_t>(std::clamp<std::int64_t>(scaled, -100000, 100000));
     Rect zone;
     switch (corner) {
         case 0:
-            zone = {0, 0, s, s};
+            zone = {m.left, m.top, m.left + s, m.top + s};
             break;
         case 1:
-            zone = {w - s, 0, w, s};
+            zone = {m.right - s, m.top, m.right, m.top + s};
             break;
         case 2:
-            zone = {0, h - s, s, h};
+            zone = {m.left, m.bottom - s, m.left + s, m.bottom};
             break;
         case 3:
-            zone = {w - s, h - s, w, h};
+            zone = {m.right - s, m.bottom - s, m.right, m.bottom};
             break;
         default:
             return false;

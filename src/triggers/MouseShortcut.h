@@ -1,4 +1,4 @@
-// The two mouse corner shortcuts: resting the pointer in a corner of the primary screen hides
+// The two mouse corner shortcuts: resting the pointer in a corner of the monitor it is on hides
 // the windows or starts the screen saver. The main window polls the pointer every 500 ms.
 #pragma once
 
@@ -33,7 +33,8 @@ public:
     bool CheckHover(IWindowManager& windows, IKernel& kernel, std::int32_t x, std::int32_t y);
 };
 
-// Whether the point lies in that corner's square zone of the primary screen. A zone of 0 pixels
+// Whether the point lies in that corner's square zone of the monitor it is on (the nearest one
+// when it is on none), the zone's side scaled from 96 dpi to that monitor's. A zone of 0 pixels
 // holds no point, and neither does a corner other than 0 to 3 (only an edited settings file can
 // hold one).
 bool PointInCorner(IWindowManager& windows, std::uint8_t corner, std::int32_t zoneSize,

@@ -53,6 +53,26 @@ TEST(MouseCorners, PointInCornerHoldsEachZoneHalfOpen) {
     EXPECT_FALSE(PointInCorner(d, 3, 0, 1279, 1023));
 }
 
+// Each monitor has its own corners, with the zone as large to the eye at its dpi: a second
+// monitor at 150 %, right of the primary one and reaching higher.
+TEST(MouseCorners, EachMonitorHasItsCornersWithTheZoneScaledToItsDpi) {
+    FakeDesktop d;
+    d.monitors = {{{0, 0, 1920, 1080}, 96}, {{1920, -360, 4480, 1080}, 144}};
+    struct Case {
+        std::uint8_t corner;
+        int x, y;
+        bool inside;
+    };
+    for (const Case& c : {Case{1, 1919, 0, true}, Case{1, 1920, 0, false},  // the next monitor
+                          Case{0, 1920, -360, true}, Case{1, 4479, -360, true},
+                          Case{1, 4450, -331, true}, Case{1, 4449, -360, false},
+                          Case{1, 4450, -330, false}, Case{2, 1920, 1079, true},
+                          Case{3, 4479, 1079, true}, Case{3, 1919, 1079, true},
+                          Case{3, 4479, 1049, false}})
+        EXPECT_EQ(PointInCorner(d, c.corner, 20, c.x, c.y), c.inside)
+            << int(c.corner) << " " << c.x << "," << c.y;
+}
+
 TEST(MouseCorners, CheckHoverTimesTheRestAcrossTheWrapOfTheTickCount) {
     FakeDesktop d;
     TMouseShortcutInfo s(20, 500, 0);
