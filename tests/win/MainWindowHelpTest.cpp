@@ -95,6 +95,9 @@ TEST_F(MainWindowHelp, HintsAreWhatTheTooltipShows) {
               L"This feature is available only for Windows 2000/XP/NT systems");
     EXPECT_EQ(TooltipText(form.btnHide), L"Hide this window");
     EXPECT_EQ(TooltipText(form.cbHideTray), L"Hide the tray icons when the hot key is pressed");
+    // A hint changed on screen is what the tooltip shows from then on.
+    form.cbHideTray.SetHint(L"Tick Hide Taskbar instead");
+    EXPECT_EQ(TooltipText(form.cbHideTray), L"Tick Hide Taskbar instead");
 }
 
 }  // namespace
