@@ -131,7 +131,8 @@ struct BareOptions {
                                 nv::kWallpaperValue, wallpaper, true);
         os.wallpaper.SetDeskWallpaper(wallpaper);
         if (modeSaved) os.display.ChangeDisplaySettingsW(mode, nv::kDisplayModeApplyFlags);
-        if (os.audio.SetMasterVolumeLevelScalar(endpoint, volume)) os.audio.SetMute(endpoint, muted);
+        if (os.audio.SetMasterVolumeLevelScalar(endpoint, volume))
+            os.audio.SetMute(endpoint, muted);
     }
 };
 

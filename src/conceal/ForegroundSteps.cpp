@@ -64,7 +64,9 @@ bool TActiveWindowStep::OnlyAskedToClose(WindowHandle window, ProcessId pid) {
     for (const wchar_t* shared : {L"CabinetWClass", L"ExploreWClass", L"ApplicationFrameWindow"})
         if (ContainsText(kernel, cls, shared)) return true;
     if (pid == 0) return true;
-    for (WindowHandle shell : {windows.GetShellWindow(), windows.FindWindowW(L"Shell_TrayWnd", L"")})
+    const WindowHandle shellWindows[] = {windows.GetShellWindow(),
+                                         windows.FindWindowW(L"Shell_TrayWnd", L"")};
+    for (WindowHandle shell : shellWindows)
         if (shell != 0 && windows.GetWindowThreadProcessId(shell) == pid) return true;
     const ProcessId self = kernel.GetCurrentProcessId();
     auto session = kernel.ProcessIdToSessionId(pid);

@@ -1,7 +1,8 @@
 // The shell parts the cycle conceals last and brings back first: the desktop icons, the taskbars
-// (one per monitor) and the notification-area (tray) icons. The first two are shell windows
-// hidden and shown with the single-window steps; the tray icons are left to nvatray.dll, bound from the program's own
-// folder when the step is made. Without that library the tray icons are simply not touched.
+// (one per monitor) and the notification-area (tray) icons. The first two are shell windows hidden
+// and shown with the single-window steps; the tray icons are left to nvatray.dll, bound from the
+// program's own folder when the step is made. Without that library the tray icons are simply not
+// touched.
 #pragma once
 
 #include <cstdint>

@@ -15,7 +15,7 @@ bool PointInCorner(IWindowManager& windows, std::uint8_t corner, std::int32_t zo
     const Rect& m = monitor.rect;
     // The zone is given in pixels at 96 dpi, so that it is as large to the eye on every monitor.
     const std::int64_t scaled = (static_cast<std::int64_t>(zoneSize) * monitor.dpi + 48) / 96;
-    const std::int32_t s = static_cast<std::int32_t>(std::clamp<std::int64_t>(scaled, -100000, 100000));
+    const auto s = static_cast<std::int32_t>(std::clamp<std::int64_t>(scaled, -100000, 100000));
     Rect zone;
     switch (corner) {
         case 0:

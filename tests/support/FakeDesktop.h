@@ -190,9 +190,10 @@ public:
             int dy = p.y < r.top ? r.top - p.y : p.y >= r.bottom ? p.y - r.bottom + 1 : 0;
             return dx * dx + dy * dy;
         };
-        return *std::min_element(monitors.begin(), monitors.end(), [&](const auto& a, const auto& b) {
-            return away(a.rect) < away(b.rect);
-        });
+        return *std::min_element(monitors.begin(), monitors.end(),
+                                 [&](const auto& a, const auto& b) {
+                                     return away(a.rect) < away(b.rect);
+                                 });
     }
     // Several monitors; none: the one screen above, at 96 dpi.
     std::vector<MonitorInfo> monitors;

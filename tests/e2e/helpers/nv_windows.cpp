@@ -2,8 +2,8 @@
 // them alive until it is ended. "--hung TITLE" opens a window whose thread stops answering
 // messages a moment after it appears; "--busy TITLE" opens one on a thread of its own that
 // stops answering for as many milliseconds as a posted WM_APP's wParam says; "--exstyle HEX"
-// sets the extended style of the windows that follow, "--class NAME" their class, "--alpha N"
-// makes them layered with that alpha; "--min" opens the next window minimised; "--later MS TITLE" opens a window invisible and shows it MS
+// sets the extended style of the windows that follow, "--class NAME" their class; "--min"
+// opens the next window minimised; "--later MS TITLE" opens a window invisible and shows it MS
 // milliseconds later, as programs usually show theirs; "--hotkey" takes Ctrl+` for itself, as
 // another program might.
 #include <windows.h>
@@ -86,7 +86,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
             look.className = argv[++i];
             wc.lpszClassName = look.className.c_str();
             RegisterClassW(&wc);
-        } else if (arg == L"--alpha" && i + 1 < argc) {
+        } else if (arg == L"--alpha" && i + 1 < argc) {  // the windows that follow are layered
             look.alpha = static_cast<int>(wcstoul(argv[++i], nullptr, 10)) & 0xFF;
         } else if (arg == L"--min") {
             look.minimized = true;
