@@ -56,8 +56,8 @@ bool TProgram::Start() {
     }
 
     // "/restore": the windows back, from the Nivora that runs or from the record, and no stay.
-    std::vector<std::wstring> args = m_platform.kernel.GetCommandLineArgs();
-    const bool restoreOnly = !args.empty() && IsRestoreSwitch(args[0]);
+    const std::vector<std::wstring> switches = m_platform.kernel.GetCommandLineArgs();
+    const bool restoreOnly = !switches.empty() && IsRestoreSwitch(switches[0]);
 
     // 2. One instance per session. A mutex that cannot be made at all does not stop the start.
     if (m_platform.kernel.CreateMutexW(L"NivoraMutex") == MutexResult::AlreadyExists) {
@@ -79,7 +79,8 @@ bool TProgram::Start() {
     // 4. The windows. The main window's creation step runs here.
     m_mainForm = std::make_unique<TMainForm>(m_platform, *m_app, *m_globals);
     m_mainForm->closeMessage = kEndRequestMessage;
-    m_mainForm->requests.push_back({kRestoreRequestMessage, [this] { m_mainForm->RestoreRequested(); }});
+    m_mainForm->requests.push_back(
+        {kRestoreRequestMessage, [this] { m_mainForm->RestoreRequested(); }});
     m_app->CreateForm(*m_mainForm);
     // Then the dialogs.
     m_app->CreateForm(*m_mainForm->ConfirmationForm);
@@ -95,6 +96,7 @@ bool TProgram::Start() {
     }
 
     // 5. "/Q" keeps the window hidden.
+    std::vector<std::wstring> args = m_platform.kernel.GetCommandLineArgs();
     m_showMainWindow = !(args.size() >= 1 && IsQuietSwitch(args[0]));
 
     // 6. The password, when one is set. Cancelling requests the end of the program; start-up

@@ -52,7 +52,8 @@ void TProgramMuteStep::MuteHiddenPrograms() {
     std::map<ProcessId, std::wstring> images;  // each process's image path, read once
     auto image = [&](ProcessId pid) -> const std::wstring& {
         auto it = images.find(pid);
-        if (it == images.end()) it = images.emplace(pid, kernel.GetProcessImageFileNameW(pid)).first;
+        if (it == images.end())
+            it = images.emplace(pid, kernel.GetProcessImageFileNameW(pid)).first;
         return it->second;
     };
     std::set<ProcessId> pids;
@@ -84,7 +85,8 @@ void TProgramMuteStep::MuteHiddenPrograms() {
 // The recovery record
 
 void TProgramMuteStep::SaveTo(TRecoveryRecord& record) const {
-    for (const TMuted& muted : m_muted) record.Add(kSessionTag, {muted.id, muted.pid, muted.created});
+    for (const TMuted& muted : m_muted)
+        record.Add(kSessionTag, {muted.id, muted.pid, muted.created});
 }
 
 bool TProgramMuteStep::RecoverFrom(const TRecoveryRecord& record) {

@@ -201,8 +201,8 @@ public:
                                 [this] { return IsHiddenMode(); }, [this] { btnHideAll.Click(); },
                                 [this] { StartScreenSaver(); }}};
     // Hide when idle, on IdleTimer.
-    TIdleHide idleHide{{platform.windows, platform.kernel, IdleTimer, [this] { return globals.ready; },
-                        [this] { return cbHideWhenIdle.Checked(); },
+    TIdleHide idleHide{{platform.windows, platform.kernel, IdleTimer,
+                        [this] { return globals.ready; }, [this] { return cbHideWhenIdle.Checked(); },
                         [this] { return edIdleMinutes.Value(); }, [this] { return IsHiddenMode(); },
                         [this] { btnHideAll.Click(); }}};
     // The screen saver and the workstation lock.
