@@ -134,26 +134,6 @@ TEST(Startup, RestoreWithANivoraRunningAsksItToRestoreAndEnds) {
     EXPECT_EQ(h.desktop.posted[0].msg, h.desktop.RegisterWindowMessageW(kRestoreRequestMessage));
 }
 
-// The running one answers the request as the hotkey restores, and only in hidden mode.
-TEST(Startup, TheRestoreRequestBringsBackWhatIsHidden) {
-    Harness h;
-    h.desktop.commandLine = {L"/q"};
-    WindowHandle mail = h.desktop.AddWindow(L"Mail", L"AppWindow", 77);
-    ASSERT_TRUE(h.Start());
-    auto request = std::find_if(h.Form().requests.begin(), h.Form().requests.end(),
-                                [](const TForm::TRequest& r) {
-                                    return r.message == kRestoreRequestMessage;
-                                });
-    ASSERT_NE(request, h.Form().requests.end());
-    h.User(request->handler);
-    EXPECT_FALSE(h.Form().IsHiddenMode());  // nothing to restore: no hide either
-    h.User([&] { h.Form().HotKey(0); });
-    ASSERT_FALSE(h.desktop.IsWindowVisible(mail));
-    h.User(request->handler);
-    EXPECT_FALSE(h.Form().IsHiddenMode());
-    EXPECT_TRUE(h.desktop.IsWindowVisible(mail));
-}
-
 TEST(Startup, AMutexThatCannotBeMadeStillLetsTheProgramStart) {
     // Only a name another instance holds stops the start; a failure to make the mutex at all
     // would otherwise leave the user with no program.
