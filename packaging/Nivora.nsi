@@ -205,6 +205,9 @@ Section "Nivora" SecProgram
 
     CreateShortcut "$SMPROGRAMS\Nivora.lnk" "$INSTDIR\Nivora.exe" "" "$INSTDIR\Nivora.exe" 0 \
         SW_SHOWNORMAL "" "Hide your desktop at a keystroke"
+    ; The way back when the hotkey does not answer.
+    CreateShortcut "$SMPROGRAMS\Nivora - show all windows.lnk" "$INSTDIR\Nivora.exe" "/restore" \
+        "$INSTDIR\Nivora.exe" 0 SW_SHOWNORMAL "" "Bring back every window Nivora has hidden"
 
     WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Nivora"
     WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -258,6 +261,7 @@ Section "Uninstall"
     RMDir /REBOOTOK "$INSTDIR"  ; only when empty: files the user put there stay
 
     Delete "$SMPROGRAMS\Nivora.lnk"
+    Delete "$SMPROGRAMS\Nivora - show all windows.lnk"
 
     Call un.RunValueIsOurs  ; the Run value of another copy of Nivora stays
     Pop $0

@@ -36,6 +36,7 @@ enum class TStepKind : std::size_t {
     Windows,  // the hidden-windows list: hidden mode is on exactly while it exists
     BringToTop,
     ShellParts,  // desktop icons, taskbar, tray icons
+    ProgramMute,  // the sound of the programs hidden, muted session by session
     Count
 };
 

@@ -15,18 +15,21 @@
 namespace nv {
 
 // Hiding: the active window first, the windows after the display mode, wallpaper and volume,
-// then the Bring-to-top program, and the shell parts last.
+// the sound of the programs whose windows went, then the Bring-to-top program, and the shell
+// parts last.
 constexpr TStepKind kHideOrder[] = {
-    TStepKind::ActiveWindow, TStepKind::DisplayMode, TStepKind::Wallpaper, TStepKind::Volume,
-    TStepKind::Windows,      TStepKind::BringToTop,  TStepKind::ShellParts};
+    TStepKind::ActiveWindow, TStepKind::DisplayMode, TStepKind::Wallpaper,
+    TStepKind::Volume,       TStepKind::Windows,     TStepKind::ProgramMute,
+    TStepKind::BringToTop,   TStepKind::ShellParts};
 // Restoring: the shell parts first, the windows last, then the active window to the front.
-constexpr TStepKind kRestoreOrder[] = {TStepKind::ShellParts, TStepKind::DisplayMode,
-                                       TStepKind::Wallpaper,  TStepKind::Volume,
-                                       TStepKind::Windows,    TStepKind::ActiveWindow};
+constexpr TStepKind kRestoreOrder[] = {TStepKind::ShellParts,  TStepKind::DisplayMode,
+                                       TStepKind::Wallpaper,   TStepKind::Volume,
+                                       TStepKind::ProgramMute, TStepKind::Windows,
+                                       TStepKind::ActiveWindow};
 // At shut-down in hidden mode.
-constexpr TStepKind kShutdownOrder[] = {TStepKind::Volume, TStepKind::Windows,
-                                        TStepKind::ShellParts, TStepKind::Wallpaper,
-                                        TStepKind::DisplayMode};
+constexpr TStepKind kShutdownOrder[] = {TStepKind::Volume,     TStepKind::ProgramMute,
+                                        TStepKind::Windows,    TStepKind::ShellParts,
+                                        TStepKind::Wallpaper,  TStepKind::DisplayMode};
 
 class THideCycle {
   public:
@@ -52,6 +55,9 @@ class THideCycle {
     // in the restore order, and removes it. A record that cannot be read is set aside.
     TRecovery RecoverPreviousSession();
     const TRecoveryFile* RecordFile() const { return m_record.get(); }
+    // A step changed something outside the cycle's own runs (a sound muted as it began): the
+    // record is brought up to date.
+    void StepChanged() { WriteRecord(); }
     // What a restore would still put back now, as the record lists it.
     TRecoveryRecord CurrentRecord() const;
 

@@ -104,6 +104,11 @@ public:
     virtual bool SwitchDesktop(DesktopHandle desktop) = 0;
     virtual void CloseDesktop(DesktopHandle desktop) = 0;
     virtual WindowHandle GetDesktopWindow() = 0;
+    // GetLastInputInfo: the tick count of the session's last key press or mouse move; 0 in a
+    // session that has had no input yet.
+    virtual std::uint32_t GetLastInputInfo() = 0;
+    // RegisterWindowMessageW: the session-wide number of a named message; 0 when it fails.
+    virtual std::uint32_t RegisterWindowMessageW(const std::wstring& name) = 0;
     // Calls LockWorkStation through an entry point found with IKernel::GetProcAddress (stdcall,
     // no arguments); its result is ignored.
     virtual void LockWorkStation(ProcAddress entry) = 0;
@@ -389,6 +394,29 @@ public:
     virtual void StopAll() = 0;
 };
 
+// One program's audio session on a playback device (Core Audio).
+struct AudioSession {
+    std::wstring id;     // IAudioSessionControl2::GetSessionInstanceIdentifier, unique
+    ProcessId pid = 0;   // IAudioSessionControl2::GetProcessId; 0 for the system sounds
+    bool muted = false;  // ISimpleAudioVolume::GetMute
+};
+
+// The audio sessions of every active playback device (IAudioSessionManager2): each program's
+// own mute, beside the master volume of IAudio. Failures are quiet: where sessions cannot be
+// listed (no device; Wine, which does not implement the list) there are none.
+class IAudioSessions {
+public:
+    virtual ~IAudioSessions() = default;
+
+    // IAudioSessionEnumerator of each device, with each session's mute state.
+    virtual std::vector<AudioSession> GetAudioSessions() = 0;
+    // ISimpleAudioVolume::SetMute of the session with this id; false when it is gone or refused.
+    virtual bool SetAudioSessionMute(const std::wstring& id, bool muted) = 0;
+    // IAudioSessionNotification on each device: onCreated runs on the calling thread, from its
+    // message loop, after a session has been opened. An empty function stops the watch.
+    virtual void WatchNewAudioSessions(std::function<void()> onCreated) = 0;
+};
+
 // Everything the program is given of the operating system.
 struct Platform {
     IWindowManager& windows;
@@ -403,6 +431,7 @@ struct Platform {
     IAudio& audio;
     ITrayLibrary& tray;
     IHookLibrary& hooks;
+    IAudioSessions& audioSessions;
 };
 
 }  // namespace nv

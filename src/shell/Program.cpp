@@ -24,6 +24,26 @@ bool TProgram::IsQuietSwitch(const std::wstring& firstArgument) {
     return firstArgument[0] == L'/' && (q == L'q' || q == L'Q');
 }
 
+bool TProgram::IsRestoreSwitch(const std::wstring& firstArgument) {
+    static const std::wstring kSwitch = L"/restore";
+    if (firstArgument.size() != kSwitch.size()) return false;
+    for (std::size_t i = 0; i < kSwitch.size(); ++i) {
+        wchar_t c = firstArgument[i];
+        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');  // ASCII only
+        if (c != kSwitch[i]) return false;
+    }
+    return true;
+}
+
+void TProgram::AskRunningToRestore() {
+    IWindowManager& windows = m_platform.windows;
+    std::uint32_t message = windows.RegisterWindowMessageW(kRestoreRequestMessage);
+    if (message == 0) return;
+    for (WindowHandle main = windows.FindWindowExW(0, 0, L"TMainForm", std::nullopt); main != 0;
+         main = windows.FindWindowExW(0, main, L"TMainForm", std::nullopt))
+        windows.PostMessageW(main, message, 0, 0);
+}
+
 bool TProgram::Start() {
     // 1. The version gate, before anything else exists.
     TWindowsVersion gate(m_platform);
@@ -35,8 +55,17 @@ bool TProgram::Start() {
         return false;
     }
 
+    // "/restore": the windows back, from the Nivora that runs or from the record, and no stay.
+    const std::vector<std::wstring> switches = m_platform.kernel.GetCommandLineArgs();
+    const bool restoreOnly = !switches.empty() && IsRestoreSwitch(switches[0]);
+
     // 2. One instance per session. A mutex that cannot be made at all does not stop the start.
     if (m_platform.kernel.CreateMutexW(L"NivoraMutex") == MutexResult::AlreadyExists) {
+        if (restoreOnly) {
+            AskRunningToRestore();
+            m_app->Terminate();
+            return false;
+        }
         m_platform.windows.MessageBoxW(0, L"This application is already started!", m_app->title,
                                        MessageBoxKind::Warning, MessageBoxButtons::Ok);
         m_app->Terminate();
@@ -50,6 +79,8 @@ bool TProgram::Start() {
     // 4. The windows. The main window's creation step runs here.
     m_mainForm = std::make_unique<TMainForm>(m_platform, *m_app, *m_globals);
     m_mainForm->closeMessage = kEndRequestMessage;
+    m_mainForm->requests.push_back(
+        {kRestoreRequestMessage, [this] { m_mainForm->RestoreRequested(); }});
     m_app->CreateForm(*m_mainForm);
     // Then the dialogs.
     m_app->CreateForm(*m_mainForm->ConfirmationForm);
@@ -57,6 +88,12 @@ bool TProgram::Start() {
     m_mainForm->programWindow.CreateForms();
     // What a previous session left hidden comes back before anything else happens.
     m_app->Dispatch([&] { m_mainForm->RecoverPreviousSession(); });
+    // That was all "/restore" came for: it ends with no hotkey taken and nothing saved.
+    if (restoreOnly) {
+        m_showMainWindow = false;
+        m_app->Terminate();
+        return false;
+    }
 
     // 5. "/Q" keeps the window hidden.
     std::vector<std::wstring> args = m_platform.kernel.GetCommandLineArgs();

@@ -18,6 +18,9 @@ class TWindowsVersion;
 // that window as "Terminate" does once the user has said Yes, so the lists and settings are
 // saved and everything still hidden comes back before the process ends.
 inline constexpr wchar_t kEndRequestMessage[] = L"NivoraTerminate";
+// The registered window message by which "Nivora.exe /restore" asks a running Nivora to bring
+// back everything hidden, as the hide/restore hotkey does; found the same way.
+inline constexpr wchar_t kRestoreRequestMessage[] = L"NivoraRestore";
 
 class TProgram {
 public:
@@ -45,8 +48,13 @@ public:
 
     // Whether the first argument asks for a silent start: "/Q" in any letter case, exactly.
     static bool IsQuietSwitch(const std::wstring& firstArgument);
+    // Whether it asks for the windows back and no stay: "/restore" in any letter case, exactly.
+    static bool IsRestoreSwitch(const std::wstring& firstArgument);
 
 private:
+    // "/restore" with a Nivora running: posts it the restore request.
+    void AskRunningToRestore();
+
     Platform& m_platform;
     IWidgetBackend& m_backend;
     std::unique_ptr<TGlobals> m_globals;

@@ -80,12 +80,14 @@ void TSettingsStore::LoadSoundSettings() {
     m_form.sliderSelectedVolume.SetPosition(m_form.sliderSelectedVolume.maxValue -
                                             volume.desiredVolume);
     m_form.cbSelectedVolumeMuted.SetChecked(volume.desiredMute);
+    m_form.cbMuteHiddenPrograms.SetChecked(ReadBool(kSounds, L"MuteHiddenPrograms", false));
 }
 
 void TSettingsStore::SaveSoundSettings() {
     WriteBool(kSounds, L"ModifyVolume", m_form.cbModifyVolume.Checked());
     WriteInteger(kSounds, L"Volume", m_form.volumeSettings.desiredVolume);
     WriteBool(kSounds, L"VolumeMuted", m_form.volumeSettings.desiredMute);
+    WriteBool(kSounds, L"MuteHiddenPrograms", m_form.cbMuteHiddenPrograms.Checked());
 }
 
 void TSettingsStore::LoadSettings() {
@@ -99,6 +101,9 @@ void TSettingsStore::LoadSettings() {
     f.cbHideNewlyCreatedWindows.SetChecked(ReadBool(kGeneral, L"HideNewlyCreatedWindows", false));
     f.cbCloseActiveWindow.SetChecked(ReadBool(kGeneral, L"HideActiveWindow", false));
     f.cbHideWallapaper.SetChecked(ReadBool(kGeneral, L"HideWallpaper", false));
+    // The spin edit keeps the minutes within its range.
+    f.edIdleMinutes.SetValue(ReadInteger(kGeneral, L"IdleMinutes", kDefaultIdleMinutes));
+    f.cbHideWhenIdle.SetChecked(ReadBool(kGeneral, L"HideWhenIdle", false));
     f.cbLockWorkstation.SetChecked(ReadBool(kSSaver, L"LockWorkstation", true));
     f.selectedModeNumber = ReadInteger(kDisplay, L"Resolution", f.CurrentDisplayModeNumber());
     f.cbSwitchResolution.SetChecked(ReadBool(kDisplay, L"Switch", false));
@@ -166,6 +171,8 @@ void TSettingsStore::SaveFile() {
     WriteBool(kGeneral, L"HideNewlyCreatedWindows", f.cbHideNewlyCreatedWindows.Checked());
     WriteBool(kGeneral, L"HideActiveWindow", f.cbCloseActiveWindow.Checked());
     WriteBool(kGeneral, L"HideWallpaper", f.cbHideWallapaper.Checked());
+    WriteBool(kGeneral, L"HideWhenIdle", f.cbHideWhenIdle.Checked());
+    WriteInteger(kGeneral, L"IdleMinutes", f.edIdleMinutes.Value());
     WriteBool(kSSaver, L"LockWorkstation", f.cbLockWorkstation.Checked());
     WriteInteger(kDisplay, L"Resolution", f.selectedModeNumber);
     WriteBool(kDisplay, L"Switch", f.cbSwitchResolution.Checked());

@@ -1,7 +1,8 @@
-// The General sub-page of Extra Settings: autostart, the hide options, the password and the
-// default hotkeys.
+// The General sub-page of Extra Settings: autostart, the hide options, hide when idle, the
+// password and the default hotkeys.
 #include "conceal/HideCycle.h"
 #include "conceal/Watch.h"
+#include "sound/ProgramMute.h"
 #include "ui/Layout.h"
 #include "ui/MainForm.h"
 
@@ -38,9 +39,20 @@ void TMainForm::BuildGeneralPage() {
     btnSetAppPassword.SetCaption(L"Set Password");
     btnSetAppPassword.hint = L"Click to set a password.";
     Place(btnSetAppPassword, 320, 96, 100, 23);
+    cbHideWhenIdle.SetCaption(L"Hide windows when idle for");
+    cbHideWhenIdle.hint = L"Hide the windows when no key has been pressed and the mouse has not "
+                          L"moved for this many minutes.";
+    Place(cbHideWhenIdle, 12, 124, 170, 17);
+    edIdleMinutes.minValue = kMinIdleMinutes;
+    edIdleMinutes.maxValue = kMaxIdleMinutes;
+    edIdleMinutes.SetValue(kDefaultIdleMinutes);
+    edIdleMinutes.hint = cbHideWhenIdle.hint;
+    Place(edIdleMinutes, 186, 122, 56, 21);
+    stIdleMinutes.SetCaption(L"minutes");
+    Place(stIdleMinutes, 248, 125, 60, 14);
     FlatGroupBox2.SetCaption(L"Default Hotkeys");
     FlatGroupBox2.bold = true;
-    Place(FlatGroupBox2, 12, 124, 520, 96);
+    Place(FlatGroupBox2, 12, 150, 520, 96);
     top = 20;
     for (TLabel* l : {&stHideWindowsInfo, &stHideProgramInfo, &StaticText2}) {
         l->bold = true;
@@ -61,6 +73,8 @@ void TMainForm::BuildGeneralPage() {
     cbAppPassword.OnClick = [this] { cbAppPasswordClick(); };
     btnSetAppPassword.OnClick = [this] { btnSetAppPasswordClick(); };
     cbHideNewlyCreatedWindows.OnClick = [this] { cbHideNewlyCreatedWindowsClick(); };
+    cbHideWhenIdle.OnClick = [this] { idleHide.OptionChanged(); };
+    edIdleMinutes.OnChange = [this] { idleHide.OptionChanged(); };
 }
 
 // Ticked by the user or by the settings at start-up: the watch is attached, which loads its
@@ -78,7 +92,10 @@ void TMainForm::cbHideNewlyCreatedWindowsClick() {
 void TMainForm::WatchWindowCreated(TWatch&, WindowHandle handle, const std::wstring&) {
     // The handle may name a window that is gone by now, or a new one that took its number: the
     // visible-window filter and the Do-not-hide list decide on what it names now.
-    if (cbHideNewlyCreatedWindows.Checked() && IsHiddenMode()) hideCycle->HideNewWindow(handle);
+    if (!cbHideNewlyCreatedWindows.Checked() || !IsHiddenMode()) return;
+    hideCycle->HideNewWindow(handle);
+    // A program hidden only now is muted too, when the hidden programs are.
+    programMute->MuteHiddenPrograms();
 }
 
 void TMainForm::btnGeneralClick() {

@@ -7,6 +7,7 @@
 #include "display/ConfirmationForm.h"
 #include "display/DisplayModeStep.h"
 #include "shell/Globals.h"
+#include "sound/ProgramMute.h"
 #include "ui/FormKeyboardLayour.h"
 #include "ui/Layout.h"
 #include "ui/Links.h"
@@ -36,6 +37,11 @@ TMainForm::TMainForm(Platform& platform, TApplication& app, TGlobals& globals)
     hideCycle->Plug(TStepKind::Volume, std::make_unique<TVolumeStep>(volume));
     hideCycle->Plug(TStepKind::ShellParts, std::make_unique<TShellPartsStep>(
                                                platform, *cycleContext, globals.programFolder));
+    auto mute = std::make_unique<TProgramMuteStep>(TProgramMuteStep::TOwner{
+        platform, [this] { return cbMuteHiddenPrograms.Checked(); },
+        [this] { return hideCycle->HiddenWindows(); }, [this] { hideCycle->StepChanged(); }});
+    programMute = mute.get();
+    hideCycle->Plug(TStepKind::ProgramMute, std::move(mute));
     // The program has no application window apart from this one, whose events the watch
     // reports like any other's (shook.dll leaves out this program's windows anyway).
     // Without a known folder there is no path, and no library, rather than one found elsewhere.
@@ -149,6 +155,7 @@ void TMainForm::BuildLayout() {
     MouseTimer.interval = 500;
     StyleRetryTimer.interval = 500;
     MouseTimer.OnTimer = [this] { MouseTimerTimer(); };
+    IdleTimer.OnTimer = [this] { idleHide.IdleTimerTimer(); };
 
     MainPageControl.SetActivePage(&SheetWindows);
     PageControlSettings.SetActivePage(&SheetSetGeneral);
@@ -205,6 +212,7 @@ void TMainForm::FormCreate() {
     app.hintHidePause = 5000;
     app.helpFile = globals.helpFilePath;
     app.CreateTimer(StyleRetryTimer);
+    app.CreateTimer(IdleTimer);
     // The corners are polled from now until the window goes.
     app.CreateTimer(MouseTimer);
     MouseTimer.SetEnabled(true);
@@ -234,6 +242,7 @@ void TMainForm::FormCloseQuery(bool& canClose) {
 
 void TMainForm::FormDestroy() {
     MouseTimer.SetEnabled(false);
+    IdleTimer.SetEnabled(false);
     if (IsHiddenMode()) RestoreEverything();
     if (globals.ready) {
         SaveExcludeList();
@@ -276,7 +285,7 @@ void TMainForm::btnOptionsClick() {
 void TMainForm::btnHelpClick() { app.Backend().ShowHelp(globals.helpFilePath, 1000); }
 
 // ---------------------------------------------------------------------------------------------
-// Hotkeys
+// Hotkeys and requests
 
 void TMainForm::WMHotKey(int id) {
     if (edHkProgramKey.Focused() || edHkWindowsKey.Focused() || edHKSSaverKey.Focused()) return;
@@ -293,6 +302,10 @@ void TMainForm::WMHotKey(int id) {
         default:
             break;
     }
+}
+
+void TMainForm::RestoreRequested() {
+    if (IsHiddenMode()) btnHideAll.Click();
 }
 
 }  // namespace nv

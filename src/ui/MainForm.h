@@ -13,6 +13,7 @@
 #include "shell/Globals.h"
 #include "shell/SettingsStore.h"
 #include "access/ProgramWindow.h"
+#include "triggers/IdleHide.h"
 #include "triggers/MouseShortcut.h"
 #include "triggers/ScreenSaver.h"
 #include "triggers/Shortcuts.h"
@@ -27,6 +28,7 @@ class THideCycle;
 class ICycleContext;
 class TConfirmationForm;
 class TFormKeyboardLayour;
+class TProgramMuteStep;
 class TWatch;
 
 class TMainForm : public TForm {
@@ -101,6 +103,9 @@ public:
     TCheckBox cbHideWallapaper{&pnlGeneral, "cbHideWallapaper"};
     TCheckBox cbAppPassword{&pnlGeneral, "cbAppPassword"};
     TButton btnSetAppPassword{&pnlGeneral, "btnSetAppPassword"};
+    TCheckBox cbHideWhenIdle{&pnlGeneral, "cbHideWhenIdle"};
+    TSpinEdit edIdleMinutes{&pnlGeneral, "edIdleMinutes"};
+    TLabel stIdleMinutes{&pnlGeneral, "stIdleMinutes"};
     TGroupBox FlatGroupBox2{&pnlGeneral, "FlatGroupBox2"};
     TLabel stHideWindowsInfo{&FlatGroupBox2, "stHideWindowsInfo"};
     TLabel stHideProgramInfo{&FlatGroupBox2, "stHideProgramInfo"};
@@ -125,6 +130,7 @@ public:
     TPanel pnlSound{&SheetSetSound, "pnlSound"};
     TImage imSound{&pnlSound, "imSound"};
     TCheckBox cbModifyVolume{&pnlSound, "cbModifyVolume"};
+    TCheckBox cbMuteHiddenPrograms{&pnlSound, "cbMuteHiddenPrograms"};
     TGroupBox gbCurrentVolume{&pnlSound, "gbCurrentVolume"};
     TSlider SliderGlobalVolume{&gbCurrentVolume, "SliderGlobalVolume"};
     TCheckBox cbGlobalVolumMuted{&gbCurrentVolume, "cbGlobalVolumMuted"};
@@ -160,15 +166,19 @@ public:
     TImageList ProgramsImageList;
     TTimer MouseTimer;
     TTimer StyleRetryTimer;  // writes the styles owed to windows busy at the restore
+    TTimer IdleTimer;        // set for the moment the idle time will be reached
 
     // --- Program values the controls do not hold ----------------------------------------------
     TVolumeSettings volumeSettings;          // desired volume and mute (sound)
-    TVolume volume{platform.audio, volumeSettings, [this] { return cbModifyVolume.Checked(); }};
+    // Muting only the hidden programs leaves the master volume alone.
+    TVolume volume{platform.audio, volumeSettings,
+                   [this] { return cbModifyVolume.Checked() && !cbMuteHiddenPrograms.Checked(); }};
     std::int32_t selectedModeNumber = 0;     // the display mode to switch to when hiding
     bool trayNoticeGiven = false;  // the tray icons cannot be hidden here: told once a run
     TSettingsStore settingsStore{*this};
     std::unique_ptr<ICycleContext> cycleContext;  // what the cycle may ask of this window
     std::unique_ptr<THideCycle> hideCycle;   // the hide/restore cycle and the hidden-windows list
+    TProgramMuteStep* programMute = nullptr;  // the cycle's step that mutes the hidden programs
     // The display-mode test's dialog, created once at start-up and shown for each test.
     std::unique_ptr<TConfirmationForm> ConfirmationForm;
     // The hotkey layout window, created once at start-up and shown by "Show Hotkeys Layout".
@@ -191,6 +201,11 @@ public:
                                 [this] { return btnMouseSSaverCtrl.Down(); },
                                 [this] { return IsHiddenMode(); }, [this] { btnHideAll.Click(); },
                                 [this] { StartScreenSaver(); }}};
+    // Hide when idle, on IdleTimer.
+    TIdleHide idleHide{{platform.windows, platform.kernel, IdleTimer,
+                        [this] { return globals.ready; }, [this] { return cbHideWhenIdle.Checked(); },
+                        [this] { return edIdleMinutes.Value(); }, [this] { return IsHiddenMode(); },
+                        [this] { btnHideAll.Click(); }}};
     // The screen saver and the workstation lock.
     TScreenSaver screenSaver{platform};
     // The program window behind the password, with the two password dialogs.
@@ -227,6 +242,9 @@ public:
     // Gives "Hide Tray Icons" the hint this Windows calls for; false where the taskbar draws the
     // tray icons itself, so that they cannot be hidden one by one.
     bool UpdateTrayHint();
+    // Another program asked for everything hidden back ("Nivora.exe /restore"): as the hotkey
+    // restores, and nothing outside hidden mode.
+    void RestoreRequested();
     // A window of another program became visible: hidden when it did so in hidden mode.
     void WatchWindowCreated(TWatch& sender, WindowHandle handle, const std::wstring& appName);
     // Shows the window on the Extra Settings page, Shortcuts sub-page (hotkey failures).

@@ -56,7 +56,14 @@ void TMainForm::UnregisterAllShortcuts() { hotkeys.UnregisterAllShortcuts(); }
 
 // Hide/restore cycle
 bool TMainForm::IsHiddenMode() { return hideCycle->IsHiddenMode(); }
-void TMainForm::btnHideAllClick() { hideCycle->btnHideAllClick(); }
+void TMainForm::btnHideAllClick() {
+    // Told also when a step failed: hidden mode has changed all the same.
+    struct TellIdleHide {
+        TIdleHide& idle;
+        ~TellIdleHide() { idle.HiddenModeChanged(); }
+    } tell{idleHide};
+    hideCycle->btnHideAllClick();
+}
 void TMainForm::RestoreEverything() { hideCycle->RestoreEverything(); }
 void TMainForm::RecoverPreviousSession() {
     if (hideCycle->RecoverPreviousSession() != THideCycle::TRecovery::Damaged) return;

@@ -12,6 +12,11 @@ void TMainForm::BuildSoundPage() {
     imSound.helpContext = 1012;
     cbModifyVolume.SetCaption(L"Modify sound");
     Place(cbModifyVolume, 72, 10, 200, 17);
+    cbMuteHiddenPrograms.SetCaption(L"Mute only the programs that are hidden");
+    cbMuteHiddenPrograms.hint =
+        L"Mute the sound of each hidden program, and leave the volume of the others alone.";
+    cbMuteHiddenPrograms.helpContext = 1012;
+    Place(cbMuteHiddenPrograms, 72, 212, 300, 17);
     gbCurrentVolume.SetCaption(L"Current");
     gbCurrentVolume.hint = L"Display Only Panel";
     gbCurrentVolume.helpContext = 1012;
@@ -75,18 +80,21 @@ void TMainForm::RefreshCurrentVolume() {
 }
 
 // Plays the test sound at the desired settings and puts the device back as it was. The button
-// says so while the sound plays; "Modify sound" is ticked for the test and given back after.
+// says so while the sound plays; "Modify sound" is ticked for the test, and muting only the
+// hidden programs, which leaves the device alone, is set aside; both are given back after.
 void TMainForm::btnTestSoundClick() {
     const std::wstring caption = btnTestSound.Caption();
-    const bool modify = cbModifyVolume.Checked();
+    const bool modify = cbModifyVolume.Checked(), programsOnly = cbMuteHiddenPrograms.Checked();
     btnTestSound.SetCaption(L"Playing sound. Please wait...");
     btnTestSound.Repaint();
     cbModifyVolume.SetChecked(true);
     cbModifyVolume.SetEnabled(false);
+    cbMuteHiddenPrograms.SetCheckedSilently(false);
     auto putBack = [&] {
         btnTestSound.SetCaption(caption);
         cbModifyVolume.SetEnabled(true);
         cbModifyVolume.SetChecked(modify);
+        cbMuteHiddenPrograms.SetCheckedSilently(programsOnly);
     };
     try {
         volume.SaveCurrentVolume();

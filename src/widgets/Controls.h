@@ -488,6 +488,13 @@ public:
     // The name of a registered window message that closes the form as Close() does, posted by
     // other programs that find the window by its class (empty: none).
     std::wstring closeMessage;
+    // Further registered window messages that other programs post to the form, found by its
+    // class the same way, each with what it does.
+    struct TRequest {
+        std::wstring message;
+        NotifyEvent handler;
+    };
+    std::vector<TRequest> requests;
 
     NotifyEvent OnCreate;
     std::function<void(bool& canClose)> OnCloseQuery;

@@ -308,8 +308,8 @@ std::vector<std::uint64_t> g_known;
 
 // A record of lines with the program's own tags and fields of any kind, most of them sensible.
 TRecoveryRecord RandomRecord(Fuzzer& f) {
-    static const char* tags[] = {"window", "wallpaper", "display", "volume", "desktopicons",
-                                 "taskbar", "traytoolbar", "other"};
+    static const char* tags[] = {"window",  "wallpaper",   "display",     "volume", "desktopicons",
+                                 "taskbar", "traytoolbar", "programmute", "other"};
     TRecoveryRecord record;
     for (std::size_t n = f.Below(6); n > 0; --n) {
         std::vector<TRecordField> fields;
@@ -328,7 +328,7 @@ TRecoveryRecord RandomRecord(Fuzzer& f) {
                     fields.emplace_back(f.Below(2) ? edges[f.Below(7)] : f.Random()() >> f.Below(64));
             }
         }
-        record.Add(tags[f.Below(8)], std::move(fields));
+        record.Add(tags[f.Below(std::size(tags))], std::move(fields));
     }
     return record;
 }
@@ -340,6 +340,7 @@ TEST(Fuzz, RecoveryRecord) {
     WindowHandle taskbar = h.desktop.AddWindow(L"", L"Shell_TrayWnd", 300);
     WindowHandle notify = h.desktop.AddChildWindow(taskbar, L"", L"TrayNotifyWnd");
     WindowHandle bar = h.desktop.AddChildWindow(notify, L"", L"ToolbarWindow32", false);
+    h.desktop.audioSessions.Open(L"", 100, true);  // a muted session: an empty text names it
     g_known = {window, taskbar, bar, 100, 300, 0x1000 + 100, 32, 1280, 1024, 60, 800, 600};
     const std::wstring file = h.Globals().recoveryFile;
     THideCycle& cycle = *h.Form().hideCycle;

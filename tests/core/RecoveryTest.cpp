@@ -203,6 +203,46 @@ TEST_F(Recovery, TheVolumeGoesBackToTheDeviceTheHideChangedAndAnOlderRecordMeans
     EXPECT_TRUE(h.desktop.messageBoxes.empty());
 }
 
+TEST_F(Recovery, TheHiddenProgramsSoundComesBackUnlessItsProcessIsAnotherRunNow) {
+    Open(L"Report", kEditorPid);
+    Open(L"Viewer", kViewerPid);
+    FakeAudioSessions& sessions = h.desktop.audioSessions;
+    sessions.Open(L"report", kEditorPid);
+    sessions.Open(L"viewer", kViewerPid);
+    h.Form().cbMuteHiddenPrograms.SetChecked(true);
+    Press();
+    sessions.Open(L"report-later", kEditorPid);  // muted while hidden, and recorded as well
+    ASSERT_EQ(Record().Lines("programmute").size(), 3u);
+    Kill();
+    h.desktop.processCreationTimes[kViewerPid] = 0xBEEF;  // the id went to a later process
+
+    StartAgain();
+    EXPECT_FALSE(sessions.Find(L"report")->muted);
+    EXPECT_FALSE(sessions.Find(L"report-later")->muted);
+    EXPECT_TRUE(sessions.Find(L"viewer")->muted);
+    EXPECT_FALSE(RecordExists());
+    EXPECT_TRUE(h.desktop.messageBoxes.empty());
+}
+
+// "Nivora.exe /restore" with none running: what the record lists comes back, as at a start,
+// and the program ends there, with no hotkey taken, no window shown and nothing saved.
+TEST_F(Recovery, RestoreWithNoneRunningPutsBackWhatTheRecordListsAndEnds) {
+    WindowHandle report = Open(L"Report", kEditorPid, 0x300);
+    Press();
+    Kill();
+    h.desktop.commandLine = {L"/restore"};
+    EXPECT_FALSE(h.Start());
+    EXPECT_TRUE(Shown(report));
+    EXPECT_EQ(ExStyle(report), 0x300u);
+    EXPECT_FALSE(RecordExists());
+    EXPECT_TRUE(h.App().Terminated());
+    EXPECT_TRUE(h.desktop.hotkeys.empty());
+    EXPECT_FALSE(h.Form().Visible());
+    h.Finish();
+    EXPECT_FALSE(h.desktop.FileExists(h.Globals().settingsFile));
+    EXPECT_TRUE(h.desktop.messageBoxes.empty());
+}
+
 TEST_F(Recovery, TheShellPartsAndTheTrayIconsComeBack) {
     WindowHandle manager = h.desktop.AddWindow(L"Program Manager", L"Progman", kShellPid);
     WindowHandle view = h.desktop.AddChildWindow(manager, L"", L"SHELLDLL_DefView");

@@ -60,8 +60,9 @@ TEST(Settings, FirstRunShowsEveryDefault) {
     for (TCheckBox* box : {&f.cbSelectedVolumeMuted, &f.cbHideDeskTop, &f.cbHideTaskBar,
                            &f.cbHideNewlyCreatedWindows, &f.cbCloseActiveWindow,
                            &f.cbHideWallapaper, &f.cbSwitchResolution, &f.cbAppPassword,
-                           &f.cbAutoStart})
+                           &f.cbAutoStart, &f.cbHideWhenIdle, &f.cbMuteHiddenPrograms})
         EXPECT_FALSE(box->Checked()) << box->Name();
+    EXPECT_EQ(f.edIdleMinutes.Value(), 5);
     EXPECT_EQ(f.volumeSettings.desiredVolume, 65535);
     EXPECT_FALSE(f.volumeSettings.desiredMute);
     EXPECT_EQ(f.sliderSelectedVolume.Position(), 0);  // the top end
@@ -87,9 +88,10 @@ TEST(Settings, FirstRunShowsEveryDefault) {
     h.CloseAndFinish();
     EXPECT_TRUE(h.desktop.messageBoxes.empty());
     std::vector<std::string> expected = {
-        "[Sounds]", "ModifyVolume=1", "Volume=65535", "VolumeMuted=0",
+        "[Sounds]", "ModifyVolume=1", "Volume=65535", "VolumeMuted=0", "MuteHiddenPrograms=0",
         "[SpecialWindows]", "HideDesktop=0", "HideTaskBar=0", "Tray=1",
         "[General]", "HideNewlyCreatedWindows=0", "HideActiveWindow=0", "HideWallpaper=0",
+        "HideWhenIdle=0", "IdleMinutes=5",
         "[SSaver]", "LockWorkstation=1",
         "[Display]", resolution, "Switch=0",
         "[HOTKEY_Windows]", "Key=Ctrl+`",
@@ -110,6 +112,22 @@ TEST(Settings, VolumeKeepsItsLow16Bits) {
         ASSERT_TRUE(h.Start());
         EXPECT_EQ(h.Form().volumeSettings.desiredVolume, volume) << text;
         EXPECT_EQ(h.Form().sliderSelectedVolume.Position(), 65535 - volume) << text;
+    }
+}
+
+TEST(Settings, IdleMinutesOutOfRangeAreClampedAndSavedSo) {
+    for (auto [text, minutes] : std::vector<std::pair<std::string, int>>{
+             {"0", 1}, {"-7", 1}, {"241", 240}, {"100000", 240}, {"30", 30}, {"soon", 5}}) {
+        SettingsHarness h;
+        h.WriteSettings("[General]\r\nHideWhenIdle=1\r\nIdleMinutes=" + text + "\r\n");
+        ASSERT_TRUE(h.Start());
+        EXPECT_TRUE(h.Form().cbHideWhenIdle.Checked());
+        EXPECT_EQ(h.Form().edIdleMinutes.Value(), minutes) << text;
+        h.CloseAndFinish();
+        std::vector<std::string> lines = h.SettingsLines();
+        EXPECT_NE(std::find(lines.begin(), lines.end(), "IdleMinutes=" + std::to_string(minutes)),
+                  lines.end())
+            << text;
     }
 }
 

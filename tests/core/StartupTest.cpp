@@ -114,6 +114,26 @@ TEST(Startup, SecondInstanceWarnsAndEndsWithoutAWindow) {
     EXPECT_TRUE(h.App().Terminated());
 }
 
+TEST(Startup, RestoreWithANivoraRunningAsksItToRestoreAndEnds) {
+    EXPECT_TRUE(TProgram::IsRestoreSwitch(L"/restore"));
+    EXPECT_TRUE(TProgram::IsRestoreSwitch(L"/RESTORE"));
+    EXPECT_FALSE(TProgram::IsRestoreSwitch(L"/restore2"));
+    EXPECT_FALSE(TProgram::IsRestoreSwitch(L"restore"));
+
+    Harness h;
+    h.desktop.mutexExists = true;
+    h.desktop.commandLine = {L"/Restore"};
+    WindowHandle running = h.desktop.AddWindow(L"NV", L"TMainForm", 77, false);
+    h.desktop.AddWindow(L"NV", L"TOther", 78);
+    EXPECT_FALSE(h.Start());
+    EXPECT_TRUE(h.desktop.messageBoxes.empty());  // not "already started"
+    EXPECT_EQ(h.program->MainForm(), nullptr);
+    EXPECT_TRUE(h.App().Terminated());
+    ASSERT_EQ(h.desktop.posted.size(), 1u);
+    EXPECT_EQ(h.desktop.posted[0].window, running);
+    EXPECT_EQ(h.desktop.posted[0].msg, h.desktop.RegisterWindowMessageW(kRestoreRequestMessage));
+}
+
 TEST(Startup, AMutexThatCannotBeMadeStillLetsTheProgramStart) {
     // Only a name another instance holds stops the start; a failure to make the mutex at all
     // would otherwise leave the user with no program.

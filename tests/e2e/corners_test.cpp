@@ -1,6 +1,9 @@
-// The mouse corners and the screen-saver hotkey, as a user meets them: the pointer resting in
-// a corner hides the windows; the mouse button beside a hotkey opens the corner's dialog.
+// The mouse corners, hide when idle and the screen-saver hotkey, as a user meets them: the
+// pointer resting in a corner hides the windows, and so does a minute without input; the mouse
+// button beside a hotkey opens the corner's dialog.
 #include <gtest/gtest.h>
+
+#include <cstdio>
 
 #include "support/Driver.h"
 
@@ -48,6 +51,23 @@ protected:
         HWND main = nullptr;
         WaitFor([&] { return (main = FindMainWindow(nivora.Pid())) != nullptr; });
         EXPECT_TRUE(Answers(main));
+        return main;
+    }
+    // Waits ms milliseconds, saying so now and then: the test runner takes a test that prints
+    // nothing for two minutes for a hung one.
+    static void Pause(DWORD ms, const char* why) {
+        for (DWORD waited = 0; waited < ms; waited += 20000) {
+            std::printf("  (%s: %lu of %lu s)\n", why, waited / 1000, ms / 1000);
+            std::fflush(stdout);
+            Sleep(ms - waited < 20000 ? ms - waited : 20000);
+        }
+    }
+    // Hide when idle, for one minute, and a silent start; a key pressed after it.
+    HWND StartIdle(const wchar_t* on) {
+        WriteSetting(L"General", L"HideWhenIdle", on);
+        WriteSetting(L"General", L"IdleMinutes", L"1");
+        HWND main = StartNivora(L"/q");
+        EXPECT_TRUE(nivora.WaitUntilIdle());
         return main;
     }
     HWND HelperWindow(const std::wstring& title) {
@@ -100,6 +120,43 @@ TEST_F(Corners, AZoneOfZeroPixelsNeverFires) {
     ASSERT_TRUE(MoveTo(1279, 1023));
     Sleep(2500);
     EXPECT_TRUE(IsWindowVisible(stays));
+}
+
+TEST_F(Corners, AMinuteWithoutInputHidesOnceAndTheHotkeyBringsItBack) {
+    ASSERT_TRUE(Start(helper, L"nv_windows.exe", L"Idle-1 Idle-2"));
+    HWND one = HelperWindow(L"Idle-1"), two = HelperWindow(L"Idle-2");
+    ASSERT_TRUE(one && two);
+    HWND main = StartIdle(L"1");
+    ASSERT_NE(main, nullptr);
+
+    DWORD pressed = GetTickCount();  // the input is stamped after this
+    PressKeys({}, VK_SHIFT);
+    std::printf("  (waiting a minute for the idle hide)\n");
+    std::fflush(stdout);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(one) && !IsWindowVisible(two); }, 75000));
+    DWORD took = GetTickCount() - pressed;
+    std::printf("  (hidden %lu ms after the key press)\n", took);
+    EXPECT_GE(took, 60000u) << "hidden " << took << " ms after the key press";
+    EXPECT_LE(took, 64000u) << "hidden " << took << " ms after the key press";
+
+    // Another minute on: nothing more (a second run of the cycle would restore).
+    Pause(63000, "hidden, nothing more to happen");
+    EXPECT_FALSE(IsWindowVisible(one));
+    EXPECT_FALSE(IsWindowVisible(main));
+    EXPECT_EQ(FindDialog(nivora.Pid()), nullptr);
+    PressKeys({VK_CONTROL}, VK_OEM_3);
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(one) && IsWindowVisible(two); }));
+}
+
+TEST_F(Corners, WithHideWhenIdleOffAMinuteWithoutInputChangesNothing) {
+    ASSERT_TRUE(Start(helper, L"nv_windows.exe", L"Awake"));
+    HWND awake = HelperWindow(L"Awake");
+    ASSERT_NE(awake, nullptr);
+    ASSERT_NE(StartIdle(L"0"), nullptr);
+    PressKeys({}, VK_SHIFT);
+    Pause(64000, "nothing to happen");
+    EXPECT_TRUE(IsWindowVisible(awake));
+    EXPECT_EQ(FindDialog(nivora.Pid()), nullptr);
 }
 
 // Ctrl+F12 locks (a stub under Wine) and posts the screen-saver command to the desktop window,

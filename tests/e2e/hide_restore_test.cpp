@@ -240,6 +240,37 @@ TEST_F(HideRestore, ABusyWindowGetsItsStyleBackWhenItAnswers) {
     EXPECT_TRUE(IsWindowVisible(busy));
 }
 
+// "Nivora.exe /restore" (the Start menu's "Nivora - show all windows") while the running one
+// is hidden: the windows come back with their styles, the asking one ends by itself and the
+// running one goes on. Muting only the hidden programs is on: under Wine, where audio sessions
+// cannot be listed, it does nothing and says nothing.
+TEST_F(HideRestore, TheRestoreSwitchAsksTheRunningNivoraAndEnds) {
+    WritePrivateProfileStringW(L"Sounds", L"MuteHiddenPrograms", L"1",
+                               (DataFolder() + L"nva.dat").c_str());
+    Helper helper(L"--exstyle 300 Asked-1 Asked-2");
+    std::vector<HWND> windows{helper.Window(L"Asked-1"), helper.Window(L"Asked-2")};
+    ASSERT_TRUE(windows[0] && windows[1]);
+    const LONG style = GetWindowLongW(windows[0], GWL_EXSTYLE);
+    HWND main = StartNivora();
+
+    HideRestoreKey();
+    ASSERT_TRUE(WaitFor([&] { return AllHidden(windows); }));
+    Process asking;
+    ASSERT_TRUE(Start(asking, L"Nivora.exe", L"/restore"));
+    EXPECT_EQ(asking.Wait(15000), 0);
+    EXPECT_TRUE(WaitFor([&] { return AllShown(windows); }));
+    for (HWND h : windows) EXPECT_EQ(GetWindowLongW(h, GWL_EXSTYLE), style);
+    ASSERT_TRUE(nivora.Running());
+    EXPECT_FALSE(IsWindowVisible(main));
+    EXPECT_EQ(FindDialog(nivora.Pid()), nullptr);
+
+    HideRestoreKey();
+    EXPECT_TRUE(WaitFor([&] { return AllHidden(windows); }));
+    HideRestoreKey();
+    EXPECT_TRUE(WaitFor([&] { return AllShown(windows); }));
+    EXPECT_EQ(FindDialog(nivora.Pid()), nullptr);
+}
+
 TEST_F(HideRestore, TerminatingWhileHiddenBringsEveryWindowBack) {
     Helper helper(L"Back-1 Back-2");
     std::vector<HWND> windows{helper.Window(L"Back-1"), helper.Window(L"Back-2")};

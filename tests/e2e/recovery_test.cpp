@@ -149,6 +149,22 @@ TEST_F(Recovery, AfterSigkillOfTheWineProcessTheNextStartBringsEverythingBack) {
     ExpectRecoveredAtTheNextStart();
 }
 
+// "Nivora.exe /restore" with none running: what the record lists comes back, as at a start,
+// and nothing stays running.
+TEST_F(Recovery, AfterAKillTheRestoreSwitchGivesEverythingBackAndEnds) {
+    HideEverything();
+    nivora.Kill();
+    ASSERT_TRUE(Start(nivora, L"Nivora.exe", L"/restore"));
+    EXPECT_EQ(nivora.Wait(15000), 0);
+    EXPECT_TRUE(AllShown());
+    for (size_t i = 0; i < windows.size(); ++i)
+        EXPECT_EQ(GetWindowLongW(windows[i], GWL_EXSTYLE), styles[i]) << i;
+    EXPECT_EQ(Wallpaper(), kWallpaper);
+    EXPECT_FALSE(IsWindowVisible(theirs));
+    EXPECT_FALSE(FileExists(RecordFile()));
+    EXPECT_EQ(CountProcesses(L"Nivora.exe"), 0);
+}
+
 TEST_F(Recovery, ADamagedRecordIsToldOnceAndTheStartGoesOn) {
     WriteFileBytes(RecordFile(), {'N', 'i', 'v', 'o', 'r', 'a', '?', '\r', '\n'});
     EXPECT_TRUE(Start(nivora, L"Nivora.exe", L"/q"));

@@ -29,6 +29,31 @@ std::wstring InstallDir() { return KnownFolder(CSIDL_PROGRAM_FILES) + L"\\Nivora
 std::wstring InstalledExe() { return InstallDir() + L"\\Nivora.exe"; }
 std::wstring Uninstaller() { return InstallDir() + L"\\Uninstall.exe"; }
 std::wstring Shortcut() { return KnownFolder(CSIDL_COMMON_PROGRAMS) + L"\\Nivora.lnk"; }
+// The way back without the hotkey.
+std::wstring RestoreShortcut() {
+    return KnownFolder(CSIDL_COMMON_PROGRAMS) + L"\\Nivora - show all windows.lnk";
+}
+
+// What a shortcut starts: its target and arguments joined by a blank; "" when unreadable.
+std::wstring ShortcutCommand(const std::wstring& link) {
+    std::wstring command;
+    CoInitialize(nullptr);
+    IShellLinkW* shell = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                   IID_IShellLinkW, reinterpret_cast<void**>(&shell)))) {
+        IPersistFile* file = nullptr;
+        wchar_t target[MAX_PATH] = {}, arguments[MAX_PATH] = {};
+        if (SUCCEEDED(shell->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+            SUCCEEDED(file->Load(link.c_str(), STGM_READ)) &&
+            SUCCEEDED(shell->GetPath(target, MAX_PATH, nullptr, 0)) &&
+            SUCCEEDED(shell->GetArguments(arguments, MAX_PATH)))
+            command = std::wstring(target) + L" " + arguments;
+        if (file) file->Release();
+        shell->Release();
+    }
+    CoUninitialize();
+    return command;
+}
 
 // build/dist, beside the Windows build's bin folder.
 std::wstring DistDir() { return BinDir() + L"\\..\\..\\dist"; }
@@ -139,6 +164,7 @@ protected:
         RemoveDirectoryW(InstallDir().c_str());
         RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_64KEY, 0);
         DeleteFileW(Shortcut().c_str());
+        DeleteFileW(RestoreShortcut().c_str());
         RegDelete(HKEY_CURRENT_USER, kRunKey, L"NVA");
     }
 
@@ -176,6 +202,7 @@ TEST_F(Setup, SilentInstallThenUninstallWhileNivoraHidesWindows) {
          {L"Nivora.exe", L"nvatray.dll", L"shook.dll", L"Help.chm", L"LICENSE.txt", L"Uninstall.exe"})
         EXPECT_TRUE(FileExists(InstallDir() + L"\\" + name)) << name;
     EXPECT_TRUE(FileExists(Shortcut()));
+    EXPECT_EQ(ShortcutCommand(RestoreShortcut()), InstalledExe() + L" /restore");
     // The entry that Windows lists, for the version in the program's version resource, which
     // the name of the setup program carries too.
     const std::wstring version = ProductVersion(InstalledExe());
@@ -212,6 +239,7 @@ TEST_F(Setup, SilentInstallThenUninstallWhileNivoraHidesWindows) {
     EXPECT_TRUE(WaitFor([&] { return AllVisible({one, two}, true); }));
     ASSERT_TRUE(Uninstalled());
     EXPECT_FALSE(FileExists(Shortcut()));
+    EXPECT_FALSE(FileExists(RestoreShortcut()));
     EXPECT_EQ(RunValue(), otherCopy);
     // Silent: the user's data stays.
     EXPECT_TRUE(FileExists(DataFolder() + L"nva.dat"));

@@ -75,11 +75,13 @@ public:
     ~FakeDesktop() override;
 
     Platform AsPlatform() {
-        return Platform{*this, *this, *this, *this, *this, *this,
-                        *this, *this, wallpaper, audio, *this, hooks};
+        return Platform{*this, *this, *this,     *this, *this, *this,
+                        *this, *this, wallpaper, audio, *this, hooks,
+                        audioSessions};
     }
     FakeWallpaper wallpaper;
     FakeAudio audio;
+    FakeAudioSessions audioSessions;
     FakeHookLibrary hooks;
 
     // --- Set-up -----------------------------------------------------------------------------
@@ -201,7 +203,12 @@ public:
     bool SwitchDesktop(DesktopHandle desktop) override;
     void CloseDesktop(DesktopHandle desktop) override;
     WindowHandle GetDesktopWindow() override { return desktopWindow; }
+    std::uint32_t GetLastInputInfo() override { return lastInputTick; }
+    std::uint32_t RegisterWindowMessageW(const std::wstring& name) override {
+        return hooks.RegisterWindowMessageW(name);
+    }
     void LockWorkStation(ProcAddress entry) override;
+    std::uint32_t lastInputTick = 0;  // the session has had no input yet
     // The lock screen has the input: switching to the default desktop fails.
     bool workstationLocked = false;
     bool openDesktopFails = false;
@@ -363,7 +370,9 @@ public:
     explicit FakeWidgetBackend(FakeDesktop& desktop) : m_desktop(desktop) {}
     void Realize(TForm& form) override;
     void RealizeImageList(TImageList&) override {}
-    void RealizeTimer(TTimer&) override {}
+    void RealizeTimer(TTimer& timer) override {
+        timer.AttachPeer(std::make_unique<TimerPeer>(*this, timer));
+    }
     void RunMessageLoop() override { ++loopsRun; }
     void PostQuit() override { ++quitsPosted; }
     ModalResult RunModal(TForm& form) override;
@@ -378,8 +387,24 @@ public:
     int quitsPosted = 0;
     std::vector<std::string> popups;
     std::vector<int> helpShown;
+    // When each timer was last started (enabled or set again), by the desktop's clock: a test
+    // ticks it once its interval has passed since.
+    std::map<const TTimer*, std::uint32_t> timerStarts;
 
 private:
+    // Notes when its timer is started.
+    class TimerPeer : public TTimer::IPeer {
+    public:
+        TimerPeer(FakeWidgetBackend& backend, TTimer& timer) : m_backend(backend), m_timer(timer) {}
+        ~TimerPeer() override { m_backend.timerStarts.erase(&m_timer); }
+        void Update() override {
+            if (m_timer.Enabled()) m_backend.timerStarts[&m_timer] = m_backend.m_desktop.tickCount;
+        }
+
+    private:
+        FakeWidgetBackend& m_backend;
+        TTimer& m_timer;
+    };
     FakeDesktop& m_desktop;
 };
 

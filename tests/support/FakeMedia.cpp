@@ -68,4 +68,24 @@ void FakeAudio::PlaySoundW(const std::wstring& path) {
     if (onPlay) onPlay();
 }
 
+bool FakeAudioSessions::SetAudioSessionMute(const std::wstring& id, bool mute) {
+    AudioSession* session = Find(id);
+    if (!session) return false;
+    session->muted = mute;
+    ++muteChanges;
+    return true;
+}
+
+AudioSession& FakeAudioSessions::Open(const std::wstring& id, ProcessId pid, bool muted) {
+    sessions.push_back({id, pid, muted});
+    if (m_onCreated) m_onCreated();
+    return *Find(id);
+}
+
+AudioSession* FakeAudioSessions::Find(const std::wstring& id) {
+    for (AudioSession& session : sessions)
+        if (session.id == id) return &session;
+    return nullptr;
+}
+
 }  // namespace nv::test

@@ -1,5 +1,6 @@
 // The in-memory wallpaper and playback device: the Active Desktop object as a setting that is
-// enabled or not (or missing), the wallpaper the desktop shows, and a master volume.
+// enabled or not (or missing), the wallpaper the desktop shows, a master volume, and the audio
+// sessions of the programs.
 #pragma once
 
 #include <functional>
@@ -59,6 +60,26 @@ class FakeAudio final : public IAudio {
     // The level and mute of a device (the default one for an empty id); false when it is not
     // there.
     bool Find(const std::wstring& endpointId, float*& deviceLevel, bool*& deviceMuted);
+};
+
+class FakeAudioSessions final : public IAudioSessions {
+  public:
+    std::vector<AudioSession> GetAudioSessions() override { return sessions; }
+    bool SetAudioSessionMute(const std::wstring& id, bool muted) override;
+    void WatchNewAudioSessions(std::function<void()> onCreated) override {
+        m_onCreated = std::move(onCreated);
+    }
+
+    // A program opens a session: it is listed, and a watch is told.
+    AudioSession& Open(const std::wstring& id, ProcessId pid, bool muted = false);
+    AudioSession* Find(const std::wstring& id);
+    bool Watching() const { return static_cast<bool>(m_onCreated); }
+
+    std::vector<AudioSession> sessions;
+    int muteChanges = 0;
+
+  private:
+    std::function<void()> m_onCreated;
 };
 
 }  // namespace nv::test

@@ -69,6 +69,8 @@ public:
     bool SwitchDesktop(nv::DesktopHandle) override { return true; }
     void CloseDesktop(nv::DesktopHandle) override {}
     nv::WindowHandle GetDesktopWindow() override { return 0; }
+    std::uint32_t GetLastInputInfo() override { return 0; }
+    std::uint32_t RegisterWindowMessageW(const std::wstring&) override { return 0; }
     void LockWorkStation(nv::ProcAddress) override {}
 };
 

@@ -53,6 +53,8 @@ class Win32WindowManager final : public IWindowManager {
     bool SwitchDesktop(DesktopHandle desktop) override;
     void CloseDesktop(DesktopHandle desktop) override;
     WindowHandle GetDesktopWindow() override;
+    std::uint32_t GetLastInputInfo() override;
+    std::uint32_t RegisterWindowMessageW(const std::wstring& name) override;
     void LockWorkStation(ProcAddress entry) override;
 };
 
@@ -214,13 +216,33 @@ class Win32HookLibrary final : public IHookLibrary {
     std::int32_t(__stdcall* m_stopAll)() = nullptr;
 };
 
+// Core Audio's sessions (AudioSessions.cpp). New sessions are told on a thread of Core Audio's;
+// a message-only window brings the news to the thread that asked for it.
+class Win32AudioSessions final : public IAudioSessions {
+  public:
+    Win32AudioSessions();
+    ~Win32AudioSessions() override;
+    std::vector<AudioSession> GetAudioSessions() override;
+    bool SetAudioSessionMute(const std::wstring& id, bool muted) override;
+    void WatchNewAudioSessions(std::function<void()> onCreated) override;
+
+    // The message-only window's procedure hands the news here.
+    void SessionCreated();
+
+  private:
+    struct Watch;  // the session managers told of new sessions, and the object they tell
+    std::unique_ptr<Watch> m_watch;
+    void* m_window = nullptr;
+    std::function<void()> m_onCreated;
+};
+
 // The whole real platform; it must outlive every Platform handed out by AsPlatform().
 class Win32Platform {
   public:
     Platform AsPlatform() {
         return Platform{m_windows, m_kernel, m_shell,   m_registry, m_profile, m_wmi,
                         m_crypto,  m_display, m_wallpaper, m_audio,  m_tray,
-                        m_hooks};
+                        m_hooks,   m_audioSessions};
     }
 
   private:
@@ -236,6 +258,7 @@ class Win32Platform {
     Win32Audio m_audio;
     Win32TrayLibrary m_tray;
     Win32HookLibrary m_hooks;
+    Win32AudioSessions m_audioSessions;
 };
 
 }  // namespace nv

@@ -304,6 +304,15 @@ void Win32WindowManager::CloseDesktop(DesktopHandle desktop) {
 
 WindowHandle Win32WindowManager::GetDesktopWindow() { return FromHwnd(::GetDesktopWindow()); }
 
+std::uint32_t Win32WindowManager::GetLastInputInfo() {
+    LASTINPUTINFO info{sizeof info, 0};
+    return ::GetLastInputInfo(&info) ? info.dwTime : 0;
+}
+
+std::uint32_t Win32WindowManager::RegisterWindowMessageW(const std::wstring& name) {
+    return ::RegisterWindowMessageW(name.c_str());
+}
+
 void Win32WindowManager::LockWorkStation(ProcAddress entry) {
     if (!entry) return;
     using LockWorkStationProc = BOOL(WINAPI*)();

@@ -29,6 +29,8 @@ public:
         ResizeToModel();
         if (!m_form.closeMessage.empty())
             m_closeMessage = ::RegisterWindowMessageW(m_form.closeMessage.c_str());
+        for (const TForm::TRequest& request : m_form.requests)
+            m_requests.push_back(::RegisterWindowMessageW(request.message.c_str()));
     }
 
     COLORREF Background() const override { return ::GetSysColor(COLOR_BTNFACE); }
@@ -38,6 +40,12 @@ public:
             Dispatch([&] { m_form.Close(); });
             return 0;
         }
+        for (std::size_t i = 0; i < m_requests.size(); ++i)
+            if (m_requests[i] != 0 && msg == m_requests[i]) {
+                if (const NotifyEvent& handler = m_form.requests[i].handler)
+                    Dispatch([&] { handler(); });
+                return 0;
+            }
         switch (msg) {
             case WM_SIZE:
                 if (wParam != SIZE_MINIMIZED) {
@@ -208,6 +216,7 @@ private:
     bool m_shownOnce = false;
     HWND m_lastFocus = nullptr;
     UINT m_closeMessage = 0;  // 0: the form answers no registered close message
+    std::vector<UINT> m_requests;  // the numbers of the form's requests, in their order
 };
 
 }  // namespace
