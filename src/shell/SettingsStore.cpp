@@ -239,6 +239,15 @@ void TSettingsStore::SavePassword() {
     }
 }
 
+void TSettingsStore::StorePassword(const std::wstring& stored) {
+    std::uint32_t code = m_platform.registry.WriteString(RegistryHive::CurrentUser, kPasswordKey,
+                                                         kPasswordValue, stored, true);
+    if (code != 0)
+        throw OsError("The application password could not be stored in the registry (error " +
+                          std::to_string(code) + "), so it stays as it was",
+                      code);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Autostart
 

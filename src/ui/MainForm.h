@@ -194,7 +194,10 @@ public:
     TScreenSaver screenSaver{platform};
     // The program window behind the password, with the two password dialogs.
     TProgramWindow programWindow{{app, platform.windows, platform.crypto, *this,
-                                  globals.applicationPassword, cbAppPassword}};
+                                  globals.applicationPassword, cbAppPassword,
+                                  [this](const std::wstring& stored) {
+                                      settingsStore.StorePassword(stored);
+                                  }}};
 
     // --- Handlers -----------------------------------------------------------------------------
     void FormCreate();
