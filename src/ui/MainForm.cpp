@@ -158,6 +158,7 @@ void TMainForm::BuildLayout() {
 void TMainForm::WireEvents() {
     OnCreate = [this] { FormCreate(); };
     OnCloseQuery = [this](bool& canClose) { FormCloseQuery(canClose); };
+    OnQueryEndSession = [this] { return FormQueryEndSession(); };
     OnDestroy = [this] { FormDestroy(); };
     OnHotKey = [this](int id) { WMHotKey(id); };
     btnTerminate.OnClick = [this] { btnTerminateClick(); };
@@ -232,13 +233,41 @@ void TMainForm::FormCloseQuery(bool& canClose) {
     canClose = true;
 }
 
+// A log-off or shutdown is never refused: what can be written is written, and a file that
+// could not be read or written is left as it was. A message now would only hold the session up.
+bool TMainForm::FormQueryEndSession() {
+    SaveForEndOfSession();
+    return true;
+}
+
+void TMainForm::SaveForEndOfSession() {
+    for (void (TMainForm::*save)() :
+         {&TMainForm::SaveExcludeList, &TMainForm::SaveBringToTopList, &TMainForm::SaveSettings}) {
+        try {
+            (this->*save)();
+        } catch (const std::exception&) {
+            // Left as it was; the session ends all the same.
+        }
+    }
+}
+
 void TMainForm::FormDestroy() {
     MouseTimer.SetEnabled(false);
-    if (IsHiddenMode()) RestoreEverything();
-    if (globals.ready) {
-        SaveExcludeList();
-        SaveBringToTopList();
-        SaveSettings();
+    if (SessionEnding()) {
+        // Nobody is left to answer a message: what cannot be put back stays in the recovery
+        // record for the next start.
+        try {
+            if (IsHiddenMode()) RestoreEverything();
+        } catch (const std::exception&) {
+        }
+        if (globals.ready) SaveForEndOfSession();
+    } else {
+        if (IsHiddenMode()) RestoreEverything();
+        if (globals.ready) {
+            SaveExcludeList();
+            SaveBringToTopList();
+            SaveSettings();
+        }
     }
     AvailableWindowsList.Clear();
     ExcludeList.Clear();

@@ -202,6 +202,7 @@ public:
     // --- Handlers -----------------------------------------------------------------------------
     void FormCreate();
     void FormCloseQuery(bool& canClose);
+    bool FormQueryEndSession();
     void FormDestroy();
     void btnTerminateClick();
     void btnHideClick();
@@ -264,6 +265,8 @@ public:
     void StartScreenSaver();
 
 private:
+    // Both lists and the settings, each whatever became of the others, nothing reported.
+    void SaveForEndOfSession();
     // The layout and wiring of the frame (MainForm.cpp) and of each page, in a file of its own.
     void BuildLayout();
     void WireEvents();

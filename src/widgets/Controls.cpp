@@ -500,6 +500,7 @@ void TForm::Close() {
 }
 
 bool TForm::QueryEndSession() {
+    if (OnQueryEndSession) return OnQueryEndSession();
     bool canClose = true;
     if (OnCloseQuery) OnCloseQuery(canClose);
     return canClose;
@@ -521,6 +522,11 @@ void TForm::Destroying() {
     if (m_destroyed) return;
     m_destroyed = true;
     if (OnDestroy) OnDestroy();
+}
+
+void TForm::EndSession() {
+    m_sessionEnding = true;
+    Destroying();
 }
 
 void TForm::HotKey(int id) {

@@ -488,6 +488,8 @@ public:
 
     NotifyEvent OnCreate;
     std::function<void(bool& canClose)> OnCloseQuery;
+    // Answers WM_QUERYENDSESSION in place of the close query when set.
+    std::function<bool()> OnQueryEndSession;
     NotifyEvent OnDestroy;
     NotifyEvent OnShow;
     std::function<void(int id)> OnHotKey;
@@ -507,8 +509,12 @@ public:
     // Runs the close query; when it allows, hides the form (and, for the main form, ends the
     // application).
     void Close();
-    // Answers WM_QUERYENDSESSION: the close query's verdict.
+    // Answers WM_QUERYENDSESSION: OnQueryEndSession's verdict, else the close query's.
     bool QueryEndSession();
+    // The session ends (WM_ENDSESSION): the process goes right after, so the form is destroyed
+    // now, knowing that nobody is left to answer a message.
+    void EndSession();
+    bool SessionEnding() const { return m_sessionEnding; }
     // Shows the form modally and returns how it was closed.
     ModalResult ShowModal();
     void SetModalResult(ModalResult result);
@@ -523,6 +529,7 @@ private:
     ModalResult m_modalResult = ModalResult::None;
     bool m_inModal = false;
     bool m_destroyed = false;
+    bool m_sessionEnding = false;
 };
 
 // Creates peers for forms and runs the message loop. The Win32 backend makes native windows;
