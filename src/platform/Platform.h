@@ -86,11 +86,14 @@ public:
     virtual Rect GetPrimaryScreenRect() = 0;
     virtual Rect GetWorkArea() = 0;
 
-    // Desktops: OpenDesktopW(name, 0, FALSE, access) gives 0 when it fails; SwitchDesktop fails
-    // while the lock screen or another secure desktop has the input.
-    virtual DesktopHandle OpenDesktopW(const std::wstring& name, std::uint32_t desiredAccess) = 0;
-    virtual bool SwitchDesktop(DesktopHandle desktop) = 0;
-    virtual void CloseDesktop(DesktopHandle desktop) = 0;
+    // The name of the desktop that has the user's input (OpenInputDesktop, then
+    // GetUserObjectInformationW with UOI_NAME): "Default" for the user's own; nullopt when it
+    // cannot be opened, as the lock screen's and other secure desktops cannot. Switches nothing.
+    virtual std::optional<std::wstring> GetInputDesktopName() = 0;
+    // WTSRegisterSessionNotification(window, NOTIFY_FOR_THIS_SESSION): the window is told when
+    // the session is locked and unlocked (kWmWtsSessionChange); false when it cannot be.
+    virtual bool WTSRegisterSessionNotification(WindowHandle window) = 0;
+    virtual void WTSUnRegisterSessionNotification(WindowHandle window) = 0;
     virtual WindowHandle GetDesktopWindow() = 0;
     // Calls LockWorkStation through an entry point found with IKernel::GetProcAddress (stdcall,
     // no arguments); its result is ignored.

@@ -13,9 +13,8 @@ using WindowHandle = std::uintptr_t;
 // An opaque icon handle; 0 is "no icon".
 using IconHandle = std::uintptr_t;
 using ProcessId = std::uint32_t;
-// Opaque handles of a desktop (HDESK) and a loaded library (HMODULE), and the address of one of
-// the library's exports; 0 is "none".
-using DesktopHandle = std::uintptr_t;
+// An opaque handle of a loaded library (HMODULE), and the address of one of its exports; 0 is
+// "none".
 using ModuleHandle = std::uintptr_t;
 using ProcAddress = std::uintptr_t;
 
@@ -38,8 +37,10 @@ constexpr std::uint32_t kWmClose = 0x0010;
 constexpr std::uint32_t kWmHotKey = 0x0312;
 constexpr std::uint32_t kWmSysCommand = 0x0112;
 constexpr std::uintptr_t kScScreenSave = 0xF140;
-// OpenDesktopW's access right to make a desktop the input desktop.
-constexpr std::uint32_t kDesktopSwitchDesktop = 0x0100;
+// The session notification (WM_WTSSESSION_CHANGE) and the two of its codes the lock check uses.
+constexpr std::uint32_t kWmWtsSessionChange = 0x02B1;
+constexpr std::uintptr_t kWtsSessionLock = 7;
+constexpr std::uintptr_t kWtsSessionUnlock = 8;
 
 // RegisterHotKey modifier flags.
 namespace HotKeyMod {

@@ -161,6 +161,7 @@ void TMainForm::WireEvents() {
     OnQueryEndSession = [this] { return FormQueryEndSession(); };
     OnDestroy = [this] { FormDestroy(); };
     OnHotKey = [this](int id) { WMHotKey(id); };
+    OnSessionChange = [this](std::uintptr_t code) { workstationLock.SessionChange(code); };
     btnTerminate.OnClick = [this] { btnTerminateClick(); };
     btnHide.OnClick = [this] { btnHideClick(); };
     btnWindows.OnClick = [this] { btnWindowsClick(); };
@@ -206,7 +207,9 @@ void TMainForm::FormCreate() {
     app.hintHidePause = 5000;
     app.helpFile = globals.helpFilePath;
     app.CreateTimer(StyleRetryTimer);
-    // The corners are polled from now until the window goes.
+    // The corners are polled from now until the window goes, never while the workstation is
+    // locked.
+    workstationLock.Watch(Handle());
     app.CreateTimer(MouseTimer);
     MouseTimer.SetEnabled(true);
     // 7. Autostart, through the box's normal path: a present Run value is written again. A
@@ -253,6 +256,7 @@ void TMainForm::SaveForEndOfSession() {
 
 void TMainForm::FormDestroy() {
     MouseTimer.SetEnabled(false);
+    workstationLock.Unwatch();
     if (SessionEnding()) {
         // Nobody is left to answer a message: what cannot be put back stays in the recovery
         // record for the next start.

@@ -186,12 +186,14 @@ public:
     // The two mouse corners, polled by MouseTimer.
     TMouseCorners mouseCorners{{platform.windows, platform.kernel, globals.hideCornerShortcut,
                                 globals.screenSaverCornerShortcut, [this] { return globals.ready; },
+                                [this] { return IsWorkstationLocked(); },
                                 [this] { return btnMouseWinCtrl.Down(); },
                                 [this] { return btnMouseSSaverCtrl.Down(); },
                                 [this] { return IsHiddenMode(); }, [this] { btnHideAll.Click(); },
                                 [this] { StartScreenSaver(); }}};
     // The screen saver and the workstation lock.
     TScreenSaver screenSaver{platform};
+    TWorkstationLock workstationLock{platform.windows};
     // The program window behind the password, with the two password dialogs.
     TProgramWindow programWindow{{app, platform.windows, platform.crypto, *this,
                                   globals.applicationPassword, cbAppPassword,

@@ -533,4 +533,8 @@ void TForm::HotKey(int id) {
     if (OnHotKey) OnHotKey(id);
 }
 
+void TForm::SessionChange(std::uintptr_t code) {
+    if (OnSessionChange) OnSessionChange(code);
+}
+
 }  // namespace nv

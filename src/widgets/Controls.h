@@ -493,6 +493,8 @@ public:
     NotifyEvent OnDestroy;
     NotifyEvent OnShow;
     std::function<void(int id)> OnHotKey;
+    // A session notification (WM_WTSSESSION_CHANGE) with its code.
+    std::function<void(std::uintptr_t code)> OnSessionChange;
     KeyEvent OnKeyDown;
 
     void SetClientSize(int width, int height);
@@ -523,6 +525,7 @@ public:
     // The form's native window was destroyed: runs OnDestroy once.
     void Destroying();
     void HotKey(int id);
+    void SessionChange(std::uintptr_t code);
 
 private:
     std::optional<Point> m_screenPosition;

@@ -155,20 +155,6 @@ bool FakeDesktop::PostMessageW(WindowHandle window, std::uint32_t msg, std::uint
     return Has(window);
 }
 
-DesktopHandle FakeDesktop::OpenDesktopW(const std::wstring& name, std::uint32_t desiredAccess) {
-    if (openDesktopFails || name != L"default" || desiredAccess != kDesktopSwitchDesktop) return 0;
-    ++desktopsOpen;
-    return 0xDE5C;
-}
-
-bool FakeDesktop::SwitchDesktop(DesktopHandle desktop) {
-    return desktop == 0xDE5C && !workstationLocked;
-}
-
-void FakeDesktop::CloseDesktop(DesktopHandle desktop) {
-    if (desktop == 0xDE5C) --desktopsOpen;
-}
-
 void FakeDesktop::LockWorkStation(ProcAddress entry) {
     if (entry == 0x7E57) lockAndSaver.push_back("LockWorkStation");
 }

@@ -170,15 +170,22 @@ public:
     Point GetCursorPos() override { return cursor; }
     Rect GetPrimaryScreenRect() override { return screen; }
     Rect GetWorkArea() override { return Rect{0, 0, screen.right, screen.bottom - 40}; }
-    DesktopHandle OpenDesktopW(const std::wstring& name, std::uint32_t desiredAccess) override;
-    bool SwitchDesktop(DesktopHandle desktop) override;
-    void CloseDesktop(DesktopHandle desktop) override;
+    std::optional<std::wstring> GetInputDesktopName() override {
+        if (workstationLocked) return std::nullopt;
+        return inputDesktop;
+    }
+    bool WTSRegisterSessionNotification(WindowHandle window) override {
+        return sessionNotified.insert(window).second;
+    }
+    void WTSUnRegisterSessionNotification(WindowHandle window) override {
+        sessionNotified.erase(window);
+    }
     WindowHandle GetDesktopWindow() override { return desktopWindow; }
     void LockWorkStation(ProcAddress entry) override;
-    // The lock screen has the input: switching to the default desktop fails.
+    // The lock screen has the input: the input desktop cannot be opened.
     bool workstationLocked = false;
-    bool openDesktopFails = false;
-    int desktopsOpen = 0;  // opened and not yet closed
+    std::wstring inputDesktop = L"Default";
+    std::set<WindowHandle> sessionNotified;  // windows told of the session's lock and unlock
     WindowHandle desktopWindow = 0x10001;
     // The lock and the screen-saver command, in the order they were made: "LockWorkStation",
     // "ScreenSave" (WM_SYSCOMMAND/SC_SCREENSAVE posted to the desktop window).

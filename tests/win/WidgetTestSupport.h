@@ -59,9 +59,9 @@ public:
     nv::Point GetCursorPos() override { return {}; }
     nv::Rect GetPrimaryScreenRect() override { return {0, 0, 1280, 1024}; }
     nv::Rect GetWorkArea() override { return {0, 0, 1280, 1024}; }
-    nv::DesktopHandle OpenDesktopW(const std::wstring&, std::uint32_t) override { return 0; }
-    bool SwitchDesktop(nv::DesktopHandle) override { return true; }
-    void CloseDesktop(nv::DesktopHandle) override {}
+    std::optional<std::wstring> GetInputDesktopName() override { return L"Default"; }
+    bool WTSRegisterSessionNotification(nv::WindowHandle) override { return false; }
+    void WTSUnRegisterSessionNotification(nv::WindowHandle) override {}
     nv::WindowHandle GetDesktopWindow() override { return 0; }
     void LockWorkStation(nv::ProcAddress) override {}
 };

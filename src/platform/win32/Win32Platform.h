@@ -44,9 +44,9 @@ class Win32WindowManager final : public IWindowManager {
     Point GetCursorPos() override;
     Rect GetPrimaryScreenRect() override;
     Rect GetWorkArea() override;
-    DesktopHandle OpenDesktopW(const std::wstring& name, std::uint32_t desiredAccess) override;
-    bool SwitchDesktop(DesktopHandle desktop) override;
-    void CloseDesktop(DesktopHandle desktop) override;
+    std::optional<std::wstring> GetInputDesktopName() override;
+    bool WTSRegisterSessionNotification(WindowHandle window) override;
+    void WTSUnRegisterSessionNotification(WindowHandle window) override;
     WindowHandle GetDesktopWindow() override;
     void LockWorkStation(ProcAddress entry) override;
 };

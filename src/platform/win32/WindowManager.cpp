@@ -4,6 +4,7 @@
 // clang-format on
 
 #include <commctrl.h>
+#include <wtsapi32.h>
 
 #include <algorithm>
 #include <optional>
@@ -235,17 +236,24 @@ Rect Win32WindowManager::GetWorkArea() {
     return {area.left, area.top, area.right, area.bottom};
 }
 
-DesktopHandle Win32WindowManager::OpenDesktopW(const std::wstring& name,
-                                               std::uint32_t desiredAccess) {
-    return reinterpret_cast<DesktopHandle>(::OpenDesktopW(name.c_str(), 0, FALSE, desiredAccess));
+std::optional<std::wstring> Win32WindowManager::GetInputDesktopName() {
+    HDESK desktop = ::OpenInputDesktop(0, FALSE, DESKTOP_READOBJECTS);
+    if (!desktop) return std::nullopt;
+    wchar_t name[256] = {};
+    DWORD needed = 0;
+    BOOL read = ::GetUserObjectInformationW(desktop, UOI_NAME, name, sizeof(name) - sizeof(name[0]),
+                                            &needed);
+    ::CloseDesktop(desktop);
+    if (!read) return std::nullopt;
+    return std::wstring(name);
 }
 
-bool Win32WindowManager::SwitchDesktop(DesktopHandle desktop) {
-    return ::SwitchDesktop(reinterpret_cast<HDESK>(desktop)) != FALSE;
+bool Win32WindowManager::WTSRegisterSessionNotification(WindowHandle window) {
+    return ::WTSRegisterSessionNotification(ToHwnd(window), NOTIFY_FOR_THIS_SESSION) != FALSE;
 }
 
-void Win32WindowManager::CloseDesktop(DesktopHandle desktop) {
-    ::CloseDesktop(reinterpret_cast<HDESK>(desktop));
+void Win32WindowManager::WTSUnRegisterSessionNotification(WindowHandle window) {
+    ::WTSUnRegisterSessionNotification(ToHwnd(window));
 }
 
 WindowHandle Win32WindowManager::GetDesktopWindow() { return FromHwnd(::GetDesktopWindow()); }

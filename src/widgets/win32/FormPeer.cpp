@@ -79,6 +79,9 @@ public:
             case WM_HOTKEY:
                 Dispatch([&] { m_form.HotKey(static_cast<int>(wParam)); });
                 return 0;
+            case WM_WTSSESSION_CHANGE:
+                Dispatch([&] { m_form.SessionChange(wParam); });
+                return 0;
             case WM_QUERYENDSESSION: {
                 bool allowed = false;
                 Dispatch([&] { allowed = m_form.QueryEndSession(); });
