@@ -49,8 +49,7 @@ void TMainForm::btnMouseSSaverCtrlClick() {
 
 // Hotkeys
 bool TMainForm::AssignAllShortcuts() {
-    return hotkeys.AssignAllShortcuts(edHkWindowsKey.Text(), edHkProgramKey.Text(),
-                                      edHKSSaverKey.Text());
+    return hotkeys.AssignAllShortcuts(edHkWindowsKey, edHkProgramKey, edHKSSaverKey);
 }
 void TMainForm::UnregisterAllShortcuts() { hotkeys.UnregisterAllShortcuts(); }
 

@@ -51,6 +51,9 @@ struct ShellLaunch {
     int showCmd;
 };
 
+// The keyboard layouts the fake names keys for.
+enum class KeyboardLayout { Us, German, French };
+
 struct HotKeyRegistration {
     WindowHandle window;
     int id;
@@ -109,6 +112,7 @@ public:
     std::vector<ProcessId> terminated;
     std::vector<HotKeyRegistration> hotkeys;
     std::set<std::pair<std::uint32_t, std::uint32_t>> takenHotkeys;  // (modifiers, vk) of others
+    KeyboardLayout keyboardLayout = KeyboardLayout::Us;
     std::optional<std::wstring> openFileAnswer;
 
     // State the tests set.
