@@ -159,8 +159,8 @@ public:
     virtual std::string WideToAnsi(const std::wstring& text) = 0;
     virtual std::wstring AnsiToWide(const std::string& bytes) = 0;
 
-    // Libraries: LoadLibraryW gives 0 when it fails, GetProcAddress 0 when there is no such
-    // export.
+    // Libraries: LoadLibraryW gives 0 when it fails (a bare name is looked for in the system
+    // folder only), GetProcAddress 0 when there is no such export.
     virtual ModuleHandle LoadLibraryW(const std::wstring& name) = 0;
     virtual ProcAddress GetProcAddress(ModuleHandle module, const std::string& name) = 0;
     virtual void FreeLibrary(ModuleHandle module) = 0;

@@ -4,6 +4,8 @@
 // clang-format on
 
 #include <psapi.h>
+
+#include "platform/win32/SystemLibraries.h"
 #include <shellapi.h>
 
 #include <algorithm>
@@ -268,6 +270,9 @@ std::wstring Win32Kernel::AnsiToWide(const std::string& bytes) {
 }
 
 ModuleHandle Win32Kernel::LoadLibraryW(const std::wstring& name) {
+    // A bare name is a system library's: never looked for anywhere but the system folder.
+    if (name.find_first_of(L"\\/") == std::wstring::npos)
+        return reinterpret_cast<ModuleHandle>(win32::LoadSystemLibrary(name.c_str()));
     return reinterpret_cast<ModuleHandle>(::LoadLibraryW(name.c_str()));
 }
 

@@ -57,10 +57,6 @@ PCWSTR TaskDialogIcon(MessageBoxKind kind) {
     return nullptr;
 }
 
-struct LibraryFreer {
-    void operator()(HMODULE module) const { ::FreeLibrary(module); }
-};
-
 // Windows has no message box with exactly Yes and Cancel; the task dialog of common controls 6
 // has. It is looked up at run time so that a system without it still gets a box (Yes and No,
 // where No stands for Cancel).
@@ -68,10 +64,11 @@ std::optional<MessageBoxResult> AskYesCancelWithTaskDialog(HWND owner, const std
                                                            const std::wstring& caption,
                                                            MessageBoxKind kind) {
     using TaskDialogIndirectFn = HRESULT(WINAPI*)(const TASKDIALOGCONFIG*, int*, int*, BOOL*);
-    std::unique_ptr<HINSTANCE__, LibraryFreer> comctl(::LoadLibraryW(L"comctl32.dll"));
+    // The program imports common controls 6 through its manifest: it is loaded already.
+    HMODULE comctl = ::GetModuleHandleW(L"comctl32.dll");
     if (!comctl) return std::nullopt;
     auto taskDialog = reinterpret_cast<TaskDialogIndirectFn>(
-        reinterpret_cast<void*>(::GetProcAddress(comctl.get(), "TaskDialogIndirect")));
+        reinterpret_cast<void*>(::GetProcAddress(comctl, "TaskDialogIndirect")));
     if (!taskDialog) return std::nullopt;
 
     TASKDIALOGCONFIG config{};
