@@ -55,6 +55,8 @@ void TMainForm::BuildLayout() {
     SetClientSize(634, 341);
     minWidth = 650;
     minHeight = 380;
+    // The window comes up on the Windows page: the other pages are made once it shows.
+    deferHiddenPages = true;
     systemMenu = false;
     helpContext = 1000;
     helpFile = globals.helpFilePath;

@@ -481,6 +481,9 @@ public:
     bool borderless = false;
     bool centerOnFirstShow = true;
     bool stayOnTop = false;  // above every window that does not stay on top itself
+    // The controls of a page not shown when the form is realised are made when the page is
+    // first shown, or when the backend is told to (RealizeDeferred): the form comes up sooner.
+    bool deferHiddenPages = false;
     std::wstring helpFile;
     // The name of a registered window message that closes the form as Close() does, posted by
     // other programs that find the window by its class (empty: none).
@@ -550,6 +553,9 @@ public:
     virtual ModalResult RunModal(TForm& form) = 0;
     virtual void ShowPopupMenu(TPopupMenu& menu, int x, int y) = 0;
     virtual void ShowHelp(const std::wstring& helpFile, int context) = 0;
+    // Paints the forms shown so far, then makes the controls of the pages realised later
+    // (TForm::deferHiddenPages).
+    virtual void RealizeDeferred() {}
 };
 
 }  // namespace nv

@@ -83,6 +83,8 @@ TEST_F(Access, TheStartAsksInAMaskedPromptAndCancelEndsTheProgram) {
     EXPECT_FALSE(IsShown(main));
     SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"typed"));
     Linger();
+    // What is typed is not the window's name, which any program reads.
+    EXPECT_EQ(WindowText(edit), L"");
 
     // A wrong entry: the message, and the prompt again, empty.
     Answer(prompt, L"sesame", L"&Ok");

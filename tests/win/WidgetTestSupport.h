@@ -80,6 +80,7 @@ public:
         menus.push_back({menu.name, POINT{x, y}});
     }
     void ShowHelp(const std::wstring&, int context) override { contexts.push_back(context); }
+    void RealizeDeferred() override { m_real.RealizeDeferred(); }
     std::vector<int> contexts;
     std::vector<std::pair<std::string, POINT>> menus;
 
