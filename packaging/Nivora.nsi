@@ -472,33 +472,16 @@ Section "Uninstall"
     ${EndIf}
     Call un.EndRunningNivora
 
-    ${If} $AllUsers == 1
-        DetailPrint "Removing Nivora for every user, with administrator rights..."
-        StrCpy $0 "/S /MACHINEPART _?=$INSTDIR"
-        Call un.RunElevated
-        ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "InstallLocation"
-        ${If} $0 != 0
-        ${OrIf} $1 != ""
-            MessageBox MB_OK|MB_ICONSTOP \
-                "Nivora could not be removed: the administrator rights were not given, or the removal failed. Nothing of yours has been removed." \
-                /SD IDOK
-            Abort "Nivora was not removed."
-        ${EndIf}
-    ${Else}
-        Call un.RemoveProgram
-    ${EndIf}
-
-    StrCpy $Report "Nivora's program files, its Start-menu shortcut and its entry among the installed programs have been removed."
-    ${If} ${RebootFlag}
-        StrCpy $Report "$Report A file still in use goes when Windows next starts."
-    ${EndIf}
+    ; The user's own things first: the program's entry goes last, so that an uninstall that
+    ; stopped half-way is still listed and can be run again.
+    StrCpy $Report ""
     ${If} $R8 == 1
         SetShellVarContext current
         Call un.RunValueIsOurs  ; the Run value of another copy of Nivora stays
         Pop $0
         ${If} $0 == 1
             DeleteRegValue HKCU "${RUN_KEY}" "${RUN_VALUE}"
-            StrCpy $Report "$Report So has your start at log-on."
+            StrCpy $Report " So has your start at log-on."
         ${EndIf}
         ${If} $R9 == remove
             RMDir /r "${DATA_FOLDER}"
@@ -513,8 +496,27 @@ Section "Uninstall"
     ${Else}
         StrCpy $Report "$Report$\r$\n$\r$\nLeft in place: the settings, window lists, password and start at log-on of the user logged on, since this uninstaller runs as another user."
     ${EndIf}
+
     ${If} $AllUsers == 1
+        DetailPrint "Removing Nivora for every user, with administrator rights..."
+        StrCpy $0 "/S /MACHINEPART _?=$INSTDIR"
+        Call un.RunElevated
+        ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+        ${If} $0 != 0
+        ${OrIf} $1 != ""
+            MessageBox MB_OK|MB_ICONSTOP \
+                "Nivora's program could not be removed: the administrator rights were not given, or the removal failed. Run the uninstaller again to finish." \
+                /SD IDOK
+            Abort "Nivora was not removed."
+        ${EndIf}
         StrCpy $Report "$Report$\r$\n$\r$\nLeft in place as well: each other user's own settings and start at log-on, which starts nothing any more; each user removes them from his own account."
+    ${Else}
+        Call un.RemoveProgram
     ${EndIf}
+
+    ${If} ${RebootFlag}
+        StrCpy $Report " A file still in use goes when Windows next starts.$Report"
+    ${EndIf}
+    StrCpy $Report "Nivora's program files, its Start-menu shortcut and its entry among the installed programs have been removed.$Report"
     DetailPrint "$Report"
 SectionEnd
