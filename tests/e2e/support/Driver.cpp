@@ -192,7 +192,7 @@ std::wstring DialogText(HWND dialog) {
 
 // Waits until the window's thread has taken up its messages again: a program shows its window
 // before it makes the controls of the pages not shown, and makes them before it answers.
-void CatchUpWith(HWND window) {
+static void CatchUpWith(HWND window) {
     SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
 }
 
