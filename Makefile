@@ -51,6 +51,7 @@ bench: build
 	@scripts/with-wine.sh /usr/lib/wine/wine64 $(BUILD)/win/bin/hide_bench.exe
 	@scripts/with-wine.sh /usr/lib/wine/wine64 $(BUILD)/win/bin/watch_bench.exe
 	@scripts/with-wine.sh bench/watch_idle.sh $(BUILD)
+	@scripts/with-wine.sh bench/start_bench.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD)

@@ -25,6 +25,8 @@ start() {
 }
 
 start core "$here/gtest-shard.sh" "$logs/core" 0 1 "$build/host/core_tests"
+# What the program imports by name: only libraries Windows never looks for beside it.
+start imports "$here/check-imports.sh" "$logs/imports" "$build"
 # The shards share one ready-made prefix; make it before they all ask for it.
 "$here/wine-template.sh" "$NV_WINE_CACHE" >/dev/null
 # The VirtualDesktop tests switch display modes: they run in a shard of their own, in a Wine

@@ -18,7 +18,9 @@ bool TProgramWindow::PasswordMatches(const std::wstring& typed) {
 }
 
 void TProgramWindow::SetApplicationPassword(const std::wstring& typed) {
-    m_owner.password = typed.empty() ? std::wstring() : HashPassword(m_owner.crypto, typed);
+    std::wstring stored = typed.empty() ? std::wstring() : HashPassword(m_owner.crypto, typed);
+    m_owner.storePassword(stored);
+    m_owner.password = std::move(stored);
 }
 
 void TProgramWindow::InvalidPassword() {
@@ -37,45 +39,56 @@ void TProgramWindow::ToggleProgramWindow(bool ask) {
         // A second press of the hotkey while the prompt is up does not ask again inside it.
         if (prompt.InModal()) return;
         for (;;) {
-            prompt.edPassword.SetText(L"");
-            if (prompt.ShowModal() != ModalResult::Ok) return;
-            bool right = PasswordMatches(prompt.edPassword.Text());
-            if (right) break;
+            std::optional<std::wstring> typed = AskPassword();
+            if (!typed) return;
+            if (PasswordMatches(*typed)) break;
             InvalidPassword();
         }
-        // The typed password does not stay in the hidden prompt.
-        prompt.edPassword.SetText(L"");
     }
     main.Show();
     main.SetFocus();
 }
 
-bool TProgramWindow::StartupPasswordCheck() {
+std::optional<std::wstring> TProgramWindow::AskPassword() {
     TFormMainAppPasswordPrompt& prompt = FormMainAppPasswordPrompt;
+    prompt.edPassword.SetText(L"");
+    bool ok = prompt.ShowModal() == ModalResult::Ok;
+    std::wstring typed = prompt.edPassword.Text();
+    prompt.edPassword.SetText(L"");
+    if (!ok) return std::nullopt;
+    return typed;
+}
+
+bool TProgramWindow::StartupPasswordCheck() {
     for (;;) {
-        // Not emptied: after a wrong entry the prompt shows it again.
-        if (prompt.ShowModal() != ModalResult::Ok) {
+        std::optional<std::wstring> typed = AskPassword();
+        if (!typed) {
             m_owner.app.Terminate();
             return false;
         }
-        if (PasswordMatches(prompt.edPassword.Text())) {
-            prompt.edPassword.SetText(L"");
-            return true;
-        }
+        if (PasswordMatches(*typed)) return true;
         InvalidPassword();
     }
 }
 
 void TProgramWindow::btnSetAppPasswordClick() {
-    CenterFormOver(m_owner.windows, m_owner.mainForm, FormSetAppPassword);
-    if (FormSetAppPassword.ShowModal() != ModalResult::Ok) return;
-    SetApplicationPassword(FormSetAppPassword.edPassword.Text());
+    TFormSetAppPassword& dialog = FormSetAppPassword;
+    CenterFormOver(m_owner.windows, m_owner.mainForm, dialog);
+    bool ok = dialog.ShowModal() == ModalResult::Ok;
+    std::wstring typed = dialog.edPassword.Text();
+    dialog.edPassword.SetText(L"");
+    dialog.edConfirmPassword.SetText(L"");
+    if (!ok) return;
+    SetApplicationPassword(typed);
     m_owner.cbAppPassword.SetCheckedSilently(true);
 }
 
+// The box shows the state the password is in until a change has been stored: a store that
+// fails leaves both as they were.
 void TProgramWindow::cbAppPasswordClick() {
     TCheckBox& box = m_owner.cbAppPassword;
     bool wasTicked = !box.Checked();
+    box.SetCheckedSilently(wasTicked);
     if (wasTicked) {
         SetApplicationPassword(L"");
         box.SetCheckedSilently(false);

@@ -2,6 +2,8 @@
 // check, and the General page's password button and box.
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 
 #include "access/FormMainAppPasswordPrompt.h"
@@ -23,6 +25,9 @@ public:
         // version); empty when none is set.
         std::wstring& password;
         TCheckBox& cbAppPassword;
+        // Writes the password as kept (its hash, or empty for none) where the next start reads
+        // it; raises when it cannot.
+        std::function<void(const std::wstring& stored)> storePassword;
     };
     explicit TProgramWindow(TOwner owner);
 
@@ -43,11 +48,15 @@ public:
     void cbAppPasswordClick();
 
     bool PasswordMatches(const std::wstring& typed);
-    // Keeps only the hash of the typed text; an empty text removes the password.
+    // Keeps only the hash of the typed text; an empty text removes the password. Stored at once:
+    // when that fails it raises, and the password stays as it was.
     void SetApplicationPassword(const std::wstring& typed);
 
 private:
     void InvalidPassword();
+    // Shows the prompt and takes what was typed out of it, whatever the answer: a password never
+    // waits in a hidden dialog for the next showing. Empty when cancelled.
+    std::optional<std::wstring> AskPassword();
     TOwner m_owner;
 };
 

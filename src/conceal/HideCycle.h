@@ -26,10 +26,13 @@ constexpr TStepKind kRestoreOrder[] = {TStepKind::ShellParts,  TStepKind::Displa
                                        TStepKind::Wallpaper,   TStepKind::Volume,
                                        TStepKind::ProgramMute, TStepKind::Windows,
                                        TStepKind::ActiveWindow};
-// At shut-down in hidden mode.
-constexpr TStepKind kShutdownOrder[] = {TStepKind::Volume,     TStepKind::ProgramMute,
-                                        TStepKind::Windows,    TStepKind::ShellParts,
-                                        TStepKind::Wallpaper,  TStepKind::DisplayMode};
+// At shut-down in hidden mode, and at the end of the session, when Windows may end the program
+// part way: first what would outlast it (the display mode kept in the registry, the wallpaper,
+// the shell parts, the volume and the programs' mute), then the windows, which go with their
+// programs anyway. The record is brought up to date once all has run.
+constexpr TStepKind kShutdownOrder[] = {TStepKind::DisplayMode, TStepKind::Wallpaper,
+                                        TStepKind::ShellParts,  TStepKind::Volume,
+                                        TStepKind::ProgramMute, TStepKind::Windows};
 
 class THideCycle {
   public:

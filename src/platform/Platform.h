@@ -98,11 +98,14 @@ public:
     // dpi (GetDpiForMonitor; the system's where Windows knows no other).
     virtual MonitorInfo MonitorFromPoint(Point point) = 0;
 
-    // Desktops: OpenDesktopW(name, 0, FALSE, access) gives 0 when it fails; SwitchDesktop fails
-    // while the lock screen or another secure desktop has the input.
-    virtual DesktopHandle OpenDesktopW(const std::wstring& name, std::uint32_t desiredAccess) = 0;
-    virtual bool SwitchDesktop(DesktopHandle desktop) = 0;
-    virtual void CloseDesktop(DesktopHandle desktop) = 0;
+    // The name of the desktop that has the user's input (OpenInputDesktop, then
+    // GetUserObjectInformationW with UOI_NAME): "Default" for the user's own; nullopt when it
+    // cannot be opened, as the lock screen's and other secure desktops cannot. Switches nothing.
+    virtual std::optional<std::wstring> GetInputDesktopName() = 0;
+    // WTSRegisterSessionNotification(window, NOTIFY_FOR_THIS_SESSION): the window is told when
+    // the session is locked and unlocked (kWmWtsSessionChange); false when it cannot be.
+    virtual bool WTSRegisterSessionNotification(WindowHandle window) = 0;
+    virtual void WTSUnRegisterSessionNotification(WindowHandle window) = 0;
     virtual WindowHandle GetDesktopWindow() = 0;
     // GetLastInputInfo: the tick count of the session's last key press or mouse move; 0 in a
     // session that has had no input yet.
@@ -178,8 +181,8 @@ public:
     virtual std::string WideToAnsi(const std::wstring& text) = 0;
     virtual std::wstring AnsiToWide(const std::string& bytes) = 0;
 
-    // Libraries: LoadLibraryW gives 0 when it fails, GetProcAddress 0 when there is no such
-    // export.
+    // Libraries: LoadLibraryW gives 0 when it fails (a bare name is looked for in the system
+    // folder only), GetProcAddress 0 when there is no such export.
     virtual ModuleHandle LoadLibraryW(const std::wstring& name) = 0;
     virtual ProcAddress GetProcAddress(ModuleHandle module, const std::string& name) = 0;
     virtual void FreeLibrary(ModuleHandle module) = 0;

@@ -13,9 +13,8 @@ using WindowHandle = std::uintptr_t;
 // An opaque icon handle; 0 is "no icon".
 using IconHandle = std::uintptr_t;
 using ProcessId = std::uint32_t;
-// Opaque handles of a desktop (HDESK) and a loaded library (HMODULE), and the address of one of
-// the library's exports; 0 is "none".
-using DesktopHandle = std::uintptr_t;
+// An opaque handle of a loaded library (HMODULE), and the address of one of its exports; 0 is
+// "none".
 using ModuleHandle = std::uintptr_t;
 using ProcAddress = std::uintptr_t;
 
@@ -46,8 +45,10 @@ constexpr std::uintptr_t kScScreenSave = 0xF140;
 constexpr std::uint32_t kCloakedApp = 0x1;
 constexpr std::uint32_t kCloakedShell = 0x2;
 constexpr std::uint32_t kCloakedInherited = 0x4;
-// OpenDesktopW's access right to make a desktop the input desktop.
-constexpr std::uint32_t kDesktopSwitchDesktop = 0x0100;
+// The session notification (WM_WTSSESSION_CHANGE) and the two of its codes the lock check uses.
+constexpr std::uint32_t kWmWtsSessionChange = 0x02B1;
+constexpr std::uintptr_t kWtsSessionLock = 7;
+constexpr std::uintptr_t kWtsSessionUnlock = 8;
 
 // RegisterHotKey modifier flags.
 namespace HotKeyMod {

@@ -76,16 +76,16 @@ bool TProgram::Start() {
     m_comInitialized = m_platform.wmi.CoInitialize();
     m_globals->ready = false;
 
-    // 4. The windows. The main window's creation step runs here.
+    // 4. The windows. The main window's creation step runs here. Its pages not shown and the
+    // dialogs are made once it shows (step 8), the password dialogs now when the start asks
+    // for the password.
     m_mainForm = std::make_unique<TMainForm>(m_platform, *m_app, *m_globals);
     m_mainForm->closeMessage = kEndRequestMessage;
     m_mainForm->requests.push_back(
         {kRestoreRequestMessage, [this] { m_mainForm->RestoreRequested(); }});
     m_app->CreateForm(*m_mainForm);
-    // Then the dialogs.
-    m_app->CreateForm(*m_mainForm->ConfirmationForm);
-    m_app->CreateForm(*m_mainForm->FormKeyboardLayour);
-    m_mainForm->programWindow.CreateForms();
+    const bool asksPassword = !m_globals->applicationPassword.empty();
+    if (asksPassword) m_mainForm->programWindow.CreateForms();
     // What a previous session left hidden comes back before anything else happens.
     m_app->Dispatch([&] { m_mainForm->RecoverPreviousSession(); });
     // That was all "/restore" came for: it ends with no hotkey taken and nothing saved.
@@ -106,12 +106,16 @@ bool TProgram::Start() {
     // 7. The hotkeys; a failure shows the window on the Shortcuts page.
     if (!m_mainForm->AssignAllShortcuts()) {
         m_showMainWindow = true;
-        m_mainForm->Show();
         m_mainForm->ShowShortcutsPage();
+        m_mainForm->Show();
     }
 
-    // 8. Ready.
+    // 8. Ready. What the window shows first is on screen before the rest is made.
     if (m_showMainWindow && !m_app->Terminated()) m_mainForm->Show();
+    m_backend.RealizeDeferred();
+    m_app->CreateForm(*m_mainForm->ConfirmationForm);
+    m_app->CreateForm(*m_mainForm->FormKeyboardLayour);
+    if (!asksPassword) m_mainForm->programWindow.CreateForms();
     m_globals->ready = true;
     return true;
 }

@@ -26,6 +26,24 @@ constexpr wchar_t kDefaultWindowsKey[] = L"Ctrl+`";
 constexpr wchar_t kDefaultProgramKey[] = L"Ctrl+\\";
 constexpr wchar_t kDefaultSSaverKey[] = L"Ctrl+F12";
 
+// The three hotkeys: each text in its box, and beside it in the file the key code it stands for,
+// which registers the same key where the keyboard layout names that key otherwise.
+struct THotkeySetting {
+    const wchar_t* section;
+    TEdit TMainForm::*box;
+    int id;
+    const wchar_t* defaultText;
+    TShortCut defaultCode;
+};
+constexpr THotkeySetting kHotkeySettings[] = {
+    {kHotkeyWindows, &TMainForm::edHkWindowsKey, kHotkeyHideRestore, kDefaultWindowsKey,
+     kScCtrl | 192},
+    {kHotkeyApp, &TMainForm::edHkProgramKey, kHotkeyProgramWindow, kDefaultProgramKey,
+     kScCtrl | 220},
+    {kHotkeySSaver, &TMainForm::edHKSSaverKey, kHotkeyScreenSaver, kDefaultSSaverKey,
+     kScCtrl | 123},
+};
+
 }  // namespace
 
 std::wstring AutoStartCommand(const std::wstring& executablePath) {
@@ -107,9 +125,16 @@ void TSettingsStore::LoadSettings() {
     f.cbLockWorkstation.SetChecked(ReadBool(kSSaver, L"LockWorkstation", true));
     f.selectedModeNumber = ReadInteger(kDisplay, L"Resolution", f.CurrentDisplayModeNumber());
     f.cbSwitchResolution.SetChecked(ReadBool(kDisplay, L"Switch", false));
-    f.edHkWindowsKey.SetText(ReadString(kHotkeyWindows, L"Key", kDefaultWindowsKey));
-    f.edHkProgramKey.SetText(ReadString(kHotkeyApp, L"Key", kDefaultProgramKey));
-    f.edHKSSaverKey.SetText(ReadString(kHotkeySSaver, L"Key", kDefaultSSaverKey));
+    for (const THotkeySetting& k : kHotkeySettings) {
+        std::wstring text = ReadString(k.section, L"Key", k.defaultText);
+        (f.*k.box).SetText(text);
+        // A file of an older version has no code: its default text stands for the default key.
+        TShortCut fallback = SameText(m_platform.kernel, text, k.defaultText) ? k.defaultCode : 0;
+        std::int32_t code = ReadInteger(k.section, L"KeyCode", fallback);
+        bool usable = code > 0 && code <= 0xFFFF && (code & kScKeyMask) >= 8 &&
+                      (code & kScKeyMask) <= 255;
+        f.hotkeys.SetStoredCode(k.id, usable ? static_cast<TShortCut>(code) : 0);
+    }
 
     struct Corner {
         const wchar_t* section;
@@ -176,9 +201,10 @@ void TSettingsStore::SaveFile() {
     WriteBool(kSSaver, L"LockWorkstation", f.cbLockWorkstation.Checked());
     WriteInteger(kDisplay, L"Resolution", f.selectedModeNumber);
     WriteBool(kDisplay, L"Switch", f.cbSwitchResolution.Checked());
-    WriteString(kHotkeyWindows, L"Key", f.edHkWindowsKey.Text());
-    WriteString(kHotkeyApp, L"Key", f.edHkProgramKey.Text());
-    WriteString(kHotkeySSaver, L"Key", f.edHKSSaverKey.Text());
+    for (const THotkeySetting& k : kHotkeySettings) {
+        WriteString(k.section, L"Key", (f.*k.box).Text());
+        WriteInteger(k.section, L"KeyCode", f.hotkeys.StoredCode(k.id));
+    }
 
     struct Corner {
         const wchar_t* section;
@@ -244,6 +270,15 @@ void TSettingsStore::SavePassword() {
     } catch (...) {
         // A failed write of the password goes unreported; the file is already saved.
     }
+}
+
+void TSettingsStore::StorePassword(const std::wstring& stored) {
+    std::uint32_t code = m_platform.registry.WriteString(RegistryHive::CurrentUser, kPasswordKey,
+                                                         kPasswordValue, stored, true);
+    if (code != 0)
+        throw OsError("The application password could not be stored in the registry (error " +
+                          std::to_string(code) + "), so it stays as it was",
+                      code);
 }
 
 // ---------------------------------------------------------------------------------------------

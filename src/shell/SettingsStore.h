@@ -42,6 +42,10 @@ public:
     void LoadSoundSettings();
     void SaveSoundSettings();
 
+    // Writes the password as kept (its hash, or empty for none) into the registry at once;
+    // raises when the write fails.
+    void StorePassword(const std::wstring& stored);
+
     // Whether the Run value exists (the key is never created).
     bool IsAutoStartSet();
     // Writes (true) or removes (false) the Run value. A failed write raises.

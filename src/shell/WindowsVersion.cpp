@@ -67,9 +67,28 @@ std::wstring TWindowsVersion::GetWmiVersion() {
 }
 
 bool TWindowsVersion::IsCompatibilityMode() {
+    // A compatibility mode makes GetVersionExW report an older release, build number and all;
+    // the registry's numbers stay true. Where they agree with it, there is no compatibility
+    // mode to ask WMI about, and the start loads none of WMI's many libraries.
+    if (ReportedVersionIsTrue()) return false;
     // The query brings its own COM apartment: this thread's COM is not touched.
     std::wstring wmiVersion = GetWmiVersion();
     return !wmiVersion.empty() && wmiVersion != GetApiVersion();
+}
+
+bool TWindowsVersion::ReportedVersionIsTrue() {
+    OsVersion os = m_platform.kernel.GetVersionExW();
+    auto& reg = m_platform.registry;
+    auto build = reg.ReadString(RegistryHive::LocalMachine, kCurrentVersionKey,
+                                L"CurrentBuildNumber");
+    std::optional<std::uint32_t> buildNumber = build ? ParseUnsigned(*build) : std::nullopt;
+    if (!buildNumber || *buildNumber != os.build) return false;
+    // Windows 7 and 8 have the build number only.
+    auto major = reg.ReadDword(RegistryHive::LocalMachine, kCurrentVersionKey,
+                               L"CurrentMajorVersionNumber");
+    auto minor = reg.ReadDword(RegistryHive::LocalMachine, kCurrentVersionKey,
+                               L"CurrentMinorVersionNumber");
+    return (!major || *major == os.major) && (!minor || *minor == os.minor);
 }
 
 bool TWindowsVersion::IsWindowsVersionUnsupported() {

@@ -23,7 +23,10 @@ public:
     std::wstring GetApiVersion();
     // Empty when WMI answers nothing, fails, or does not answer within a few seconds.
     std::wstring GetWmiVersion();
+    // GetVersionExW against the release's numbers in the registry; WMI is asked only when they
+    // differ.
     bool IsCompatibilityMode();
+    bool ReportedVersionIsTrue();
 
 private:
     Platform& m_platform;

@@ -66,20 +66,12 @@ bool TMouseShortcutInfo::EditShortcut(TApplication& app, IWindowManager& windows
     return true;
 }
 
-bool IsWorkstationLocked(IWindowManager& windows) {
-    DesktopHandle desktop = windows.OpenDesktopW(L"default", kDesktopSwitchDesktop);
-    if (!desktop) return false;
-    bool locked = !windows.SwitchDesktop(desktop);
-    windows.CloseDesktop(desktop);
-    return locked;
-}
-
 void TMouseCorners::MouseTimerTimer() {
     if (!m_owner.ready()) return;
     bool hideOn = m_owner.hideOn(), saverOn = m_owner.saverOn();
     // With both shortcuts off there is nothing to look at: the tick costs nothing.
     if (!hideOn && !saverOn) return;
-    if (IsWorkstationLocked(m_owner.windows)) return;
+    if (m_owner.locked()) return;
     if (hideOn) {
         Point p = m_owner.windows.GetCursorPos();
         TMouseShortcutInfo& s = m_owner.hideShortcut;

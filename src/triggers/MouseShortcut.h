@@ -40,10 +40,6 @@ public:
 bool PointInCorner(IWindowManager& windows, std::uint8_t corner, std::int32_t zoneSize,
                    std::int32_t x, std::int32_t y);
 
-// Whether the lock screen or another secure desktop has the input: the default desktop cannot
-// be switched to.
-bool IsWorkstationLocked(IWindowManager& windows);
-
 // The main window's 500 ms poll of the two corners.
 class TMouseCorners {
 public:
@@ -53,6 +49,7 @@ public:
         TMouseShortcutInfo& hideShortcut;
         TMouseShortcutInfo& saverShortcut;
         std::function<bool()> ready;         // start-up has finished
+        std::function<bool()> locked;        // the workstation is locked
         std::function<bool()> hideOn;        // btnMouseWinCtrl is down
         std::function<bool()> saverOn;       // btnMouseSSaverCtrl is down
         std::function<bool()> isHiddenMode;

@@ -2,6 +2,31 @@
 
 namespace nv {
 
+void TWorkstationLock::Watch(WindowHandle window) {
+    Unwatch();
+    if (m_windows.WTSRegisterSessionNotification(window)) m_watched = window;
+}
+
+void TWorkstationLock::Unwatch() {
+    if (m_watched) m_windows.WTSUnRegisterSessionNotification(m_watched);
+    m_watched = 0;
+}
+
+void TWorkstationLock::SessionChange(std::uintptr_t code) {
+    if (code == kWtsSessionLock) m_locked = true;
+    if (code == kWtsSessionUnlock) m_locked = false;
+}
+
+bool TWorkstationLock::IsLocked() {
+    if (m_locked) return true;
+    std::optional<std::wstring> name = m_windows.GetInputDesktopName();
+    if (!name) return true;
+    std::wstring lower = *name;
+    for (wchar_t& c : lower)
+        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+    return lower != L"default";
+}
+
 TScreenSaver::~TScreenSaver() {
     if (m_user32) m_platform.kernel.FreeLibrary(m_user32);
 }

@@ -98,30 +98,37 @@ bool IsShortcutKey(std::uint16_t& key, ShiftState shift) {
     return !swallow;
 }
 
-bool THotkeys::AssignShortcut(int id, const std::wstring& text) {
+bool THotkeys::AssignShortcut(int id, TEdit& box) {
     IWindowManager& windows = m_owner.windows;
     const WindowHandle window = m_owner.window();
     windows.UnregisterHotKey(window, id);
-    TShortCut code = ParseShortcut(windows, m_owner.kernel, text);
-    std::uint32_t key = code & kScKeyMask;
-    if (key == 111) key = 191;  // the keypad divide key shares its name with the slash key
-    // A text that names no key is not a hotkey: registering key 0 would either fail
-    // obscurely or claim a combination nobody can press. The user hears about it instead.
-    // MOD_NOREPEAT keeps a held combination from running its action over and over.
-    bool registered =
-        key != 0 &&
-        windows.RegisterHotKey(window, id, HotKeyModifiers(code) | HotKeyMod::NoRepeat, key);
-    if (!registered) {
-        m_owner.app.MessageBox(L"Unable to assign shortcut: " + text +
-                                   L"\n\rThe shortcut is in use!" +
+    TShortCut code = ParseShortcut(windows, m_owner.kernel, box.Text());
+    if ((code & kScKeyMask) == 111) code = (code & ~kScKeyMask) | 191;  // the slash key's name
+    if (code & kScKeyMask) {
+        SetStoredCode(id, code);
+    } else if (StoredCode(id) & kScKeyMask) {
+        // Another keyboard layout, whose keys bear other names: the key is the same.
+        code = StoredCode(id);
+        std::wstring shown = FormatShortcut(windows, code);
+        if (!shown.empty()) box.SetText(shown);
+    }
+    auto failed = [&](const wchar_t* why) {
+        m_owner.app.MessageBox(L"Unable to assign shortcut: " + box.Text() + why +
                                    L"\n\rPlease try a different key combination.",
                                MessageBoxKind::Plain);
-    }
-    return registered;
+        return false;
+    };
+    // A text that names no key is not a hotkey: registering key 0 would either fail obscurely
+    // or claim a combination nobody can press.
+    if (!(code & kScKeyMask)) return failed(L"\n\rThis keyboard has no such key!");
+    // MOD_NOREPEAT keeps a held combination from running its action over and over.
+    if (!windows.RegisterHotKey(window, id, HotKeyModifiers(code) | HotKeyMod::NoRepeat,
+                                code & kScKeyMask))
+        return failed(L"\n\rThe shortcut is in use!");
+    return true;
 }
 
-bool THotkeys::AssignAllShortcuts(const std::wstring& windowsKey, const std::wstring& programKey,
-                                  const std::wstring& saverKey) {
+bool THotkeys::AssignAllShortcuts(TEdit& windowsKey, TEdit& programKey, TEdit& saverKey) {
     bool windowsOk = AssignShortcut(kHotkeyHideRestore, windowsKey);
     bool programOk = AssignShortcut(kHotkeyProgramWindow, programKey);
     bool saverOk = AssignShortcut(kHotkeyScreenSaver, saverKey);
@@ -133,10 +140,12 @@ void THotkeys::UnregisterAllShortcuts() {
         m_owner.windows.UnregisterHotKey(m_owner.window(), id);
 }
 
-void THotkeys::BoxKeyDown(TEdit& box, std::uint16_t& key, ShiftState shift) {
+void THotkeys::BoxKeyDown(TEdit& box, std::uint16_t& key, ShiftState shift, int id) {
     m_keysDown.insert(key);
     if (!IsShortcutKey(key, shift)) return;
-    box.SetText(FormatShortcut(m_owner.windows, MakeShortcut(key, shift)));
+    TShortCut code = MakeShortcut(key, shift);
+    box.SetText(FormatShortcut(m_owner.windows, code));
+    SetStoredCode(id, code);
     // The combination is all the box wants of the key. Left to the edit, Ctrl+Del would delete
     // the text just shown and Alt+F4 would close the window.
     key = 0;
@@ -147,7 +156,7 @@ void THotkeys::BoxKeyUp(TEdit& box, std::uint16_t key, int id) {
     // is pressed in the report and released here: taking it would try the same combination
     // again and bring the report back, over and over.
     if (m_keysDown.erase(key) == 0) return;
-    if (AssignShortcut(id, box.Text())) return;
+    if (AssignShortcut(id, box)) return;
     m_owner.showShortcutsPage();
     box.SetFocus();
 }

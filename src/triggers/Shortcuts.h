@@ -2,6 +2,7 @@
 // window, and the key capture of the three hotkey boxes on the Shortcuts sub-page.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <set>
@@ -55,22 +56,29 @@ public:
     };
     explicit THotkeys(TOwner owner) : m_owner(std::move(owner)) {}
 
-    // Registers one hotkey from its text; on failure tells the user and leaves the id
-    // unregistered.
-    bool AssignShortcut(int id, const std::wstring& text);
+    // Registers one hotkey from its box's text as this keyboard layout reads it. A text the
+    // layout cannot read back (the "`" of the default where no key is named so) is registered
+    // from the key code stored with it, and the box then shows the layout's name for that key.
+    // On failure tells the user why and leaves the id unregistered.
+    bool AssignShortcut(int id, TEdit& box);
     // All three, each regardless of the others; true when all succeeded.
-    bool AssignAllShortcuts(const std::wstring& windowsKey, const std::wstring& programKey,
-                            const std::wstring& saverKey);
+    bool AssignAllShortcuts(TEdit& windowsKey, TEdit& programKey, TEdit& saverKey);
     void UnregisterAllShortcuts();
+
+    // The key code kept with each hotkey's text (0: none), which the settings store loads and
+    // saves beside the text.
+    TShortCut StoredCode(int id) const { return m_codes.at(static_cast<std::size_t>(id)); }
+    void SetStoredCode(int id, TShortCut code) { m_codes.at(static_cast<std::size_t>(id)) = code; }
 
     // Key capture of a hotkey box. A key that makes a combination shows it in the box and goes
     // no further; the release of a key pressed in the box registers the box's text.
-    void BoxKeyDown(TEdit& box, std::uint16_t& key, ShiftState shift);
+    void BoxKeyDown(TEdit& box, std::uint16_t& key, ShiftState shift, int id);
     static void BoxKeyPress(wchar_t& ch) { ch = 0; }
     void BoxKeyUp(TEdit& box, std::uint16_t key, int id);
 
 private:
     TOwner m_owner;
+    std::array<TShortCut, 3> m_codes{};
     std::set<std::uint16_t> m_keysDown;  // pressed in a box and not yet released there
 };
 

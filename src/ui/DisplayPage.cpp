@@ -3,6 +3,7 @@
 #include "display/DisplayFunctions.h"
 #include "ui/Layout.h"
 #include "ui/MainForm.h"
+#include "widgets/Dialogs.h"
 #include "widgets/MenuPictures.h"
 
 namespace nv {
@@ -65,7 +66,8 @@ void TMainForm::mnSelectCurrentDisplayModeClick() {
 void TMainForm::btnTestResolutionClick() {
     // A mode the system does not list is never switched to: there is nothing to try.
     if (!ListedDisplayMode(platform.display, selectedModeNumber)) return;
-    app.MessageBox(
+    ShowMessageDialog(
+        app,
         L"Your display mode will be switched to the one you have selected.\n\r"
         L"If the screen becomes black or distorted please wait 10 seconds\n\r"
         L"and your original display mode will be restored.",

@@ -61,6 +61,8 @@ void TMainForm::BuildLayout() {
     SetClientSize(634, 341);
     minWidth = 650;
     minHeight = 380;
+    // The window comes up on the Windows page: the other pages are made once it shows.
+    deferHiddenPages = true;
     systemMenu = false;
     helpContext = 1000;
     helpFile = globals.helpFilePath;
@@ -165,8 +167,10 @@ void TMainForm::BuildLayout() {
 void TMainForm::WireEvents() {
     OnCreate = [this] { FormCreate(); };
     OnCloseQuery = [this](bool& canClose) { FormCloseQuery(canClose); };
+    OnQueryEndSession = [this] { return FormQueryEndSession(); };
     OnDestroy = [this] { FormDestroy(); };
     OnHotKey = [this](int id) { WMHotKey(id); };
+    OnSessionChange = [this](std::uintptr_t code) { workstationLock.SessionChange(code); };
     btnTerminate.OnClick = [this] { btnTerminateClick(); };
     btnHide.OnClick = [this] { btnHideClick(); };
     btnWindows.OnClick = [this] { btnWindowsClick(); };
@@ -213,7 +217,9 @@ void TMainForm::FormCreate() {
     app.helpFile = globals.helpFilePath;
     app.CreateTimer(StyleRetryTimer);
     app.CreateTimer(IdleTimer);
-    // The corners are polled from now until the window goes.
+    // The corners are polled from now until the window goes, never while the workstation is
+    // locked.
+    workstationLock.Watch(Handle());
     app.CreateTimer(MouseTimer);
     MouseTimer.SetEnabled(true);
     // 7. Autostart, through the box's normal path: a present Run value is written again. A
@@ -240,14 +246,43 @@ void TMainForm::FormCloseQuery(bool& canClose) {
     canClose = true;
 }
 
+// A log-off or shutdown is never refused: what can be written is written, and a file that
+// could not be read or written is left as it was. A message now would only hold the session up.
+bool TMainForm::FormQueryEndSession() {
+    SaveForEndOfSession();
+    return true;
+}
+
+void TMainForm::SaveForEndOfSession() {
+    for (void (TMainForm::*save)() :
+         {&TMainForm::SaveExcludeList, &TMainForm::SaveBringToTopList, &TMainForm::SaveSettings}) {
+        try {
+            (this->*save)();
+        } catch (const std::exception&) {
+            // Left as it was; the session ends all the same.
+        }
+    }
+}
+
 void TMainForm::FormDestroy() {
     MouseTimer.SetEnabled(false);
     IdleTimer.SetEnabled(false);
-    if (IsHiddenMode()) RestoreEverything();
-    if (globals.ready) {
-        SaveExcludeList();
-        SaveBringToTopList();
-        SaveSettings();
+    workstationLock.Unwatch();
+    if (SessionEnding()) {
+        // Nobody is left to answer a message: what cannot be put back stays in the recovery
+        // record for the next start.
+        try {
+            if (IsHiddenMode()) RestoreEverything();
+        } catch (const std::exception&) {
+        }
+        if (globals.ready) SaveForEndOfSession();
+    } else {
+        if (IsHiddenMode()) RestoreEverything();
+        if (globals.ready) {
+            SaveExcludeList();
+            SaveBringToTopList();
+            SaveSettings();
+        }
     }
     AvailableWindowsList.Clear();
     ExcludeList.Clear();

@@ -197,6 +197,7 @@ public:
     // The two mouse corners, polled by MouseTimer.
     TMouseCorners mouseCorners{{platform.windows, platform.kernel, globals.hideCornerShortcut,
                                 globals.screenSaverCornerShortcut, [this] { return globals.ready; },
+                                [this] { return IsWorkstationLocked(); },
                                 [this] { return btnMouseWinCtrl.Down(); },
                                 [this] { return btnMouseSSaverCtrl.Down(); },
                                 [this] { return IsHiddenMode(); }, [this] { btnHideAll.Click(); },
@@ -208,13 +209,18 @@ public:
                         [this] { btnHideAll.Click(); }}};
     // The screen saver and the workstation lock.
     TScreenSaver screenSaver{platform};
+    TWorkstationLock workstationLock{platform.windows};
     // The program window behind the password, with the two password dialogs.
     TProgramWindow programWindow{{app, platform.windows, platform.crypto, *this,
-                                  globals.applicationPassword, cbAppPassword}};
+                                  globals.applicationPassword, cbAppPassword,
+                                  [this](const std::wstring& stored) {
+                                      settingsStore.StorePassword(stored);
+                                  }}};
 
     // --- Handlers -----------------------------------------------------------------------------
     void FormCreate();
     void FormCloseQuery(bool& canClose);
+    bool FormQueryEndSession();
     void FormDestroy();
     void btnTerminateClick();
     void btnHideClick();
@@ -284,6 +290,8 @@ public:
     void StartScreenSaver();
 
 private:
+    // Both lists and the settings, each whatever became of the others, nothing reported.
+    void SaveForEndOfSession();
     // The layout and wiring of the frame (MainForm.cpp) and of each page, in a file of its own.
     void BuildLayout();
     void WireEvents();

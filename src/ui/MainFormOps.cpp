@@ -34,7 +34,7 @@ void TMainForm::cbAppPasswordClick() { programWindow.cbAppPasswordClick(); }
 
 // Mouse corners, screen saver and lock
 void TMainForm::MouseTimerTimer() { mouseCorners.MouseTimerTimer(); }
-bool TMainForm::IsWorkstationLocked() { return nv::IsWorkstationLocked(platform.windows); }
+bool TMainForm::IsWorkstationLocked() { return workstationLock.IsLocked(); }
 void TMainForm::StartScreenSaver() { screenSaver.StartScreenSaver(cbLockWorkstation.Checked()); }
 void TMainForm::btnMouseWinCtrlClick() {
     // Pressed: the dialog decides whether it stays down. Released: the corner is off.
@@ -49,8 +49,7 @@ void TMainForm::btnMouseSSaverCtrlClick() {
 
 // Hotkeys
 bool TMainForm::AssignAllShortcuts() {
-    return hotkeys.AssignAllShortcuts(edHkWindowsKey.Text(), edHkProgramKey.Text(),
-                                      edHKSSaverKey.Text());
+    return hotkeys.AssignAllShortcuts(edHkWindowsKey, edHkProgramKey, edHKSSaverKey);
 }
 void TMainForm::UnregisterAllShortcuts() { hotkeys.UnregisterAllShortcuts(); }
 

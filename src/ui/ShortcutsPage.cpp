@@ -64,8 +64,8 @@ void TMainForm::BuildShortcutsPage() {
                            std::pair{&edHKSSaverKey, kHotkeyScreenSaver}}) {
         TEdit* edit = box;
         int hotkey = id;
-        edit->OnKeyDown = [this, edit](std::uint16_t& key, ShiftState shift) {
-            hotkeys.BoxKeyDown(*edit, key, shift);
+        edit->OnKeyDown = [this, edit, hotkey](std::uint16_t& key, ShiftState shift) {
+            hotkeys.BoxKeyDown(*edit, key, shift, hotkey);
         };
         edit->OnKeyPress = [](wchar_t& ch) { THotkeys::BoxKeyPress(ch); };
         edit->OnKeyUp = [this, edit, hotkey](std::uint16_t& key, ShiftState) {

@@ -506,6 +506,7 @@ void TForm::Close() {
 }
 
 bool TForm::QueryEndSession() {
+    if (OnQueryEndSession) return OnQueryEndSession();
     bool canClose = true;
     if (OnCloseQuery) OnCloseQuery(canClose);
     return canClose;
@@ -529,8 +530,17 @@ void TForm::Destroying() {
     if (OnDestroy) OnDestroy();
 }
 
+void TForm::EndSession() {
+    m_sessionEnding = true;
+    Destroying();
+}
+
 void TForm::HotKey(int id) {
     if (OnHotKey) OnHotKey(id);
+}
+
+void TForm::SessionChange(std::uintptr_t code) {
+    if (OnSessionChange) OnSessionChange(code);
 }
 
 }  // namespace nv

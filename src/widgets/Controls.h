@@ -484,6 +484,9 @@ public:
     bool borderless = false;
     bool centerOnFirstShow = true;
     bool stayOnTop = false;  // above every window that does not stay on top itself
+    // The controls of a page not shown when the form is realised are made when the page is
+    // first shown, or when the backend is told to (RealizeDeferred): the form comes up sooner.
+    bool deferHiddenPages = false;
     std::wstring helpFile;
     // The name of a registered window message that closes the form as Close() does, posted by
     // other programs that find the window by its class (empty: none).
@@ -498,9 +501,13 @@ public:
 
     NotifyEvent OnCreate;
     std::function<void(bool& canClose)> OnCloseQuery;
+    // Answers WM_QUERYENDSESSION in place of the close query when set.
+    std::function<bool()> OnQueryEndSession;
     NotifyEvent OnDestroy;
     NotifyEvent OnShow;
     std::function<void(int id)> OnHotKey;
+    // A session notification (WM_WTSSESSION_CHANGE) with its code.
+    std::function<void(std::uintptr_t code)> OnSessionChange;
     KeyEvent OnKeyDown;
 
     void SetClientSize(int width, int height);
@@ -517,8 +524,12 @@ public:
     // Runs the close query; when it allows, hides the form (and, for the main form, ends the
     // application).
     void Close();
-    // Answers WM_QUERYENDSESSION: the close query's verdict.
+    // Answers WM_QUERYENDSESSION: OnQueryEndSession's verdict, else the close query's.
     bool QueryEndSession();
+    // The session ends (WM_ENDSESSION): the process goes right after, so the form is destroyed
+    // now, knowing that nobody is left to answer a message.
+    void EndSession();
+    bool SessionEnding() const { return m_sessionEnding; }
     // Shows the form modally and returns how it was closed.
     ModalResult ShowModal();
     void SetModalResult(ModalResult result);
@@ -527,12 +538,14 @@ public:
     // The form's native window was destroyed: runs OnDestroy once.
     void Destroying();
     void HotKey(int id);
+    void SessionChange(std::uintptr_t code);
 
 private:
     std::optional<Point> m_screenPosition;
     ModalResult m_modalResult = ModalResult::None;
     bool m_inModal = false;
     bool m_destroyed = false;
+    bool m_sessionEnding = false;
 };
 
 // Creates peers for forms and runs the message loop. The Win32 backend makes native windows;
@@ -550,6 +563,9 @@ public:
     virtual ModalResult RunModal(TForm& form) = 0;
     virtual void ShowPopupMenu(TPopupMenu& menu, int x, int y) = 0;
     virtual void ShowHelp(const std::wstring& helpFile, int context) = 0;
+    // Paints the forms shown so far, then makes the controls of the pages realised later
+    // (TForm::deferHiddenPages).
+    virtual void RealizeDeferred() {}
 };
 
 }  // namespace nv

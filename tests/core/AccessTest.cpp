@@ -61,14 +61,15 @@ TEST(Access, WithoutAPasswordNothingIsAsked) {
     EXPECT_TRUE(h.promptHeld.empty());
 }
 
-TEST(Access, StartUpAsksUntilTheRightPasswordAndKeepsAWrongEntryInThePrompt) {
+TEST(Access, StartUpAsksUntilTheRightPasswordAndEveryPromptStartsEmpty) {
     for (bool quiet : {false, true}) {
         AccessHarness h;
         if (quiet) h.desktop.commandLine = {L"/q"};
         h.StorePassword(L"Secret");  // a plain one from an older version counts too
         h.entries = {L"secret", L"Secret"};
         ASSERT_TRUE(h.Start());
-        EXPECT_EQ(h.promptHeld, (std::vector<std::wstring>{L"", L"secret"}));
+        // A wrong entry does not wait in the prompt either: it is a near miss of the password.
+        EXPECT_EQ(h.promptHeld, (std::vector<std::wstring>{L"", L""}));
         ASSERT_EQ(h.desktop.messageBoxes.size(), 1u);
         EXPECT_EQ(h.desktop.messageBoxes[0].text, kInvalid);
         EXPECT_EQ(h.desktop.messageBoxes[0].kind, MessageBoxKind::Error);
@@ -205,22 +206,37 @@ TEST(Access, SetPasswordAndTheBoxSetAndRemoveThePassword) {
     TMainForm& f = h.Form();
     std::wstring& password = h.Globals().applicationPassword;
 
-    // Ticking the box opens the dialog once; cancelling leaves it unticked and nothing set.
+    TFormSetAppPassword& d = f.programWindow.FormSetAppPassword;
+    auto stored = [&] {
+        return h.desktop.ReadString(RegistryHive::CurrentUser, kPasswordKey, kPasswordValue);
+    };
+    auto typeIn = [](ModalResult answer) {
+        return [answer](TFormSetAppPassword& d) {
+            d.edPassword.SetText(L"new one");
+            d.edConfirmPassword.SetText(L"new one");
+            return answer;
+        };
+    };
+
+    // Ticking the box opens the dialog once; cancelling leaves it unticked and nothing set, and
+    // what was typed does not wait in the dialog for its next showing.
+    h.setPassword = typeIn(ModalResult::Cancel);
     h.User([&] { f.cbAppPassword.Click(); });
     EXPECT_EQ(h.setPasswordShown, 1);
     EXPECT_FALSE(f.cbAppPassword.Checked());
     EXPECT_TRUE(password.empty());
+    EXPECT_EQ(stored(), std::nullopt);
+    EXPECT_EQ(d.edPassword.Text() + d.edConfirmPassword.Text(), L"");
 
-    // Confirmed: the password is set (as its hash) and the box ticked.
-    h.setPassword = [](TFormSetAppPassword& d) {
-        d.edPassword.SetText(L"new one");
-        d.edConfirmPassword.SetText(L"new one");
-        return ModalResult::Ok;
-    };
+    // Confirmed: the password is set (as its hash), stored at once, the box ticked and the
+    // dialog emptied.
+    h.setPassword = typeIn(ModalResult::Ok);
     h.User([&] { f.cbAppPassword.Click(); });
     EXPECT_TRUE(f.cbAppPassword.Checked());
     EXPECT_TRUE(IsPasswordHash(password));
     EXPECT_TRUE(f.PasswordMatches(L"new one"));
+    EXPECT_EQ(stored(), password);
+    EXPECT_EQ(d.edPassword.Text() + d.edConfirmPassword.Text(), L"");
 
     // It takes effect at once: hiding and showing now asks.
     h.entries = {L"new one"};
@@ -229,22 +245,49 @@ TEST(Access, SetPasswordAndTheBoxSetAndRemoveThePassword) {
     EXPECT_EQ(h.promptHeld.size(), 1u);
     EXPECT_TRUE(f.Visible());
 
-    // Unticking removes it at once; the next save writes an empty value.
+    // Unticking removes it at once, from the registry too (an empty value).
     h.User([&] { f.cbAppPassword.Click(); });
     EXPECT_FALSE(f.cbAppPassword.Checked());
     EXPECT_TRUE(password.empty());
+    EXPECT_EQ(stored(), std::wstring());
     EXPECT_EQ(h.setPasswordShown, 2);
     h.User([&] { f.HotKey(1); });
     h.User([&] { f.HotKey(1); });
     EXPECT_EQ(h.promptHeld.size(), 1u);
-    h.User([&] { f.SaveSettings(); });
-    EXPECT_EQ(h.desktop.ReadString(RegistryHive::CurrentUser, kPasswordKey, kPasswordValue),
-              std::wstring());
 
     // "Set Password" with the box unticked: confirmed sets it and ticks the box silently.
     h.User([&] { f.btnSetAppPassword.Click(); });
     EXPECT_TRUE(f.cbAppPassword.Checked());
     EXPECT_EQ(h.setPasswordShown, 3);
+}
+
+// A password the registry does not take is no password at all at the next start: the user hears
+// of it, and the password and its box stay as they were.
+TEST(Access, APasswordThatCannotBeStoredIsReportedAndChangesNothing) {
+    AccessHarness h;
+    const std::wstring old = HashPassword(h.desktop, L"old", 10);
+    h.StorePassword(old);
+    h.entries = {L"old"};
+    ASSERT_TRUE(h.Start());
+    TMainForm& f = h.Form();
+    h.desktop.registryWritable = false;
+    h.setPassword = [](TFormSetAppPassword& d) {
+        d.edPassword.SetText(L"new");
+        d.edConfirmPassword.SetText(L"new");
+        return ModalResult::Ok;
+    };
+    // A new password, then the box unticked to remove it.
+    for (auto click : std::initializer_list<std::function<void()>>{
+             [&] { f.btnSetAppPassword.Click(); }, [&] { f.cbAppPassword.Click(); }}) {
+        h.desktop.messageBoxes.clear();
+        h.User(click);
+        ASSERT_EQ(h.desktop.messageBoxes.size(), 1u);
+        EXPECT_EQ(h.desktop.messageBoxes[0].kind, MessageBoxKind::Error);
+        EXPECT_NE(h.desktop.messageBoxes[0].text.find(L"could not be stored"), std::wstring::npos);
+        EXPECT_EQ(h.Globals().applicationPassword, old);
+        EXPECT_TRUE(f.cbAppPassword.Checked());
+    }
+    EXPECT_TRUE(f.PasswordMatches(L"old"));
 }
 
 TEST(Access, HideNamesTheHotkeyAsShownSavesAndHides) {

@@ -148,18 +148,37 @@ TEST(MouseCorners, NothingFiresBeforeStartUpEndsOrWhileLockedOrWithTheButtonUp) 
     h.TickAt(10500);
     EXPECT_TRUE(h.HelperShown());
     EXPECT_EQ(h.HideCorner().HoverStart, 0u);  // a locked tick leaves the state alone
-    EXPECT_EQ(h.desktop.desktopsOpen, 0);      // the desktop handle was closed
     h.desktop.workstationLocked = false;
 
     f.btnMouseWinCtrl.SetDown(false);
     h.TickAt(11000);
     EXPECT_TRUE(h.HelperShown());
+}
 
-    // A desktop that cannot be opened does not count as locked.
-    f.btnMouseWinCtrl.SetDown(true);
-    h.desktop.openDesktopFails = true;
-    h.TickAt(11500);
+// The lock is known without switching desktops (the platform offers no switch): from the
+// session's lock and unlock, which the main window asks for, and from the name of the desktop
+// that has the input.
+TEST(MouseCorners, TheLockIsKnownFromTheSessionAndTheInputDesktop) {
+    CornerHarness h;
+    TMainForm& f = h.Form();
+    EXPECT_EQ(h.desktop.sessionNotified, std::set<WindowHandle>{f.Handle()});
+    h.TurnOn(f.btnMouseWinCtrl, h.HideCorner(), 3, 0);
+
+    // Locked, by the session's word: the input desktop has not been looked at yet.
+    h.User([&] { f.SessionChange(kWtsSessionLock); });
+    h.TickAt(10000);
+    EXPECT_TRUE(h.HelperShown());
+    h.User([&] { f.SessionChange(kWtsSessionUnlock); });
+    // A password manager's secure desktop has the input.
+    h.desktop.inputDesktop = L"SecureDesktop";
+    h.TickAt(10500);
+    EXPECT_TRUE(h.HelperShown());
+    h.desktop.inputDesktop = L"default";
+    h.TickAt(11000);
     EXPECT_FALSE(h.HelperShown());
+
+    h.Finish();
+    EXPECT_TRUE(h.desktop.sessionNotified.empty());
 }
 
 TEST(MouseCorners, ZoneZeroAndAnUnknownCornerNeverFire) {

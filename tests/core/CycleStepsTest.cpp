@@ -53,8 +53,8 @@ TEST_F(HideCycle, StepsRunInTheHideTheRestoreAndTheShutdownOrder) {
     log.clear();
     h.Finish();
     EXPECT_EQ(log,
-              (std::vector<std::string>{"Volume.Shutdown", "Windows.Shutdown", "Shell.Shutdown",
-                                        "Wallpaper.Shutdown", "Display.Shutdown"}));
+              (std::vector<std::string>{"Display.Shutdown", "Wallpaper.Shutdown", "Shell.Shutdown",
+                                        "Volume.Shutdown", "Windows.Shutdown"}));
 }
 
 // The main window's entry stands where the window stands in Z order among the listed ones.

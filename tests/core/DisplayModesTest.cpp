@@ -175,6 +175,7 @@ TEST(DisplayModes, TheTestSwitchesShowsTheCountdownAndAlwaysSwitchesBack) {
               L"If the screen becomes black or distorted please wait 10 seconds\n\r"
               L"and your original display mode will be restored.");
     EXPECT_EQ(h.desktop.messageBoxes[0].kind, MessageBoxKind::Information);
+    EXPECT_EQ(h.desktop.messageBoxes[0].caption, L"Information");
     EXPECT_EQ(h.desktop.messageBoxes[0].buttons, MessageBoxButtons::Ok);
     std::vector<std::wstring> expected;
     for (int n = 10; n >= 0; --n) expected.push_back(Seconds(n));

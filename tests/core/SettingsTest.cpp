@@ -94,9 +94,10 @@ TEST(Settings, FirstRunShowsEveryDefault) {
         "HideWhenIdle=0", "IdleMinutes=5",
         "[SSaver]", "LockWorkstation=1",
         "[Display]", resolution, "Switch=0",
-        "[HOTKEY_Windows]", "Key=Ctrl+`",
-        "[HOTKEY_App]", "Key=Ctrl+\\",
-        "[HOTKEY_SSaver]", "Key=Ctrl+F12",
+        // Beside each text, its key: Ctrl (0x4000) with the key code.
+        "[HOTKEY_Windows]", "Key=Ctrl+`", "KeyCode=16576",
+        "[HOTKEY_App]", "Key=Ctrl+\\", "KeyCode=16604",
+        "[HOTKEY_SSaver]", "Key=Ctrl+F12", "KeyCode=16507",
         "[MouseShortcut_Windows]", "Enabled=0", "ZoneSize=20", "HoverInterval=500", "Corner=0",
         "[MouseShortcut_SSaver]", "Enabled=0", "ZoneSize=20", "HoverInterval=500", "Corner=1"};
     EXPECT_EQ(h.SettingsLines(), expected);

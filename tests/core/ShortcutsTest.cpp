@@ -1,6 +1,8 @@
 // The hotkeys: text form, registration, start-up failures and the key capture of the boxes.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "support/Harness.h"
 #include "triggers/Shortcuts.h"
 
@@ -13,6 +15,17 @@ const HotKeyRegistration* Registered(FakeDesktop& d, int id) {
     for (const auto& r : d.hotkeys)
         if (r.id == id) return &r;
     return nullptr;
+}
+
+// The program built with this nva.dat, not yet started.
+void MakeWithSettings(Harness& h, const std::string& text) {
+    h.Make();
+    std::ofstream(h.desktop.RealPath(h.Globals().settingsFile), std::ios::binary) << text;
+}
+
+std::string ReadSettings(Harness& h) {
+    std::ifstream in(h.desktop.RealPath(h.Globals().settingsFile), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 std::wstring FailureText(const std::wstring& text) {
@@ -101,30 +114,81 @@ TEST(Hotkeys, StartupRegistersTheDefaultsWithoutRepeat) {
 TEST(Hotkeys, DefaultTextInAnyCaseAndTheSlash) {
     Harness h;
     ASSERT_TRUE(h.Start());
+    TEdit& box = h.Form().edHkWindowsKey;
+    auto assign = [&](const wchar_t* text) {
+        box.SetText(text);
+        return h.Form().hotkeys.AssignShortcut(0, box);
+    };
     for (const wchar_t* text : {L"CTRL+`", L"ctrl+`", L"Ctrl+`"}) {
-        EXPECT_TRUE(h.Form().hotkeys.AssignShortcut(0, text));
+        EXPECT_TRUE(assign(text));
         const HotKeyRegistration* r = Registered(h.desktop, 0);
         ASSERT_NE(r, nullptr);
         EXPECT_EQ(r->vk, 192u);
         EXPECT_EQ(r->modifiers, kCtrlNoRepeat);
     }
-    EXPECT_TRUE(h.Form().hotkeys.AssignShortcut(0, L"Ctrl+/"));
+    EXPECT_TRUE(assign(L"Ctrl+/"));
     const HotKeyRegistration* r = Registered(h.desktop, 0);
     ASSERT_NE(r, nullptr);
     EXPECT_EQ(r->vk, 191u);
     EXPECT_EQ(r->modifiers, kCtrlNoRepeat);
 }
 
+// A text that names no key, as only an edited settings file can hold, is not "in use": the
+// user is told the key is not there.
 TEST(Hotkeys, TextWithoutAKeyIsAFailedRegistration) {
-    Harness h;
-    ASSERT_TRUE(h.Start());
-    for (const wchar_t* text : {L"Ctrl+", L"", L"Ctrl+Nothing"}) {
-        h.desktop.messageBoxes.clear();
-        EXPECT_FALSE(h.Form().hotkeys.AssignShortcut(0, text));
-        EXPECT_EQ(Registered(h.desktop, 0), nullptr) << ToUtf8(text);
+    for (const char* text : {"Ctrl+", "", "Ctrl+Nothing"}) {
+        Harness h;
+        MakeWithSettings(h, std::string("[HOTKEY_Windows]\r\nKey=") + text + "\r\n");
+        ASSERT_TRUE(h.Start());
+        EXPECT_EQ(Registered(h.desktop, 0), nullptr) << text;
         ASSERT_EQ(h.desktop.messageBoxes.size(), 1u);
-        EXPECT_EQ(h.desktop.messageBoxes[0].text, FailureText(text));
+        EXPECT_EQ(h.desktop.messageBoxes[0].text,
+                  L"Unable to assign shortcut: " + FromUtf8(text) +
+                      L"\n\rThis keyboard has no such key!\n\rPlease try a different key "
+                      L"combination.");
         EXPECT_EQ(h.desktop.messageBoxes[0].kind, MessageBoxKind::Plain);
+    }
+}
+
+// Where "`" or "\\" is not a key of its own, the default texts name no key. Each hotkey keeps
+// its key code beside its text: the key is registered from it and shown by this layout's name,
+// and the next start on the first layout reads it back the same way.
+TEST(Hotkeys, AnotherKeyboardLayoutRegistersTheStoredKeyAndShowsItsName) {
+    struct Case {
+        KeyboardLayout layout;
+        const wchar_t* windowsKey;
+        const wchar_t* programKey;
+    };
+    for (const Case& c : {Case{KeyboardLayout::German, L"Ctrl+\u00D6", L"Ctrl+ZIRKUMFLEX"},
+                          Case{KeyboardLayout::French, L"Ctrl+\u00F9", L"Ctrl+*"}}) {
+        std::string settings;
+        {
+            Harness h;
+            h.desktop.keyboardLayout = c.layout;
+            ASSERT_TRUE(h.Start());
+            EXPECT_TRUE(h.desktop.messageBoxes.empty());
+            const std::uint32_t keys[] = {192, 220, 123};
+            for (int id = 0; id < 3; ++id) {
+                const HotKeyRegistration* r = Registered(h.desktop, id);
+                ASSERT_NE(r, nullptr) << id;
+                EXPECT_EQ(r->vk, keys[id]);
+                EXPECT_EQ(r->modifiers, kCtrlNoRepeat);
+            }
+            EXPECT_EQ(h.Form().edHkWindowsKey.Text(), c.windowsKey);
+            EXPECT_EQ(h.Form().edHkProgramKey.Text(), c.programKey);
+            EXPECT_EQ(h.Form().edHKSSaverKey.Text(), L"Ctrl+F12");
+            h.Finish();
+            settings = ReadSettings(h);
+        }
+        // Back on a US keyboard with the file written there.
+        Harness h;
+        MakeWithSettings(h, settings);
+        ASSERT_TRUE(h.Start());
+        EXPECT_TRUE(h.desktop.messageBoxes.empty());
+        EXPECT_EQ(h.Form().edHkWindowsKey.Text(), L"Ctrl+`");
+        EXPECT_EQ(h.Form().edHkProgramKey.Text(), L"Ctrl+\\");
+        ASSERT_NE(Registered(h.desktop, 0), nullptr);
+        EXPECT_EQ(Registered(h.desktop, 0)->vk, 192u);
     }
 }
 

@@ -228,6 +228,25 @@ TEST(Shutdown, CloseSavesBothListsThenTheSettingsAndTheDestroyStepWritesTheSameA
     EXPECT_TRUE(h.desktop.hotkeys.empty());
 }
 
+// Logging off with a settings file that cannot be written: the session ends all the same,
+// with the lists saved and not a word, since nobody is left to answer a message.
+TEST(Shutdown, TheEndOfTheSessionIsNeverRefusedAndSavesWhatItCan) {
+    Harness h;
+    ASSERT_TRUE(h.Start());
+    const TGlobals& g = h.Globals();
+    h.desktop.failingWrites.insert(g.settingsFile);
+    bool allowed = false;
+    h.User([&] { allowed = h.Form().QueryEndSession(); });
+    EXPECT_TRUE(allowed);
+    for (const std::wstring* file : {&g.excludeListFile, &g.bringToTopFile})
+        EXPECT_TRUE(std::filesystem::exists(h.desktop.RealPath(*file)));
+    std::filesystem::remove(h.desktop.RealPath(g.excludeListFile));
+    h.User([&] { h.Form().EndSession(); });
+    EXPECT_TRUE(std::filesystem::exists(h.desktop.RealPath(g.excludeListFile)));
+    EXPECT_TRUE(h.desktop.messageBoxes.empty());
+    EXPECT_TRUE(h.desktop.hotkeys.empty());
+}
+
 TEST(Shutdown, TheDestroyStepSavesNothingBeforeStartUpHasFinished) {
     Harness h;
     ASSERT_TRUE(h.Start());

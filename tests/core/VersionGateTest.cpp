@@ -83,6 +83,32 @@ TEST(VersionGateCompatibility, OlderReportedVersionThanWmiIsRefused) {
     EXPECT_EQ(d.coInitializeCount, 0);  // COM released again
 }
 
+// WMI, a service with many libraries behind it, is asked only where the release's numbers in
+// the registry do not rule out a compatibility mode; a shim lowers the build number too.
+TEST(VersionGateCompatibility, WmiIsAskedOnlyWhenTheRegistryDisagreesWithTheReportedVersion) {
+    struct Case {
+        OsVersion reported;
+        bool withMajorMinor;
+        bool asked;
+    };
+    for (const Case& c : {Case{{10, 0, 19045, 2}, true, false}, Case{{6, 1, 7601, 2}, false, false},
+                          Case{{6, 1, 7601, 2}, true, true}, Case{{10, 0, 17763, 2}, true, true}}) {
+        FakeDesktop d;
+        d.version = c.reported;
+        d.wmiVersion = L"10.0.19045";
+        d.SetRegistryString(RegistryHive::LocalMachine, kKey, L"CurrentBuildNumber",
+                            std::to_wstring(c.withMajorMinor ? 19045 : c.reported.build));
+        if (c.withMajorMinor) {
+            d.SetRegistryDword(RegistryHive::LocalMachine, kKey, L"CurrentMajorVersionNumber", 10);
+            d.SetRegistryDword(RegistryHive::LocalMachine, kKey, L"CurrentMinorVersionNumber", 0);
+        }
+        Platform p = d.AsPlatform();
+        TWindowsVersion gate(p);
+        EXPECT_EQ(gate.IsWindowsVersionUnsupported(), c.asked) << c.reported.build;
+        EXPECT_EQ(d.wmiTimeoutMs != 0, c.asked) << c.reported.build;
+    }
+}
+
 TEST(VersionGateCompatibility, ABrokenOrSilentWmiCountsAsNoCompatibilityMode) {
     for (bool fails : {true, false}) {
         FakeDesktop d;

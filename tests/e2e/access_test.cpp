@@ -83,15 +83,17 @@ TEST_F(Access, TheStartAsksInAMaskedPromptAndCancelEndsTheProgram) {
     EXPECT_FALSE(IsShown(main));
     SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"typed"));
     Linger();
+    // What is typed is not the window's name, which any program reads.
+    EXPECT_EQ(WindowText(edit), L"");
 
-    // A wrong entry: the message, and the prompt again, still holding it.
+    // A wrong entry: the message, and the prompt again, empty.
     Answer(prompt, L"sesame", L"&Ok");
     ExpectMessage(kInvalid);
     prompt = Prompt();
     ASSERT_NE(prompt, nullptr);
-    wchar_t held[64] = {};
+    wchar_t held[64] = L"?";
     SendMessageW(edit, WM_GETTEXT, 64, reinterpret_cast<LPARAM>(held));
-    EXPECT_STREQ(held, L"sesame");
+    EXPECT_STREQ(held, L"");
 
     Answer(prompt, L"", L"&Cancel");
     EXPECT_EQ(nivora.Wait(kEndMs), 0);
@@ -166,14 +168,20 @@ TEST_F(Access, SetPasswordAndTheBoxSetAndRemoveThePassword) {
     fill(L"new pass", L"new pass");
     EXPECT_TRUE(WaitFor([&] { return !IsShown(dialog); }));
     EXPECT_TRUE(WaitFor([&] { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }));
+    // Stored at once, hashed.
+    EXPECT_EQ(StoredPassword().rfind(L"pbkdf2-sha256$", 0), 0u) << StoredPassword();
 
-    // Unticking the box removes it at once.
+    // Unticking the box removes it at once, from the registry too.
     PostMessageW(box, BM_CLICK, 0, 0);
     EXPECT_TRUE(WaitFor([&] { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_UNCHECKED; }));
-    // Ticking it opens the dialog; Ok with what it still holds sets the password again.
+    EXPECT_EQ(StoredPassword(), L"");
+    // Ticking it opens the dialog, empty: nothing typed before waits in it.
     PostMessageW(box, BM_CLICK, 0, 0);
     ASSERT_TRUE(WaitFor([&] { return IsShown(dialog); }));
-    ASSERT_TRUE(PressButton(dialog, L"Ok"));
+    wchar_t held[64] = L"?";
+    SendMessageW(first, WM_GETTEXT, 64, reinterpret_cast<LPARAM>(held));
+    EXPECT_STREQ(held, L"");
+    fill(L"new pass", L"new pass");
     EXPECT_TRUE(WaitFor([&] { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }));
     Terminate();
     EXPECT_EQ(StoredPassword().rfind(L"pbkdf2-sha256$", 0), 0u) << StoredPassword();

@@ -79,18 +79,30 @@ TEST_F(Concealment, TheWallpaperGoesWithTheWindowsAndComesBackEvenIfUntickedMean
     EXPECT_EQ(FindDialog(nivora.Pid()), nullptr);
 }
 
+// The settings file cannot be written: the log-off goes ahead all the same, without a word.
+// What would outlast Nivora comes back before the windows, in case Windows ends it part way.
 TEST_F(Concealment, ASessionThatEndsWhileHiddenGetsEverythingBack) {
     ASSERT_NE(main, nullptr);
     HideRestoreKey();
     ASSERT_TRUE(WaitFor([&] { return WindowsHidden() && Wallpaper().empty(); }));
+    // Held open by another program that lets nobody write it.
+    HANDLE settings = CreateFileW((DataFolder() + L"nva.dat").c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(settings, INVALID_HANDLE_VALUE);
 
     DWORD_PTR answer = 0;
     ASSERT_TRUE(SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 5000, &answer));
     EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
+    EXPECT_EQ(FindDialog(nivora.Pid()), nullptr);
     ASSERT_TRUE(SendMessageTimeoutW(main, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 5000, &answer));
     // Windows ends the process right after this message; by then everything is back.
     EXPECT_TRUE(WindowsShown());
     EXPECT_EQ(Wallpaper(), wallpaper);
+    for (HWND h : windows)
+        EXPECT_EQ(GetPropW(h, L"NvWallpaperWhenShown"), reinterpret_cast<HANDLE>(2))
+            << "a window came back before the wallpaper";
+    EXPECT_EQ(FindDialog(nivora.Pid()), nullptr);
+    CloseHandle(settings);
 }
 
 }  // namespace

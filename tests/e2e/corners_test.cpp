@@ -189,6 +189,68 @@ TEST_F(Corners, TheScreenSaverHotkeyLeavesTheProgramAndTheWindowsAsTheyWere) {
     EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(one) != FALSE; }));
 }
 
+// Starts Nivora.exe /q through a shell script, with Wine's debug channels on and their output
+// (the wine process's Unix standard error) in a file: Wine hands a child the standard output it
+// is given, never the standard error. Returns the script's path, for the caller to remove.
+std::wstring StartTraced(const std::string& channels, const std::wstring& log) {
+    auto unixPath = [](const std::wstring& path) {
+        using ToUnix = char*(CDECL*)(const wchar_t*);
+        auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+            GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+        char* unix = toUnix ? toUnix(path.c_str()) : nullptr;
+        std::string text = unix ? unix : "";
+        if (unix) HeapFree(GetProcessHeap(), 0, unix);
+        return text;
+    };
+    std::wstring name = L"nv-traced-" + std::to_wstring(GetCurrentProcessId()) + L".sh";
+    std::wstring script = L"Z:\\tmp\\" + name;
+    std::string text = "WINEDEBUG=" + channels + " exec /usr/lib/wine/wine64 '" +
+                       unixPath(BinDir()) + "/Nivora.exe' /q 2>'" + unixPath(log) + "'\n";
+    HANDLE file = CreateFileW(script.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return L"";
+    DWORD written = 0;
+    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    CloseHandle(file);
+    std::wstring cmd = L"Z:\\bin\\sh /tmp/" + name;
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return L"";
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    return script;
+}
+
+// The lock check of the corners switches no desktop: a switch would pull the user off a
+// password manager's secure desktop. Wine's SwitchDesktop is a stub that does nothing and says
+// yes, so what shows that none is made is Wine's note of each call.
+TEST_F(Corners, TheLockCheckMakesNoDesktopSwitch) {
+    HideCornerOn(L"20");  // on, so each tick asks whether the workstation is locked
+    const std::wstring log = L"Z:\\tmp\\nv-lock-check-" + std::to_wstring(GetCurrentProcessId());
+    std::wstring script = StartTraced("fixme+win,trace+winstation", log);
+    ASSERT_FALSE(script.empty());
+    HWND main = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (main = FindWindowW(L"TMainForm", nullptr)) != nullptr; },
+                        30000));
+    ASSERT_TRUE(Answers(main));
+    Sleep(1600);  // three ticks at least
+    DWORD pid = 0;
+    GetWindowThreadProcessId(main, &pid);
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+    ASSERT_NE(process, nullptr);
+    TerminateProcess(process, 1);
+    WaitForSingleObject(process, 5000);
+    CloseHandle(process);
+    std::vector<unsigned char> bytes = ReadFileBytes(log);
+    std::string trace(bytes.begin(), bytes.end());
+    DeleteFileW(log.c_str());
+    DeleteFileW(script.c_str());
+    EXPECT_NE(trace.find("OpenInputDesktop"), std::string::npos) << "the check did not run";
+    EXPECT_EQ(trace.find("SwitchDesktop"), std::string::npos) << trace;
+}
+
 // The mouse button beside a hotkey box: the one that has no caption in that box's group.
 HWND MouseButtonBeside(HWND main, const std::wstring& hotkeyText) {
     HWND edit = FindChildByText(main, hotkeyText);

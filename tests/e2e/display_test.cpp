@@ -79,6 +79,7 @@ TEST(VirtualDesktop, TheTestDialogCountsDownAndSwitchesBackAndAHideSwitchesToThe
     EXPECT_NE(DialogText(box).find(L"Your display mode will be switched to the one you have "
                                    L"selected."),
               std::wstring::npos);
+    EXPECT_EQ(WindowText(box), L"Information");
     EXPECT_EQ(CurrentMode().dmPelsWidth, 1280u);  // nothing switches before the box is answered
     ASSERT_TRUE(PressButton(box, L"OK"));
 

@@ -54,6 +54,9 @@ std::wstring ShortcutCommand(const std::wstring& link) {
     CoUninitialize();
     return command;
 }
+// The installation only for the current user: in the user's own programs folder.
+std::wstring UserInstallDir() { return KnownFolder(CSIDL_LOCAL_APPDATA) + L"\\Programs\\Nivora"; }
+std::wstring UserShortcut() { return KnownFolder(CSIDL_PROGRAMS) + L"\\Nivora.lnk"; }
 
 // build/dist, beside the Windows build's bin folder.
 std::wstring DistDir() { return BinDir() + L"\\..\\..\\dist"; }
@@ -135,6 +138,12 @@ std::wstring MachineValue(const std::wstring& key, const std::wstring& name) {
     return data;
 }
 
+// A value of the current user's uninstall entry, "" if missing.
+std::wstring UserValue(const std::wstring& name) {
+    std::wstring value;
+    return RegReadString(HKEY_CURRENT_USER, kUninstallKey, name, value) ? value : L"";
+}
+
 std::wstring RunValue() {
     std::wstring value;
     return RegReadString(HKEY_CURRENT_USER, kRunKey, L"NVA", value) ? value : L"<none>";
@@ -156,15 +165,19 @@ protected:
     }
     void TearDown() override {
         KillProcesses(L"Nivora.exe");
-        // What a failed test may have left: the installation goes, by the uninstaller in place.
-        if (FileExists(Uninstaller()))
-            RunToEnd(Uninstaller(), L"/S _?=" + InstallDir());
-        for (const std::wstring& name : FilesIn(InstallDir()))
-            DeleteFileW((InstallDir() + L"\\" + name).c_str());
-        RemoveDirectoryW(InstallDir().c_str());
+        // What a failed test may have left: the installations go, by the uninstaller in place.
+        for (const std::wstring& dir : {InstallDir(), UserInstallDir()}) {
+            if (FileExists(dir + L"\\Uninstall.exe"))
+                RunToEnd(dir + L"\\Uninstall.exe", L"/S _?=" + dir);
+            for (const std::wstring& name : FilesIn(dir))
+                DeleteFileW((dir + L"\\" + name).c_str());
+            RemoveDirectoryW(dir.c_str());
+        }
         RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_64KEY, 0);
+        RegDeleteKeyExW(HKEY_CURRENT_USER, kUninstallKey, KEY_WOW64_64KEY, 0);
         DeleteFileW(Shortcut().c_str());
         DeleteFileW(RestoreShortcut().c_str());
+        DeleteFileW(UserShortcut().c_str());
         RegDelete(HKEY_CURRENT_USER, kRunKey, L"NVA");
     }
 
@@ -280,6 +293,12 @@ TEST_F(Setup, TheWizardAsksForTheStartAtLogOnAndTheUninstallerWhetherToKeepTheSe
     ASSERT_TRUE(
         WaitFor([&] { return (wizard = DialogWith(setup.Pid(), L"License Agreement")); }, 30000));
     ASSERT_TRUE(PressButton(wizard, L"I Agree"));
+    // For whom: every user unless only this user's installation is there.
+    const std::wstring forAll = L"&Anyone who uses this computer (administrator rights are asked for)";
+    HWND all = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return IsShown(all = FindChildByText(wizard, forAll)); }));
+    EXPECT_EQ(SendMessageW(all, BM_GETCHECK, 0, 0), BST_CHECKED);
+    ASSERT_TRUE(PressButton(wizard, L"Next >"));
     ASSERT_TRUE(WaitFor([&] { return FindChildByText(wizard, L"Destination Folder") != nullptr; }));
     ASSERT_TRUE(PressButton(wizard, L"Next >"));
     // The start at log-on: off unless asked for.
@@ -316,12 +335,68 @@ TEST_F(Setup, TheWizardAsksForTheStartAtLogOnAndTheUninstallerWhetherToKeepTheSe
     HWND question = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (question = DialogWith(pid, L"Keep your Nivora settings")); }));
     ASSERT_TRUE(PressButton(question, L"No"));
-    ASSERT_TRUE(WaitFor([&] { return PressButton(uninstaller, L"Close"); }, 30000));
+    // The last page says what went and what stays: the other users' own settings.
+    ASSERT_TRUE(WaitFor([&] { return PressButton(uninstaller, L"Next >"); }, 30000));
+    ASSERT_TRUE(WaitFor([&] {
+        return DialogText(uninstaller).find(L"each other user's own settings") != std::wstring::npos;
+    }));
+    EXPECT_NE(DialogText(uninstaller).find(L"Your settings, window lists and password have been deleted"),
+              std::wstring::npos);
+    ASSERT_TRUE(PressButton(uninstaller, L"Finish"));
     EXPECT_TRUE(Uninstalled());
     EXPECT_EQ(RunValue(), L"<none>");
     EXPECT_FALSE(FileExists(DataFolder()));
     std::wstring password;
     EXPECT_FALSE(RegReadString(HKEY_CURRENT_USER, passwordKey, L"10", password));
+}
+
+// The part that runs with administrator rights, run as the setup and the uninstaller run it: it
+// writes and removes nothing of the account it runs as, whose password may be an administrator's
+// typed in for a standard user.
+TEST_F(Setup, ThePartWithAdministratorRightsTouchesNoUsersSettings) {
+    ASSERT_EQ(RunToEnd(SetupExe(), L"/S /AUTOSTART /MACHINEPART /D=" + InstallDir()), 0);
+    EXPECT_TRUE(FileExists(InstalledExe()));
+    EXPECT_TRUE(FileExists(Shortcut()));
+    EXPECT_EQ(MachineValue(kUninstallKey, L"InstallLocation"), InstallDir());
+    EXPECT_EQ(RunValue(), L"<none>");
+    EXPECT_EQ(UserValue(L"DisplayName"), L"");
+
+    const std::wstring start = L"\"" + InstalledExe() + L"\" /q";
+    ASSERT_TRUE(RegWriteString(HKEY_CURRENT_USER, kRunKey, L"NVA", start));
+    MakeEmptyDataFolder();
+    WriteFileBytes(DataFolder() + L"nva.dat", {'[', 'x', ']'});
+    ASSERT_EQ(RunToEnd(Uninstaller(), L"/S /MACHINEPART _?=" + InstallDir()), 0);
+    EXPECT_FALSE(FileExists(InstalledExe()));
+    EXPECT_FALSE(FileExists(Shortcut()));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_EQ(RunValue(), start);
+    EXPECT_TRUE(FileExists(DataFolder() + L"nva.dat"));
+}
+
+// Only for me: the user's own programs folder and entry, no administrator rights, nothing of the
+// machine's; the uninstaller of the entry takes it all away again.
+TEST_F(Setup, AnInstallationOnlyForTheUserNeedsNoRightsAndGoesWithItsUninstaller) {
+    ASSERT_EQ(RunToEnd(SetupExe(), L"/S /CURRENTUSER /AUTOSTART"), 0);
+    const std::wstring exe = UserInstallDir() + L"\\Nivora.exe";
+    EXPECT_TRUE(FileExists(exe));
+    EXPECT_TRUE(FileExists(UserShortcut()));
+    EXPECT_EQ(UserValue(L"InstallLocation"), UserInstallDir());
+    EXPECT_EQ(UserValue(L"UninstallString"), L"\"" + UserInstallDir() + L"\\Uninstall.exe\"");
+    EXPECT_FALSE(FileExists(InstallDir()));
+    EXPECT_FALSE(FileExists(Shortcut()));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_EQ(RunValue(), L"\"" + exe + L"\" /q");
+
+    // A second setup keeps it for this user.
+    ASSERT_EQ(RunToEnd(SetupExe(), L"/S"), 0);
+    EXPECT_FALSE(FileExists(InstallDir()));
+    EXPECT_EQ(UserValue(L"InstallLocation"), UserInstallDir());
+
+    ASSERT_EQ(RunToEnd(UserInstallDir() + L"\\Uninstall.exe", L"/S"), 0);
+    EXPECT_TRUE(WaitFor([] { return UserValue(L"DisplayName").empty(); }, 30000));
+    EXPECT_FALSE(FileExists(UserInstallDir()));
+    EXPECT_FALSE(FileExists(UserShortcut()));
+    EXPECT_EQ(RunValue(), L"<none>");
 }
 
 TEST_F(Setup, ThePortableCopyRunsFromItsFolderAndEndsOnRequest) {

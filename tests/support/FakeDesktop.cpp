@@ -155,20 +155,6 @@ bool FakeDesktop::PostMessageW(WindowHandle window, std::uint32_t msg, std::uint
     return Has(window);
 }
 
-DesktopHandle FakeDesktop::OpenDesktopW(const std::wstring& name, std::uint32_t desiredAccess) {
-    if (openDesktopFails || name != L"default" || desiredAccess != kDesktopSwitchDesktop) return 0;
-    ++desktopsOpen;
-    return 0xDE5C;
-}
-
-bool FakeDesktop::SwitchDesktop(DesktopHandle desktop) {
-    return desktop == 0xDE5C && !workstationLocked;
-}
-
-void FakeDesktop::CloseDesktop(DesktopHandle desktop) {
-    if (desktop == 0xDE5C) --desktopsOpen;
-}
-
 void FakeDesktop::LockWorkStation(ProcAddress entry) {
     if (entry == 0x7E57) lockAndSaver.push_back("LockWorkStation");
 }
@@ -301,41 +287,6 @@ bool FakeDesktop::UnregisterHotKey(WindowHandle window, int id) {
                                  }),
                   hotkeys.end());
     return hotkeys.size() != before;
-}
-
-namespace {
-// Scan codes and key names of a US keyboard for the keys the key-name table leaves to the
-// platform.
-struct KeyName {
-    std::uint32_t vk;
-    std::uint32_t scan;
-    const wchar_t* name;
-};
-const KeyName kUsKeys[] = {
-    {16, 0x2A, L"Shift"},    {17, 0x1D, L"Ctrl"},     {18, 0x38, L"Alt"},
-    {19, 0x45, L"Pause"},    {20, 0x3A, L"Caps Lock"},{44, 0x54, L"Prnt Scrn"},
-    {106, 0x37, L"Num *"},   {107, 0x4E, L"Num +"},   {109, 0x4A, L"Num -"},
-    {110, 0x53, L"Num Del"}, {111, 0x35, L"/"},       {144, 0x45, L"Num Lock"},
-    {145, 0x46, L"Scroll Lock"},
-    {186, 0x27, L";"},       {187, 0x0D, L"="},       {188, 0x33, L","},
-    {189, 0x0C, L"-"},       {190, 0x34, L"."},       {191, 0x35, L"/"},
-    {192, 0x29, L"`"},       {219, 0x1A, L"["},       {220, 0x2B, L"\\"},
-    {221, 0x1B, L"]"},       {222, 0x28, L"'"},
-};
-}  // namespace
-
-std::uint32_t FakeDesktop::MapVirtualKeyW(std::uint32_t virtualKey) {
-    for (const KeyName& k : kUsKeys)
-        if (k.vk == virtualKey) return k.scan;
-    return 0;
-}
-
-std::wstring FakeDesktop::GetKeyNameTextW(std::int32_t lParam) {
-    std::uint32_t scan = (static_cast<std::uint32_t>(lParam) >> 16) & 0xFF;
-    if (scan == 0) return {};
-    for (const KeyName& k : kUsKeys)
-        if (k.scan == scan) return k.name;
-    return {};
 }
 
 MessageBoxResult FakeDesktop::MessageBoxW(WindowHandle, const std::wstring& text,

@@ -54,6 +54,9 @@ struct ShellLaunch {
     int showCmd;
 };
 
+// The keyboard layouts the fake names keys for.
+enum class KeyboardLayout { Us, German, French };
+
 struct HotKeyRegistration {
     WindowHandle window;
     int id;
@@ -114,6 +117,7 @@ public:
     std::vector<ProcessId> terminated;
     std::vector<HotKeyRegistration> hotkeys;
     std::set<std::pair<std::uint32_t, std::uint32_t>> takenHotkeys;  // (modifiers, vk) of others
+    KeyboardLayout keyboardLayout = KeyboardLayout::Us;
     std::optional<std::wstring> openFileAnswer;
 
     // State the tests set.
@@ -199,9 +203,16 @@ public:
     }
     // Several monitors; none: the one screen above, at 96 dpi.
     std::vector<MonitorInfo> monitors;
-    DesktopHandle OpenDesktopW(const std::wstring& name, std::uint32_t desiredAccess) override;
-    bool SwitchDesktop(DesktopHandle desktop) override;
-    void CloseDesktop(DesktopHandle desktop) override;
+    std::optional<std::wstring> GetInputDesktopName() override {
+        if (workstationLocked) return std::nullopt;
+        return inputDesktop;
+    }
+    bool WTSRegisterSessionNotification(WindowHandle window) override {
+        return sessionNotified.insert(window).second;
+    }
+    void WTSUnRegisterSessionNotification(WindowHandle window) override {
+        sessionNotified.erase(window);
+    }
     WindowHandle GetDesktopWindow() override { return desktopWindow; }
     std::uint32_t GetLastInputInfo() override { return lastInputTick; }
     std::uint32_t RegisterWindowMessageW(const std::wstring& name) override {
@@ -209,10 +220,10 @@ public:
     }
     void LockWorkStation(ProcAddress entry) override;
     std::uint32_t lastInputTick = 0;  // the session has had no input yet
-    // The lock screen has the input: switching to the default desktop fails.
+    // The lock screen has the input: the input desktop cannot be opened.
     bool workstationLocked = false;
-    bool openDesktopFails = false;
-    int desktopsOpen = 0;  // opened and not yet closed
+    std::wstring inputDesktop = L"Default";
+    std::set<WindowHandle> sessionNotified;  // windows told of the session's lock and unlock
     WindowHandle desktopWindow = 0x10001;
     // The lock and the screen-saver command, in the order they were made: "LockWorkStation",
     // "ScreenSave" (WM_SYSCOMMAND/SC_SCREENSAVE posted to the desktop window).

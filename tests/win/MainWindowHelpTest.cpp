@@ -20,6 +20,7 @@ class MainWindowHelp : public ::testing::Test {
     void SetUp() override {
         app.CreateForm(form);
         form.Show();
+        backend.RealizeDeferred();  // as the start does once the window shows
         PumpPending();
     }
     void TearDown() override { PumpPending(); }

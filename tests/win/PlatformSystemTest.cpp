@@ -234,15 +234,11 @@ TEST_F(PlatformTest, GenRandomGivesFreshBytes) {
     EXPECT_TRUE(m_platform.crypto.GenRandom(0).empty());
 }
 
-// The desktop, the lock entry point and the screen-saver target as the triggers use them. Wine
-// never reports a locked workstation (its SwitchDesktop always succeeds).
+// The input desktop, the lock entry point and the screen-saver target as the triggers use them.
+// Wine never locks: its input desktop is always the user's own.
 TEST_F(PlatformTest, DesktopAndLockEntryPoint) {
     nv::IWindowManager& windows = m_platform.windows;
-    nv::DesktopHandle desktop = windows.OpenDesktopW(L"default", nv::kDesktopSwitchDesktop);
-    ASSERT_NE(desktop, 0u);
-    EXPECT_TRUE(windows.SwitchDesktop(desktop));
-    windows.CloseDesktop(desktop);
-    EXPECT_EQ(windows.OpenDesktopW(L"NoSuchDesktop", nv::kDesktopSwitchDesktop), 0u);
+    EXPECT_EQ(windows.GetInputDesktopName(), std::optional<std::wstring>(L"Default"));
     EXPECT_EQ(windows.GetDesktopWindow(), reinterpret_cast<nv::WindowHandle>(::GetDesktopWindow()));
 
     nv::IKernel& kernel = m_platform.kernel;

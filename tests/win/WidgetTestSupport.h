@@ -65,9 +65,9 @@ public:
     nv::Rect GetPrimaryScreenRect() override { return {0, 0, 1280, 1024}; }
     nv::Rect GetWorkArea() override { return {0, 0, 1280, 1024}; }
     nv::MonitorInfo MonitorFromPoint(nv::Point) override { return {{0, 0, 1280, 1024}, 96}; }
-    nv::DesktopHandle OpenDesktopW(const std::wstring&, std::uint32_t) override { return 0; }
-    bool SwitchDesktop(nv::DesktopHandle) override { return true; }
-    void CloseDesktop(nv::DesktopHandle) override {}
+    std::optional<std::wstring> GetInputDesktopName() override { return L"Default"; }
+    bool WTSRegisterSessionNotification(nv::WindowHandle) override { return false; }
+    void WTSUnRegisterSessionNotification(nv::WindowHandle) override {}
     nv::WindowHandle GetDesktopWindow() override { return 0; }
     std::uint32_t GetLastInputInfo() override { return 0; }
     std::uint32_t RegisterWindowMessageW(const std::wstring&) override { return 0; }
@@ -88,6 +88,7 @@ public:
         menus.push_back({menu.name, POINT{x, y}});
     }
     void ShowHelp(const std::wstring&, int context) override { contexts.push_back(context); }
+    void RealizeDeferred() override { m_real.RealizeDeferred(); }
     std::vector<int> contexts;
     std::vector<std::pair<std::string, POINT>> menus;
 

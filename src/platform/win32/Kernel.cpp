@@ -5,6 +5,8 @@
 
 #include <psapi.h>
 #include <sddl.h>
+
+#include "platform/win32/SystemLibraries.h"
 #include <shellapi.h>
 
 #include <algorithm>
@@ -292,6 +294,9 @@ std::wstring Win32Kernel::AnsiToWide(const std::string& bytes) {
 }
 
 ModuleHandle Win32Kernel::LoadLibraryW(const std::wstring& name) {
+    // A bare name is a system library's: never looked for anywhere but the system folder.
+    if (name.find_first_of(L"\\/") == std::wstring::npos)
+        return reinterpret_cast<ModuleHandle>(win32::LoadSystemLibrary(name.c_str()));
     return reinterpret_cast<ModuleHandle>(::LoadLibraryW(name.c_str()));
 }
 

@@ -49,9 +49,9 @@ class Win32WindowManager final : public IWindowManager {
     Rect GetPrimaryScreenRect() override;
     Rect GetWorkArea() override;
     MonitorInfo MonitorFromPoint(Point point) override;
-    DesktopHandle OpenDesktopW(const std::wstring& name, std::uint32_t desiredAccess) override;
-    bool SwitchDesktop(DesktopHandle desktop) override;
-    void CloseDesktop(DesktopHandle desktop) override;
+    std::optional<std::wstring> GetInputDesktopName() override;
+    bool WTSRegisterSessionNotification(WindowHandle window) override;
+    void WTSUnRegisterSessionNotification(WindowHandle window) override;
     WindowHandle GetDesktopWindow() override;
     std::uint32_t GetLastInputInfo() override;
     std::uint32_t RegisterWindowMessageW(const std::wstring& name) override;

@@ -4,10 +4,12 @@
 // clang-format on
 
 #include <commctrl.h>
+#include <wtsapi32.h>
 
 #include <algorithm>
 #include <optional>
 
+#include "platform/win32/SystemLibraries.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace nv {
@@ -56,15 +58,11 @@ PCWSTR TaskDialogIcon(MessageBoxKind kind) {
     return nullptr;
 }
 
-struct LibraryFreer {
-    void operator()(HMODULE module) const { ::FreeLibrary(module); }
-};
-
 // An export of a system library that older Windows lacks, looked up once for the run. The
 // library is taken from the system folder only, never from the program's or the current one.
 template <typename Fn>
 Fn SystemExport(const wchar_t* library, const char* name) {
-    HMODULE module = ::LoadLibraryExW(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    HMODULE module = win32::LoadSystemLibrary(library);
     return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)))
                   : nullptr;
 }
@@ -76,10 +74,11 @@ std::optional<MessageBoxResult> AskYesCancelWithTaskDialog(HWND owner, const std
                                                            const std::wstring& caption,
                                                            MessageBoxKind kind) {
     using TaskDialogIndirectFn = HRESULT(WINAPI*)(const TASKDIALOGCONFIG*, int*, int*, BOOL*);
-    std::unique_ptr<HINSTANCE__, LibraryFreer> comctl(::LoadLibraryW(L"comctl32.dll"));
+    // The program imports common controls 6 through its manifest: it is loaded already.
+    HMODULE comctl = ::GetModuleHandleW(L"comctl32.dll");
     if (!comctl) return std::nullopt;
     auto taskDialog = reinterpret_cast<TaskDialogIndirectFn>(
-        reinterpret_cast<void*>(::GetProcAddress(comctl.get(), "TaskDialogIndirect")));
+        reinterpret_cast<void*>(::GetProcAddress(comctl, "TaskDialogIndirect")));
     if (!taskDialog) return std::nullopt;
 
     TASKDIALOGCONFIG config{};
@@ -289,17 +288,24 @@ MonitorInfo Win32WindowManager::MonitorFromPoint(Point point) {
     return result;
 }
 
-DesktopHandle Win32WindowManager::OpenDesktopW(const std::wstring& name,
-                                               std::uint32_t desiredAccess) {
-    return reinterpret_cast<DesktopHandle>(::OpenDesktopW(name.c_str(), 0, FALSE, desiredAccess));
+std::optional<std::wstring> Win32WindowManager::GetInputDesktopName() {
+    HDESK desktop = ::OpenInputDesktop(0, FALSE, DESKTOP_READOBJECTS);
+    if (!desktop) return std::nullopt;
+    wchar_t name[256] = {};
+    DWORD needed = 0;
+    BOOL read = ::GetUserObjectInformationW(desktop, UOI_NAME, name, sizeof(name) - sizeof(name[0]),
+                                            &needed);
+    ::CloseDesktop(desktop);
+    if (!read) return std::nullopt;
+    return std::wstring(name);
 }
 
-bool Win32WindowManager::SwitchDesktop(DesktopHandle desktop) {
-    return ::SwitchDesktop(reinterpret_cast<HDESK>(desktop)) != FALSE;
+bool Win32WindowManager::WTSRegisterSessionNotification(WindowHandle window) {
+    return ::WTSRegisterSessionNotification(ToHwnd(window), NOTIFY_FOR_THIS_SESSION) != FALSE;
 }
 
-void Win32WindowManager::CloseDesktop(DesktopHandle desktop) {
-    ::CloseDesktop(reinterpret_cast<HDESK>(desktop));
+void Win32WindowManager::WTSUnRegisterSessionNotification(WindowHandle window) {
+    ::WTSUnRegisterSessionNotification(ToHwnd(window));
 }
 
 WindowHandle Win32WindowManager::GetDesktopWindow() { return FromHwnd(::GetDesktopWindow()); }

@@ -39,7 +39,7 @@ bool PaintDiagonalGradient(HDC dc, const RECT& r, COLORREF from) {
                       vertex(r.right, r.bottom, GetRValue(to), GetGValue(to), GetBValue(to)),
                       vertex(r.left, r.bottom, mr, mg, mb)};
     GRADIENT_TRIANGLE triangles[2] = {{0, 1, 2}, {0, 2, 3}};
-    return ::GradientFill(dc, v, 4, triangles, 2, GRADIENT_FILL_TRIANGLE) != FALSE;
+    return ::GdiGradientFill(dc, v, 4, triangles, 2, GRADIENT_FILL_TRIANGLE) != FALSE;
 }
 
 // Panels, tab sheets and page controls: a plain area in the panel's colour.
@@ -143,7 +143,7 @@ protected:
         GRADIENT_RECT g{0, 1};
         // High contrast: the selection colours of the user's scheme, no gradient.
         bool contrast = HighContrast();
-        if (contrast || !::GradientFill(dc, v, 2, &g, 1, GRADIENT_FILL_RECT_H))
+        if (contrast || !::GdiGradientFill(dc, v, 2, &g, 1, GRADIENT_FILL_RECT_H))
             ::FillRect(dc, &client, SolidBrush(contrast ? Background() : kAccent));
         RECT text = client;
         text.left += Scale(6);

@@ -34,7 +34,9 @@ public:
         if (m_edit.ReadOnly()) style |= ES_READONLY;
         if (m_edit.passwordChar) style |= ES_PASSWORD;
         CreateNative(parent, WC_EDITW, style, WS_EX_CLIENTEDGE);
+        if (!m_hwnd) return;
         if (m_edit.passwordChar) ::SendMessageW(m_hwnd, EM_SETPASSWORDCHAR, m_edit.passwordChar, 0);
+        MirrorName(m_edit.Text());  // an edit made after its text was set
     }
     bool OnCommand(WORD code) override {
         if (code != EN_CHANGE || m_settingText) return false;
@@ -114,8 +116,10 @@ public:
 
 private:
     // The edit keeps its text in its own buffer; the window's name, which other programs read
-    // with GetWindowTextW, keeps the text it was created with unless it is set as well.
+    // with GetWindowTextW, keeps the text it was created with unless it is set as well. Never a
+    // password: any program could read it there.
     void MirrorName(const std::wstring& text) {
+        if (m_edit.passwordChar) return;
         ::DefWindowProcW(m_hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
     }
 

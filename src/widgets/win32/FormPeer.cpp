@@ -87,9 +87,10 @@ public:
             case WM_HOTKEY:
                 Dispatch([&] { m_form.HotKey(static_cast<int>(wParam)); });
                 return 0;
+            case WM_WTSSESSION_CHANGE:
+                Dispatch([&] { m_form.SessionChange(wParam); });
+                return 0;
             case WM_QUERYENDSESSION: {
-                // A save that failed in the close query has been reported; the session waits
-                // rather than end with the lists and settings unsaved.
                 bool allowed = false;
                 Dispatch([&] { allowed = m_form.QueryEndSession(); });
                 return allowed ? TRUE : FALSE;
@@ -97,7 +98,7 @@ public:
             case WM_ENDSESSION:
                 // The session ends and the process with it, right after this message: the
                 // destroy step runs now, so what a hide changed is put back and saved.
-                if (wParam) Dispatch([&] { m_form.Destroying(); });
+                if (wParam) Dispatch([&] { m_form.EndSession(); });
                 return 0;
             case WM_DESTROY:
                 // Only a window destroyed from outside gets here: the peer detaches itself

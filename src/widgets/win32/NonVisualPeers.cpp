@@ -3,6 +3,7 @@
 #include <map>
 #include <vector>
 
+#include "platform/win32/SystemLibraries.h"
 #include "widgets/Application.h"
 #include "widgets/win32/Peers.h"
 
@@ -132,7 +133,7 @@ std::unique_ptr<TTimer::IPeer> MakeTimerPeer(TTimer& timer) {
 void OpenHelp(const std::wstring& helpFile, int context) {
     using HtmlHelpFn = HWND(WINAPI*)(HWND, LPCWSTR, UINT, DWORD_PTR);
     static HtmlHelpFn htmlHelp = [] {
-        HMODULE module = ::LoadLibraryW(L"hhctrl.ocx");
+        HMODULE module = LoadSystemLibrary(L"hhctrl.ocx");
         return module ? reinterpret_cast<HtmlHelpFn>(
                             reinterpret_cast<void*>(::GetProcAddress(module, "HtmlHelpW")))
                       : nullptr;

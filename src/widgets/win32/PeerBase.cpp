@@ -1,6 +1,7 @@
 // The common base of the peers: window creation, the container window class, the subclass of
 // native controls, the shared fonts and brushes, and the properties every control has.
 #include <map>
+#include <set>
 
 #include "widgets/Application.h"
 #include "widgets/win32/Peers.h"
@@ -219,7 +220,32 @@ void Win32Peer::Attach(HWND window) {
     ::SetPropW(window, kPeerProp, this);
 }
 
+namespace {
+std::set<Win32Peer*>& DeferredPages() {
+    static std::set<Win32Peer*> pages;
+    return pages;
+}
+}  // namespace
+
+void Win32Peer::DeferChildren(std::function<void()> realize) {
+    m_deferredChildren = std::move(realize);
+    DeferredPages().insert(this);
+}
+
+void Win32Peer::RealizeDeferredPages() {
+    // Realising a page may defer the pages within it.
+    while (!DeferredPages().empty()) (*DeferredPages().begin())->RealizeDeferredChildren();
+}
+
+void Win32Peer::RealizeDeferredChildren() {
+    DeferredPages().erase(this);
+    std::function<void()> realize;
+    realize.swap(m_deferredChildren);
+    if (realize) realize();
+}
+
 Win32Peer::~Win32Peer() {
+    DeferredPages().erase(this);
     if (!m_hwnd) return;
     // Detach first: the window's last messages must not reach a model that is going away.
     HWND window = m_hwnd;
@@ -291,6 +317,7 @@ void Win32Peer::Sync(Prop what, int arg) {
     if (!m_hwnd) return;
     switch (what) {
         case Prop::Visible:
+            if (m_model.Visible()) RealizeDeferredChildren();
             ::ShowWindow(m_hwnd, m_model.Visible() ? SW_SHOWNA : SW_HIDE);
             break;
         case Prop::Enabled:

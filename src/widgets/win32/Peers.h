@@ -81,6 +81,12 @@ public:
     virtual void Create(HWND parent) = 0;
     void Sync(Prop what, int arg) override;
 
+    // A page not shown when its form is realised makes its controls later: when it is first
+    // shown, or when RealizeDeferredPages makes those of every such page.
+    void DeferChildren(std::function<void()> realize);
+    void RealizeDeferredChildren();
+    static void RealizeDeferredPages();
+
     // What a child window tells its parent, routed here by the parent container.
     virtual bool OnCommand(WORD code) { return false; }
     virtual bool OnNotify(NMHDR* header, LRESULT& result) { return false; }
@@ -114,6 +120,7 @@ protected:
     TControl& m_model;
     HWND m_hwnd = nullptr;
     bool m_subclassed = false;
+    std::function<void()> m_deferredChildren;
     int m_dpi = SystemDpi();
 
 private:

@@ -113,7 +113,7 @@ void DrawPicture(HDC dc, const Picture& picture, int x, int y, int dpi) {
     HGDIOBJ old = ::SelectObject(source, picture.bitmap);
     SIZE size = PictureSize(picture, dpi);
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    ::AlphaBlend(dc, x, y, size.cx, size.cy, source, 0, 0, picture.width, picture.height, blend);
+    ::GdiAlphaBlend(dc, x, y, size.cx, size.cy, source, 0, 0, picture.width, picture.height, blend);
     ::SelectObject(source, old);
     ::DeleteDC(source);
 }

@@ -123,18 +123,18 @@ void Win32WidgetBackend::Realize(TForm& form) {
     HWND window = peer->Hwnd();
     form.AttachPeer(std::move(peer));
     HWND tip = CreateTooltip(window);
-    for (TControl* child : form.Children())
-        RealizeTree(*child, reinterpret_cast<WindowHandle>(window),
-                    reinterpret_cast<WindowHandle>(tip));
-    PicturesToBack(form);
+    RealizeChildren(form, reinterpret_cast<WindowHandle>(window),
+                    reinterpret_cast<WindowHandle>(tip), form.deferHiddenPages);
     if (form.Visible()) form.Peer()->Sync(Prop::Visible, 0);
 }
 
-void Win32WidgetBackend::RealizeTree(TControl& control, WindowHandle parent, WindowHandle tooltip) {
-    auto peer = MakePeer(control);
+void Win32WidgetBackend::RealizeTree(TControl& control, WindowHandle parent, WindowHandle tooltip,
+                                     bool deferHiddenPages) {
+    auto owned = MakePeer(control);
+    Win32Peer* peer = owned.get();
     peer->Create(reinterpret_cast<HWND>(parent));
     HWND window = peer->Hwnd();
-    control.AttachPeer(std::move(peer));
+    control.AttachPeer(std::move(owned));
     if (auto* list = dynamic_cast<TListView*>(&control)) {
         // The list's image list is realised with it; rows show its images from now on.
         if (list->smallImages && !list->smallImages->Peer()) {
@@ -146,9 +146,34 @@ void Win32WidgetBackend::RealizeTree(TControl& control, WindowHandle parent, Win
         HWND form = ::GetAncestor(window, GA_ROOT);
         AddTool(reinterpret_cast<HWND>(tooltip), form, window, control.hint);
     }
+    const WindowHandle handle = reinterpret_cast<WindowHandle>(window);
+    if (deferHiddenPages && window && dynamic_cast<TTabSheet*>(&control) && !control.Visible()) {
+        peer->DeferChildren([this, &control, handle, tooltip] {
+            RealizeChildren(control, handle, tooltip, true);
+        });
+        return;
+    }
+    RealizeChildren(control, handle, tooltip, deferHiddenPages);
+}
+
+void Win32WidgetBackend::RealizeChildren(TControl& control, WindowHandle window,
+                                         WindowHandle tooltip, bool deferHiddenPages) {
     for (TControl* child : control.Children())
-        RealizeTree(*child, reinterpret_cast<WindowHandle>(window), tooltip);
+        RealizeTree(*child, window, tooltip, deferHiddenPages);
     PicturesToBack(control);
+}
+
+void Win32WidgetBackend::RealizeDeferred() {
+    // What the user sees first is painted before the rest is made.
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND window, LPARAM) -> BOOL {
+            if (IsFormWindow(window) && ::IsWindowVisible(window))
+                ::RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+            return TRUE;
+        },
+        0);
+    Win32Peer::RealizeDeferredPages();
 }
 
 void Win32WidgetBackend::RealizeImageList(TImageList& list) {

@@ -23,9 +23,13 @@ public:
     ModalResult RunModal(TForm& form) override;
     void ShowPopupMenu(TPopupMenu& menu, int x, int y) override;
     void ShowHelp(const std::wstring& helpFile, int context) override;
+    void RealizeDeferred() override;
 
 private:
-    void RealizeTree(TControl& control, WindowHandle parent, WindowHandle tooltip);
+    void RealizeTree(TControl& control, WindowHandle parent, WindowHandle tooltip,
+                     bool deferHiddenPages);
+    void RealizeChildren(TControl& control, WindowHandle window, WindowHandle tooltip,
+                         bool deferHiddenPages);
 
     Platform& m_platform;
 };

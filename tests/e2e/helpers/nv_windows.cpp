@@ -27,6 +27,15 @@ LRESULT CALLBACK WndProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
         SetPropW(h, L"NvShown", reinterpret_cast<HANDLE>(1));  // for tests to see it was shown
         return 0;
     }
+    if (msg == WM_SHOWWINDOW && w) {
+        // For tests of what comes back first: whether the desktop had a wallpaper again when
+        // this window was shown (2) or not (1).
+        DWORD size = 0;
+        RegGetValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"Wallpaper", RRF_RT_REG_SZ,
+                     nullptr, nullptr, &size);
+        SetPropW(h, L"NvWallpaperWhenShown",
+                 reinterpret_cast<HANDLE>(static_cast<INT_PTR>(size > sizeof(wchar_t) ? 2 : 1)));
+    }
     if (msg == WM_CLOSE) {
         DestroyWindow(h);
         return 0;

@@ -190,7 +190,14 @@ std::wstring DialogText(HWND dialog) {
     return text;
 }
 
+// Waits until the window's thread has taken up its messages again: a program shows its window
+// before it makes the controls of the pages not shown, and makes them before it answers.
+static void CatchUpWith(HWND window) {
+    SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+}
+
 bool PressButton(HWND parent, const std::wstring& text) {
+    CatchUpWith(parent);
     ChildSearch search{WithoutAmpersand(text), true, nullptr};
     EnumChildWindows(parent, FindChild, reinterpret_cast<LPARAM>(&search));
     if (!search.found) return false;
@@ -199,6 +206,7 @@ bool PressButton(HWND parent, const std::wstring& text) {
 }
 
 HWND FindChildByText(HWND parent, const std::wstring& text) {
+    CatchUpWith(parent);
     ChildSearch search{text, false, nullptr};
     EnumChildWindows(parent, FindChild, reinterpret_cast<LPARAM>(&search));
     return search.found;
