@@ -6,16 +6,34 @@ bool WindowAnswers(IWindowManager& windows, WindowHandle window, std::uint32_t t
     return windows.SendMessageTimeoutW(window, kWmNull, 0, 0, timeoutMs);
 }
 
-void ConcealWindow(IWindowManager& windows, WindowHandle window) {
-    if (!WindowAnswers(windows, window, kAnswerTimeoutMs)) {
-        // Its extended style stays as it is, so the show needs no style write either.
-        windows.ShowWindowAsync(window, ShowCmd::Hide);
-        return;
-    }
-    windows.SetWindowExStyleAndWait(window, windows.GetWindowExStyle(window) & kWsExToolWindow);
+TConcealResult ConcealAnsweringWindow(IWindowManager& windows, WindowHandle window) {
+    TConcealResult result;
+    windows.SetWindowExStyleAndWait(
+        window, windows.GetWindowExStyle(window) & (kWsExToolWindow | kWsExLayered));
     windows.PostMessageW(window, kWmPaint, 0, 0);
     windows.ShowWindowAndWait(window, ShowCmd::Hide);
-    windows.SendMessageTimeoutW(window, kWmNull, 0, 0, kSettleTimeoutMs);
+    result.answered = windows.SendMessageTimeoutW(window, kWmNull, 0, 0, kSettleTimeoutMs);
+    return result;
+}
+
+void MinimiseIfStillShown(IWindowManager& windows, WindowHandle window, TConcealResult& result) {
+    // Reading the visibility does not involve the window's thread; a thread that did not
+    // handle the hide in time may still do so.
+    if (!result.answered || !windows.IsWindowVisible(window)) return;
+    WindowPlacement placement;
+    if (!windows.IsIconic(window) && windows.GetWindowPlacement(window, placement)) {
+        windows.ShowWindowAndWait(window, ShowCmd::ShowMinNoActive);
+        if (windows.IsIconic(window)) result.minimisedFrom = placement;
+    }
+    result.onScreen = windows.IsWindowVisible(window) && !windows.IsIconic(window);
+}
+
+TConcealResult ConcealWindow(IWindowManager& windows, WindowHandle window) {
+    if (WindowAnswers(windows, window, kAnswerTimeoutMs))
+        return ConcealAnsweringWindow(windows, window);
+    // Its extended style stays as it is, so the show needs no style write either.
+    windows.ShowWindowAsync(window, ShowCmd::Hide);
+    return {};
 }
 
 bool RevealWindow(IWindowManager& windows, WindowHandle window, std::uint32_t exStyle) {
@@ -30,10 +48,14 @@ bool RevealWindow(IWindowManager& windows, WindowHandle window, std::uint32_t ex
 bool RestoreExtendedStyle(IWindowManager& windows, WindowHandle window, std::uint32_t exStyle,
                           std::uint32_t timeoutMs) {
     if (!WindowAnswers(windows, window, timeoutMs)) return false;
+    SetExtendedStyle(windows, window, exStyle);
+    return true;
+}
+
+void SetExtendedStyle(IWindowManager& windows, WindowHandle window, std::uint32_t exStyle) {
     // Reading the style does not involve the window's thread; writing it does.
     if (windows.GetWindowExStyle(window) != exStyle)
         windows.SetWindowExStyleAndWait(window, exStyle);
-    return true;
 }
 
 void BringWindowToFront(IWindowManager& windows, WindowHandle window, WindowHandle mainWindow) {

@@ -24,7 +24,10 @@ namespace ShowCmd {
 constexpr int Hide = 0;
 constexpr int ShowNormal = 1;
 constexpr int ShowMinimized = 2;
+constexpr int ShowMaximized = 3;
+constexpr int ShowNoActivate = 4;
 constexpr int Show = 5;
+constexpr int ShowMinNoActive = 7;
 constexpr int ShowNA = 8;
 constexpr int Restore = 9;
 }  // namespace ShowCmd
@@ -32,6 +35,7 @@ constexpr int Restore = 9;
 // Window styles and messages the logic relies on.
 constexpr std::uint32_t kWsVisible = 0x10000000;
 constexpr std::uint32_t kWsExToolWindow = 0x00000080;
+constexpr std::uint32_t kWsExLayered = 0x00080000;
 constexpr std::uint32_t kWmNull = 0x0000;
 constexpr std::uint32_t kWmPaint = 0x000F;
 constexpr std::uint32_t kWmClose = 0x0010;
@@ -64,6 +68,16 @@ struct Rect {
     int bottom = 0;
     int Width() const { return right - left; }
     int Height() const { return bottom - top; }
+};
+
+// Where a window stands in its normal, minimised and maximised states, and how it is shown
+// (GetWindowPlacement's WINDOWPLACEMENT, screen coordinates of the work area).
+struct WindowPlacement {
+    std::uint32_t flags = 0;
+    int showCmd = ShowCmd::ShowNormal;
+    Point minPosition;
+    Point maxPosition;
+    Rect normalPosition;
 };
 
 // The two styles of a window that the window inventory reads.

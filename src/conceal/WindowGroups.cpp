@@ -1,0 +1,179 @@
+#include "conceal/WindowGroups.h"
+
+#include <map>
+
+namespace nv {
+
+namespace {
+
+constexpr std::size_t kNoJob = static_cast<std::size_t>(-1);
+
+// The windows of one thread, by their places in the list, in list order.
+struct TGroup {
+    std::uint32_t thread = 0;
+    std::vector<std::size_t> members;
+};
+
+// Groups the listed windows by the thread that owns them (a handle of 0 is left out); groupOf
+// tells each window's group.
+std::vector<TGroup> GroupByThread(IWindowManager& windows, const std::vector<WindowHandle>& handles,
+                                  std::vector<std::size_t>& groupOf) {
+    std::vector<TGroup> groups;
+    std::map<std::uint32_t, std::size_t> byThread;
+    groupOf.assign(handles.size(), kNoJob);
+    for (std::size_t i = 0; i < handles.size(); ++i) {
+        if (handles[i] == 0) continue;
+        std::uint32_t thread = windows.GetWindowThreadId(handles[i]);
+        auto [at, added] = byThread.emplace(thread, groups.size());
+        if (added) groups.push_back({thread, {}});
+        groups[at->second].members.push_back(i);
+        groupOf[i] = at->second;
+    }
+    return groups;
+}
+
+// Waits for the workers however the caller leaves, so that no job outlives what it uses.
+class TJoin {
+  public:
+    explicit TJoin(IWorkers& workers) : m_workers(workers) {}
+    ~TJoin() {
+        if (m_joined) return;
+        try {
+            m_workers.WaitForAll();
+        } catch (...) {
+            // The error that brought us here is the one to report.
+        }
+    }
+    void Now() {
+        m_joined = true;
+        m_workers.WaitForAll();
+    }
+
+  private:
+    IWorkers& m_workers;
+    bool m_joined = false;
+};
+
+// The show command that gives a window its placement back without activating it. Windows has
+// no such command for a maximised window; that one is activated.
+WindowPlacement WithoutActivation(WindowPlacement placement) {
+    switch (placement.showCmd) {
+        case ShowCmd::ShowMinimized:
+        case ShowCmd::ShowMinNoActive:
+            placement.showCmd = ShowCmd::ShowMinNoActive;
+            break;
+        case ShowCmd::ShowMaximized:
+            break;
+        default:
+            placement.showCmd = ShowCmd::ShowNoActivate;
+            break;
+    }
+    return placement;
+}
+
+}  // namespace
+
+std::vector<TConcealResult> ConcealByThread(Platform& platform,
+                                            const std::vector<WindowHandle>& handles) {
+    IWindowManager& windows = platform.windows;
+    std::vector<TConcealResult> results(handles.size());
+    auto hide = [&windows, &handles, &results](const TGroup& group, bool answers) {
+        if (!answers) answers = WindowAnswers(windows, handles[group.members.front()], kAnswerTimeoutMs);
+        for (std::size_t i : group.members) {
+            if (!answers) {
+                windows.ShowWindowAsync(handles[i], ShowCmd::Hide);
+                continue;
+            }
+            results[i] = ConcealAnsweringWindow(windows, handles[i]);
+            MinimiseIfStillShown(windows, handles[i], results[i]);
+            answers = results[i].answered;
+        }
+    };
+    std::vector<std::size_t> groupOf;
+    const std::vector<TGroup> groups = GroupByThread(windows, handles, groupOf);
+    const std::uint32_t self = platform.kernel.GetCurrentThreadId();
+    std::vector<std::function<void()>> jobs;
+    for (const TGroup& group : groups)
+        if (group.thread != self) jobs.push_back([&hide, &group] { hide(group, false); });
+    TJoin join(platform.workers);
+    platform.workers.Start(std::move(jobs));
+    // This thread's own windows (the program's dialogs) are answered by this thread itself.
+    for (const TGroup& group : groups)
+        if (group.thread == self) hide(group, true);
+    join.Now();
+    return results;
+}
+
+std::vector<char> RevealByThread(Platform& platform, const std::vector<TRevealItem>& items,
+                                 const std::function<void(const TRevealItem&)>& showOwn) {
+    IWindowManager& windows = platform.windows;
+    std::vector<WindowHandle> handles(items.size());
+    for (std::size_t i = 0; i < items.size(); ++i) handles[i] = items[i].own ? 0 : items[i].window;
+    std::vector<std::size_t> groupOf;
+    const std::vector<TGroup> groups = GroupByThread(windows, handles, groupOf);
+    // Each slot is written by one worker only, and read here once its job has ended.
+    std::vector<char> answered(groups.size()), styled(items.size());
+
+    const std::uint32_t self = platform.kernel.GetCurrentThreadId();
+    std::vector<std::size_t> jobOf(groups.size(), kNoJob);
+    std::vector<std::function<void()>> jobs;
+    for (std::size_t g = 0; g < groups.size(); ++g) {
+        if (groups[g].thread == self) continue;
+        jobOf[g] = jobs.size();
+        jobs.push_back([&, g] {
+            // A busy thread gets a while to answer: one that does keeps its windows' styles.
+            if (!WindowAnswers(windows, handles[groups[g].members.front()], kSettleTimeoutMs))
+                return;
+            answered[g] = true;
+            for (std::size_t i : groups[g].members) {
+                SetExtendedStyle(windows, handles[i], items[i].exStyle);
+                styled[i] = true;
+            }
+        });
+    }
+    auto show = [&](std::size_t i) {
+        windows.ShowWindowAndWait(items[i].window, ShowCmd::ShowNA);
+        if (items[i].placement)
+            windows.SetWindowPlacementAndWait(items[i].window, WithoutActivation(*items[i].placement));
+    };
+
+    TJoin join(platform.workers);
+    platform.workers.Start(std::move(jobs));
+    std::vector<std::size_t> late;  // from the bottom up
+    for (std::size_t i = items.size(); i-- > 0;) {
+        if (items[i].own) {
+            showOwn(items[i]);
+            continue;
+        }
+        const std::size_t g = groupOf[i];
+        if (jobOf[g] == kNoJob) {  // one of this thread's windows
+            SetExtendedStyle(windows, handles[i], items[i].exStyle);
+            styled[i] = true;
+            show(i);
+        } else if (!platform.workers.WaitForJob(jobOf[g], kAnswerTimeoutMs)) {
+            late.push_back(i);
+        } else if (answered[g]) {
+            show(i);
+        } else {
+            windows.ShowWindowAsync(items[i].window, ShowCmd::ShowNA);
+        }
+    }
+    join.Now();
+    for (std::size_t i : late) {
+        if (!answered[groupOf[i]]) {
+            windows.ShowWindowAsync(items[i].window, ShowCmd::ShowNA);
+            continue;
+        }
+        // Shown now, on top of the others, then put right below the nearest window above it
+        // in the list that is on screen (with none, on top is its place).
+        show(i);
+        for (std::size_t above = i; above-- > 0;) {
+            if (!windows.IsWindowVisible(items[above].window)) continue;
+            windows.SetWindowPosAndWait(items[i].window, items[above].window);
+            break;
+        }
+    }
+    return styled;
+}
+
+}  // namespace nv

@@ -1,0 +1,42 @@
+// Each program thread's windows, hidden and shown again on a worker of their own, all threads at
+// once: a program too busy to answer delays only its own windows. The one part of the program
+// that runs on workers; it returns only once every worker is done with its windows.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "conceal/WindowSteps.h"
+#include "platform/Platform.h"
+
+namespace nv {
+
+// Hides the windows: those of one thread in list order on one worker, with one answer check
+// for the thread (after it, the settle of each window tells whether the thread still
+// answers; one that does not gets ShowWindowAsync for the rest). A window still visible is
+// minimised. Returns what became of each window, in the order given.
+std::vector<TConcealResult> ConcealByThread(Platform& platform,
+                                            const std::vector<WindowHandle>& windows);
+
+// One window to show again.
+struct TRevealItem {
+    WindowHandle window = 0;
+    std::uint32_t exStyle = 0;
+    // Minimised by the hide from this placement, which it gets back.
+    std::optional<WindowPlacement> placement;
+    bool own = false;  // the program's own window, shown by the caller
+};
+
+// Shows the windows again, the last of the list first, so that they stand in the list's Z order
+// with the first on top and none is activated. Each thread is asked once, on a worker, whether
+// it answers (it gets kSettleTimeoutMs), and its styles are written there; the shows are made
+// here, in order. A thread that has not answered within kAnswerTimeoutMs does not hold the
+// others: its windows are shown once it answers and put back where they stood, or, when it
+// does not answer at all, without waiting, their styles left owed. showOwn shows an own item
+// at its turn. Returns for each item whether its style is written.
+std::vector<char> RevealByThread(Platform& platform, const std::vector<TRevealItem>& items,
+                                 const std::function<void(const TRevealItem&)>& showOwn);
+
+}  // namespace nv
