@@ -78,7 +78,8 @@ std::vector<TConcealResult> ConcealByThread(Platform& platform,
     IWindowManager& windows = platform.windows;
     std::vector<TConcealResult> results(handles.size());
     auto hide = [&windows, &handles, &results](const TGroup& group, bool answers) {
-        if (!answers) answers = WindowAnswers(windows, handles[group.members.front()], kAnswerTimeoutMs);
+        if (!answers)
+            answers = WindowAnswers(windows, handles[group.members.front()], kAnswerTimeoutMs);
         for (std::size_t i : group.members) {
             if (!answers) {
                 windows.ShowWindowAsync(handles[i], ShowCmd::Hide);
@@ -111,30 +112,31 @@ std::vector<char> RevealByThread(Platform& platform, const std::vector<TRevealIt
     for (std::size_t i = 0; i < items.size(); ++i) handles[i] = items[i].own ? 0 : items[i].window;
     std::vector<std::size_t> groupOf;
     const std::vector<TGroup> groups = GroupByThread(windows, handles, groupOf);
-    // Each slot is written by one worker only, and read here once its job has ended.
-    std::vector<char> answered(groups.size()), styled(items.size());
 
+    // Only the questions go to the workers: a busy thread gets a while to answer, and one that
+    // does keeps its windows' styles. Each slot is written by one worker, and read here once
+    // its job has ended.
     const std::uint32_t self = platform.kernel.GetCurrentThreadId();
+    std::vector<char> answered(groups.size(), 1);
     std::vector<std::size_t> jobOf(groups.size(), kNoJob);
     std::vector<std::function<void()>> jobs;
     for (std::size_t g = 0; g < groups.size(); ++g) {
-        if (groups[g].thread == self) continue;
+        if (groups[g].thread == self) continue;  // this thread answers its own windows
         jobOf[g] = jobs.size();
-        jobs.push_back([&, g] {
-            // A busy thread gets a while to answer: one that does keeps its windows' styles.
-            if (!WindowAnswers(windows, handles[groups[g].members.front()], kSettleTimeoutMs))
-                return;
-            answered[g] = true;
-            for (std::size_t i : groups[g].members) {
-                SetExtendedStyle(windows, handles[i], items[i].exStyle);
-                styled[i] = true;
-            }
+        jobs.push_back([&windows, &answered, &groups, &handles, g] {
+            answered[g] =
+                WindowAnswers(windows, handles[groups[g].members.front()], kSettleTimeoutMs);
         });
     }
+    std::vector<char> styled(items.size());
+    // The calls that wait on a window's thread are made once it has answered.
     auto show = [&](std::size_t i) {
+        SetExtendedStyle(windows, items[i].window, items[i].exStyle);
+        styled[i] = true;
         windows.ShowWindowAndWait(items[i].window, ShowCmd::ShowNA);
         if (items[i].placement)
-            windows.SetWindowPlacementAndWait(items[i].window, WithoutActivation(*items[i].placement));
+            windows.SetWindowPlacementAndWait(items[i].window,
+                                              WithoutActivation(*items[i].placement));
     };
 
     TJoin join(platform.workers);
@@ -145,21 +147,16 @@ std::vector<char> RevealByThread(Platform& platform, const std::vector<TRevealIt
             showOwn(items[i]);
             continue;
         }
-        const std::size_t g = groupOf[i];
-        if (jobOf[g] == kNoJob) {  // one of this thread's windows
-            SetExtendedStyle(windows, handles[i], items[i].exStyle);
-            styled[i] = true;
-            show(i);
-        } else if (!platform.workers.WaitForJob(jobOf[g], kAnswerTimeoutMs)) {
+        const std::size_t job = jobOf[groupOf[i]];
+        if (job != kNoJob && !platform.workers.WaitForJob(job, kInTurnMs))
             late.push_back(i);
-        } else if (answered[g]) {
+        else if (answered[groupOf[i]])
             show(i);
-        } else {
+        else
             windows.ShowWindowAsync(items[i].window, ShowCmd::ShowNA);
-        }
     }
-    join.Now();
     for (std::size_t i : late) {
+        platform.workers.WaitForJob(jobOf[groupOf[i]], UINT32_MAX);
         if (!answered[groupOf[i]]) {
             windows.ShowWindowAsync(items[i].window, ShowCmd::ShowNA);
             continue;
@@ -173,6 +170,7 @@ std::vector<char> RevealByThread(Platform& platform, const std::vector<TRevealIt
             break;
         }
     }
+    join.Now();
     return styled;
 }
 

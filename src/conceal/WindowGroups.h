@@ -29,13 +29,17 @@ struct TRevealItem {
     bool own = false;  // the program's own window, shown by the caller
 };
 
+// How long the restore waits for a thread to answer before it goes on with the windows above
+// that thread's: those come back, in their place, once it answers.
+constexpr std::uint32_t kInTurnMs = 50;
+
 // Shows the windows again, the last of the list first, so that they stand in the list's Z order
-// with the first on top and none is activated. Each thread is asked once, on a worker, whether
-// it answers (it gets kSettleTimeoutMs), and its styles are written there; the shows are made
-// here, in order. A thread that has not answered within kAnswerTimeoutMs does not hold the
-// others: its windows are shown once it answers and put back where they stood, or, when it
-// does not answer at all, without waiting, their styles left owed. showOwn shows an own item
-// at its turn. Returns for each item whether its style is written.
+// with the first on top and none is activated. Each thread is asked at once, on a worker,
+// whether it answers (it gets kSettleTimeoutMs); each window is given its style and shown here,
+// in order, once its thread has answered. The windows of a thread that has not answered within
+// kInTurnMs are shown once it answers and put back where they stood, or, when it does not
+// answer at all, without waiting, their styles left owed. showOwn shows an own item at its
+// turn. Returns for each item whether its style is written.
 std::vector<char> RevealByThread(Platform& platform, const std::vector<TRevealItem>& items,
                                  const std::function<void(const TRevealItem&)>& showOwn);
 

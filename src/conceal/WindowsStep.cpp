@@ -70,10 +70,10 @@ TWindowsStep::TOwner TWindowsStep::OwnerOf(WindowHandle window, TCreationTimes& 
     TOwner owner{m_platform.windows.GetWindowThreadProcessId(window), 0};
     auto time = times.find(owner.pid);
     if (time == times.end())
-        time = times
-                   .emplace(owner.pid,
-                            m_platform.kernel.GetProcessCreationTime(owner.pid).value_or(0))
-                   .first;
+        time =
+            times
+                .emplace(owner.pid, m_platform.kernel.GetProcessCreationTime(owner.pid).value_or(0))
+                .first;
     owner.created = time->second;
     return owner;
 }
@@ -109,8 +109,9 @@ std::wstring TWindowsStep::TakeNoticeOfWindowsLeftOnScreen() {
     if (m_leftOnScreen.empty()) return {};
     std::wstring text = L"These windows could not be hidden and stayed on screen:\n\r";
     for (const std::wstring& name : m_leftOnScreen) text += L"\n\r" + name;
-    text += L"\n\r\n\rWindows of programs running as administrator can be hidden only when "
-            L"Nivora runs as administrator too.";
+    text +=
+        L"\n\r\n\rWindows of programs running as administrator can be hidden only when "
+        L"Nivora runs as administrator too.";
     m_leftOnScreen.clear();
     return text;
 }
@@ -310,8 +311,7 @@ bool TWindowsStep::RecoverFrom(const TRecoveryRecord& record) {
         }
         TOwner owner{static_cast<ProcessId>(*pid), *created};
         // Never one of this run's own windows, whatever a handle or an id was given to since.
-        if (owner.pid == m_platform.kernel.GetCurrentProcessId() ||
-            !StillOwnedBy(*window, owner))
+        if (owner.pid == m_platform.kernel.GetCurrentProcessId() || !StillOwnedBy(*window, owner))
             continue;
         items.push_back({*window, static_cast<std::uint32_t>(*exStyle), std::nullopt, false});
         owners.push_back(owner);

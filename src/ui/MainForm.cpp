@@ -234,7 +234,7 @@ void TMainForm::FormCloseQuery(bool& canClose) {
 
 void TMainForm::FormDestroy() {
     MouseTimer.SetEnabled(false);
-    if (IsHiddenMode()) RestoreEverything();
+    RestoreEverything();  // in hidden mode or not: a style may still be owed
     if (globals.ready) {
         SaveExcludeList();
         SaveBringToTopList();

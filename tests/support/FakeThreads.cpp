@@ -1,10 +1,10 @@
 // The fake desktop's threads: the calls that wait on a window's thread, what each costs on the
 // fake's clock, and the workers that run jobs side by side on that clock.
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <sstream>
 #include <utility>
-
-#include <gtest/gtest.h>
 
 #include "support/FakeDesktop.h"
 
