@@ -54,23 +54,6 @@ class TJoin {
     bool m_joined = false;
 };
 
-// The show command that gives a window its placement back without activating it. Windows has
-// no such command for a maximised window; that one is activated.
-WindowPlacement WithoutActivation(WindowPlacement placement) {
-    switch (placement.showCmd) {
-        case ShowCmd::ShowMinimized:
-        case ShowCmd::ShowMinNoActive:
-            placement.showCmd = ShowCmd::ShowMinNoActive;
-            break;
-        case ShowCmd::ShowMaximized:
-            break;
-        default:
-            placement.showCmd = ShowCmd::ShowNoActivate;
-            break;
-    }
-    return placement;
-}
-
 }  // namespace
 
 std::vector<TConcealResult> ConcealByThread(Platform& platform,
@@ -134,9 +117,9 @@ std::vector<char> RevealByThread(Platform& platform, const std::vector<TRevealIt
         SetExtendedStyle(windows, items[i].window, items[i].exStyle);
         styled[i] = true;
         windows.ShowWindowAndWait(items[i].window, ShowCmd::ShowNA);
-        if (items[i].placement)
-            windows.SetWindowPlacementAndWait(items[i].window,
-                                              WithoutActivation(*items[i].placement));
+        // Restored from its minimised state, to its normal or maximised size, still without
+        // activation.
+        if (items[i].minimised) windows.ShowWindowAndWait(items[i].window, ShowCmd::ShowNoActivate);
     };
 
     TJoin join(platform.workers);

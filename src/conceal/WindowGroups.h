@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <optional>
 #include <vector>
 
 #include "conceal/WindowSteps.h"
@@ -24,8 +23,7 @@ std::vector<TConcealResult> ConcealByThread(Platform& platform,
 struct TRevealItem {
     WindowHandle window = 0;
     std::uint32_t exStyle = 0;
-    // Minimised by the hide from this placement, which it gets back.
-    std::optional<WindowPlacement> placement;
+    bool minimised = false;  // by the hide: it is brought back to the size it had
     bool own = false;  // the program's own window, shown by the caller
 };
 

@@ -20,10 +20,9 @@ void MinimiseIfStillShown(IWindowManager& windows, WindowHandle window, TConceal
     // Reading the visibility does not involve the window's thread; a thread that did not
     // handle the hide in time may still do so.
     if (!result.answered || !windows.IsWindowVisible(window)) return;
-    WindowPlacement placement;
-    if (!windows.IsIconic(window) && windows.GetWindowPlacement(window, placement)) {
+    if (!windows.IsIconic(window)) {
         windows.ShowWindowAndWait(window, ShowCmd::ShowMinNoActive);
-        if (windows.IsIconic(window)) result.minimisedFrom = placement;
+        result.minimised = windows.IsIconic(window);
     }
     result.onScreen = windows.IsWindowVisible(window) && !windows.IsIconic(window);
 }

@@ -9,7 +9,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 
 #include "platform/Platform.h"
 
@@ -31,9 +30,9 @@ struct TConcealResult {
     // Its thread handled the hide in time: it answers, and the next window of the same thread
     // needs no question first.
     bool answered = false;
-    // It was still visible after the hide and has been minimised instead, from this placement,
-    // which the restore gives back.
-    std::optional<WindowPlacement> minimisedFrom;
+    // It was still visible after the hide and has been minimised instead: the restore brings
+    // it back to the size it had.
+    bool minimised = false;
     // Neither hidden nor minimised: it is still on screen.
     bool onScreen = false;
 };

@@ -96,8 +96,7 @@ void TWindowsStep::TakeOwedStyle(TWinInfo& entry, const TOwner& owner) {
 
 void TWindowsStep::NoteConcealResult(const TWinInfo& entry, const TConcealResult& result) {
     TListed& listed = m_listed[entry.handle];
-    // A window minimised again keeps the placement it had before the first time.
-    if (result.minimisedFrom && !listed.minimisedFrom) listed.minimisedFrom = result.minimisedFrom;
+    listed.minimised = listed.minimised || result.minimised;
     if (!result.onScreen || !m_named.insert(entry.handle).second) return;
     std::wstring name = L"\"" + entry.title + L"\"";
     std::wstring program = ExtractFileName(entry.programPath);
@@ -226,7 +225,7 @@ void TWindowsStep::RestoreHiddenWindows() {
     std::vector<TOwner> owners;
     for (const auto& entry : *m_hidden) {
         if (IsOwnWindow(entry->handle)) {
-            items.push_back({entry->handle, 0, std::nullopt, true});
+            items.push_back({entry->handle, 0, false, true});
             owners.emplace_back();
             continue;
         }
@@ -235,7 +234,7 @@ void TWindowsStep::RestoreHiddenWindows() {
         auto listed = m_listed.find(entry->handle);
         if (listed == m_listed.end() || !StillOwnedBy(entry->handle, listed->second.owner))
             continue;
-        items.push_back({entry->handle, entry->savedExStyle, listed->second.minimisedFrom, false});
+        items.push_back({entry->handle, entry->savedExStyle, listed->second.minimised, false});
         owners.push_back(listed->second.owner);
     }
     std::vector<char> styled = RevealByThread(m_platform, items, [&](const TRevealItem&) {
@@ -313,7 +312,7 @@ bool TWindowsStep::RecoverFrom(const TRecoveryRecord& record) {
         // Never one of this run's own windows, whatever a handle or an id was given to since.
         if (owner.pid == m_platform.kernel.GetCurrentProcessId() || !StillOwnedBy(*window, owner))
             continue;
-        items.push_back({*window, static_cast<std::uint32_t>(*exStyle), std::nullopt, false});
+        items.push_back({*window, static_cast<std::uint32_t>(*exStyle), false, false});
         owners.push_back(owner);
     }
     // The last concealed first, as the restore does.

@@ -73,8 +73,7 @@ class TWindowsStep final : public ICycleStep {
     struct TListed {
         TOwner owner;
         bool concealed = false;  // hidden by us, not spared
-        // Minimised by the hide, from this placement, since it would not be hidden.
-        std::optional<WindowPlacement> minimisedFrom;
+        bool minimised = false;  // by the hide, since it would not be hidden
     };
     // An extended style owed to a shown window that did not answer in time.
     struct TOwedStyle {

@@ -51,10 +51,6 @@ public:
     virtual bool ShowWindowAndWait(WindowHandle window, int showCmd) = 0;
     // Posts the show to the window's thread and returns at once.
     virtual bool ShowWindowAsync(WindowHandle window, int showCmd) = 0;
-    // GetWindowPlacement (false when it fails), and SetWindowPlacement.
-    virtual bool GetWindowPlacement(WindowHandle window, WindowPlacement& placement) = 0;
-    virtual void SetWindowPlacementAndWait(WindowHandle window,
-                                           const WindowPlacement& placement) = 0;
     // SetWindowPos of the Z order alone (no move, size or activation, owned windows left where
     // they are): the window goes right below insertAfter.
     virtual void SetWindowPosAndWait(WindowHandle window, WindowHandle insertAfter) = 0;

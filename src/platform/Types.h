@@ -70,16 +70,6 @@ struct Rect {
     int Height() const { return bottom - top; }
 };
 
-// Where a window stands in its normal, minimised and maximised states, and how it is shown
-// (GetWindowPlacement's WINDOWPLACEMENT, screen coordinates of the work area).
-struct WindowPlacement {
-    std::uint32_t flags = 0;
-    int showCmd = ShowCmd::ShowNormal;
-    Point minPosition;
-    Point maxPosition;
-    Rect normalPosition;
-};
-
 // The two styles of a window that the window inventory reads.
 struct WindowStyles {
     std::uint32_t style = 0;

@@ -33,7 +33,6 @@ struct FakeWindow {
     int unanswered = 0;    // busy: this many timed messages go unanswered before it answers
     bool refusesHide = false;  // its program turns every hide down (clears SWP_HIDEWINDOW)
     bool elevated = false;     // its program runs as administrator: our changes are refused
-    Rect normalPosition{40, 40, 360, 240};
     std::uint64_t changedAtMs = 0;  // when, on the desktop's clock, it was last shown or hidden
     bool alive = true;
     WindowHandle parent = 0;  // 0 for a top-level window
@@ -157,8 +156,6 @@ public:
                       std::intptr_t lParam) override;
     bool ShowWindowAndWait(WindowHandle window, int showCmd) override;
     bool ShowWindowAsync(WindowHandle window, int showCmd) override;
-    bool GetWindowPlacement(WindowHandle window, WindowPlacement& placement) override;
-    void SetWindowPlacementAndWait(WindowHandle window, const WindowPlacement& placement) override;
     void SetWindowPosAndWait(WindowHandle window, WindowHandle insertAfter) override;
     bool SendMessageTimeoutW(WindowHandle window, std::uint32_t msg, std::uintptr_t wParam,
                              std::intptr_t lParam, std::uint32_t timeoutMs) override;

@@ -105,22 +105,6 @@ bool FakeDesktop::SendMessageTimeoutW(WindowHandle window, std::uint32_t msg, st
     return true;
 }
 
-bool FakeDesktop::GetWindowPlacement(WindowHandle window, WindowPlacement& placement) {
-    if (!Has(window)) return false;
-    placement = WindowPlacement{};
-    placement.showCmd = m_windows[window].iconic ? ShowCmd::ShowMinimized : ShowCmd::ShowNormal;
-    placement.normalPosition = m_windows[window].normalPosition;
-    return true;
-}
-
-void FakeDesktop::SetWindowPlacementAndWait(WindowHandle window, const WindowPlacement& placement) {
-    if (!WaitOn(window, "SetWindowPlacement(" + Hex(window) + "," +
-                            std::to_string(placement.showCmd) + ")"))
-        return;
-    m_windows[window].normalPosition = placement.normalPosition;
-    ApplyShow(window, placement.showCmd, clockMs);
-}
-
 void FakeDesktop::SetWindowPosAndWait(WindowHandle window, WindowHandle insertAfter) {
     if (!WaitOn(window, "SetWindowPos(" + Hex(window) + "," + Hex(insertAfter) + ")") ||
         m_windows[window].parent != 0)

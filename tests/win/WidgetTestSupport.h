@@ -37,8 +37,6 @@ public:
     }
     bool ShowWindowAndWait(nv::WindowHandle, int) override { return false; }
     bool ShowWindowAsync(nv::WindowHandle, int) override { return false; }
-    bool GetWindowPlacement(nv::WindowHandle, nv::WindowPlacement&) override { return false; }
-    void SetWindowPlacementAndWait(nv::WindowHandle, const nv::WindowPlacement&) override {}
     void SetWindowPosAndWait(nv::WindowHandle, nv::WindowHandle) override {}
     bool SendMessageTimeoutW(nv::WindowHandle, std::uint32_t, std::uintptr_t, std::intptr_t,
                              std::uint32_t) override {

@@ -24,8 +24,6 @@ class Win32WindowManager final : public IWindowManager {
                       std::intptr_t lParam) override;
     bool ShowWindowAndWait(WindowHandle window, int showCmd) override;
     bool ShowWindowAsync(WindowHandle window, int showCmd) override;
-    bool GetWindowPlacement(WindowHandle window, WindowPlacement& placement) override;
-    void SetWindowPlacementAndWait(WindowHandle window, const WindowPlacement& placement) override;
     void SetWindowPosAndWait(WindowHandle window, WindowHandle insertAfter) override;
     bool SendMessageTimeoutW(WindowHandle window, std::uint32_t msg, std::uintptr_t wParam,
                              std::intptr_t lParam, std::uint32_t timeoutMs) override;

@@ -152,32 +152,6 @@ bool Win32WindowManager::ShowWindowAsync(WindowHandle window, int showCmd) {
     return ::ShowWindowAsync(ToHwnd(window), showCmd) != FALSE;
 }
 
-bool Win32WindowManager::GetWindowPlacement(WindowHandle window, WindowPlacement& placement) {
-    WINDOWPLACEMENT wp{};
-    wp.length = sizeof(wp);
-    if (!::GetWindowPlacement(ToHwnd(window), &wp)) return false;
-    placement.flags = wp.flags;
-    placement.showCmd = static_cast<int>(wp.showCmd);
-    placement.minPosition = {wp.ptMinPosition.x, wp.ptMinPosition.y};
-    placement.maxPosition = {wp.ptMaxPosition.x, wp.ptMaxPosition.y};
-    const RECT& r = wp.rcNormalPosition;
-    placement.normalPosition = {r.left, r.top, r.right, r.bottom};
-    return true;
-}
-
-void Win32WindowManager::SetWindowPlacementAndWait(WindowHandle window,
-                                                   const WindowPlacement& placement) {
-    WINDOWPLACEMENT wp{};
-    wp.length = sizeof(wp);
-    wp.flags = placement.flags;
-    wp.showCmd = static_cast<UINT>(placement.showCmd);
-    wp.ptMinPosition = {placement.minPosition.x, placement.minPosition.y};
-    wp.ptMaxPosition = {placement.maxPosition.x, placement.maxPosition.y};
-    const Rect& r = placement.normalPosition;
-    wp.rcNormalPosition = {r.left, r.top, r.right, r.bottom};
-    ::SetWindowPlacement(ToHwnd(window), &wp);
-}
-
 void Win32WindowManager::SetWindowPosAndWait(WindowHandle window, WindowHandle insertAfter) {
     ::SetWindowPos(ToHwnd(window), ToHwnd(insertAfter), 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);

@@ -5,7 +5,9 @@
 // sets the extended style of the windows that follow, "--class NAME" their class; "--min"
 // opens the next window minimised; "--later MS TITLE" opens a window invisible and shows it MS
 // milliseconds later, as programs usually show theirs; "--hotkey" takes Ctrl+` for itself, as
-// another program might.
+// another program might; "--stays TITLE" opens a window that turns every hide down (it clears
+// SWP_HIDEWINDOW), "--stays-up TITLE" one that turns being minimised down as well. A window
+// that has been busy for a posted WM_APP says so afterwards with its property "NvAwake".
 #include <windows.h>
 #include <shellapi.h>
 
@@ -16,11 +18,27 @@
 namespace {
 constexpr UINT_PTR kShowTimer = 77;
 
+HHOOK g_minMaxHook = nullptr;
+
+// Turns down minimising the windows that stay up.
+LRESULT CALLBACK CbtProc(int code, WPARAM w, LPARAM l) {
+    if (code == HCBT_MINMAX && GetPropW(reinterpret_cast<HWND>(w), L"NvStaysUp")) {
+        int cmd = LOWORD(l);
+        if (cmd == SW_MINIMIZE || cmd == SW_SHOWMINIMIZED || cmd == SW_SHOWMINNOACTIVE ||
+            cmd == SW_FORCEMINIMIZE)
+            return 1;
+    }
+    return CallNextHookEx(g_minMaxHook, code, w, l);
+}
+
 LRESULT CALLBACK WndProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
     if (msg == WM_APP) {
         Sleep(static_cast<DWORD>(w));  // busy, not hung: it answers again afterwards
+        SetPropW(h, L"NvAwake", reinterpret_cast<HANDLE>(1));
         return 0;
     }
+    if (msg == WM_WINDOWPOSCHANGING && GetPropW(h, L"NvStays"))
+        reinterpret_cast<WINDOWPOS*>(l)->flags &= ~SWP_HIDEWINDOW;
     if (msg == WM_TIMER && w == kShowTimer) {
         KillTimer(h, kShowTimer);
         ShowWindow(h, SW_SHOW);
@@ -91,6 +109,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
             hidden.visible = false;
             HWND h = Open(argv[++i], hidden, index++);
             SetTimer(h, kShowTimer, delay, nullptr);
+        } else if ((arg == L"--stays" || arg == L"--stays-up") && i + 1 < argc) {
+            HWND h = Open(argv[++i], look, index++);
+            SetPropW(h, L"NvStays", reinterpret_cast<HANDLE>(1));
+            if (arg == L"--stays-up") {
+                SetPropW(h, L"NvStaysUp", reinterpret_cast<HANDLE>(1));
+                if (!g_minMaxHook)
+                    g_minMaxHook = SetWindowsHookExW(WH_CBT, CbtProc, nullptr, GetCurrentThreadId());
+            }
         } else if (arg == L"--busy" && i + 1 < argc) {
             std::wstring title = argv[++i];
             int at = index++;
