@@ -1,11 +1,15 @@
-// Benchmark, run under Wine: the hide and the restore direction of the cycle over N windows of
-// another process, against the bare loop of the same per-window calls. Prints the times and the
-// ratios; it asserts nothing.
+// Benchmark, run under Wine: the hide and the restore direction of the cycle against the bare
+// loop of the per-window calls the platform itself must make: over N windows of one program,
+// over 30 windows of 10 programs, and with the 2 programs on top busy when the hotkey comes.
+// Prints the times and the ratios; it asserts nothing.
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "conceal/RecoveryFile.h"
@@ -34,12 +38,13 @@ std::wstring BinDir() {
     return p.substr(0, p.find_last_of(L'\\'));
 }
 
+// One program of nv_windows.exe with its windows, in Z order (the topmost first).
 struct Helper {
     PROCESS_INFORMATION pi{};
     std::vector<HWND> windows;
-    bool Start(int count) {
+    bool Start(int count, const std::wstring& stem = L"Bench window") {
         std::wstring cmd = L"\"" + BinDir() + L"\\nv_windows.exe\"";
-        for (int i = 0; i < count; ++i) cmd += L" \"Bench window " + std::to_wstring(i) + L"\"";
+        for (int i = 0; i < count; ++i) cmd += L" \"" + stem + L" " + std::to_wstring(i) + L"\"";
         STARTUPINFOW si{};
         si.cb = sizeof(si);
         if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
@@ -57,6 +62,16 @@ struct Helper {
         }
         return false;
     }
+    // Its thread stops answering for ms milliseconds from now.
+    void MakeBusy(int ms) {
+        PostMessageW(windows.front(), WM_APP, static_cast<WPARAM>(ms), 0);
+        DWORD_PTR result;
+        while (SendMessageTimeoutW(windows.front(), WM_NULL, 0, 0, SMTO_NORMAL, 5, &result)) Sleep(1);
+    }
+    void WaitUntilAnswering() {
+        DWORD_PTR result;
+        SendMessageTimeoutW(windows.front(), WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result);
+    }
     ~Helper() {
         if (pi.hProcess) {
             TerminateProcess(pi.hProcess, 0);
@@ -67,14 +82,23 @@ struct Helper {
     }
 };
 
-// The per-window calls of one hide and one restore, without anything around them.
+// The windows of several programs in Z order, the topmost first.
+std::vector<HWND> InZOrder(const std::vector<HWND>& windows) {
+    std::vector<HWND> order;
+    for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT))
+        if (std::find(windows.begin(), windows.end(), h) != windows.end()) order.push_back(h);
+    return order;
+}
+
+// The per-window calls of one hide and one restore, without anything around them: what the
+// platform must do to hide a window and know its thread has handled it, and to show it again
+// with its style.
 void BareHide(const std::vector<HWND>& windows, std::vector<LONG>& styles) {
     styles.clear();
     for (HWND h : windows) {
         DWORD_PTR result;
         LONG ex = GetWindowLongW(h, GWL_EXSTYLE);
         styles.push_back(ex);
-        SendMessageTimeoutW(h, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 150, &result);
         SetWindowLongW(h, GWL_EXSTYLE, ex & WS_EX_TOOLWINDOW);
         PostMessageW(h, WM_PAINT, 0, 0);
         ShowWindow(h, SW_HIDE);
@@ -201,6 +225,113 @@ void RecordCost(nv::IKernel& kernel, const std::wstring& folder) {
     }
 }
 
+// Notes, from a thread of its own, when every window of each of two sets has come to be
+// hidden (or shown): a window that goes by ShowWindowAsync does so after the cycle returns.
+class Watch {
+  public:
+    Watch(const std::vector<HWND>& others, const std::vector<HWND>& busy, bool shown)
+        : m_thread([this, others, busy, shown] {
+              auto done = [shown](const std::vector<HWND>& windows) {
+                  for (HWND h : windows)
+                      if ((IsWindowVisible(h) != FALSE) != shown) return false;
+                  return true;
+              };
+              const double until = Now() + 5000;
+              while (Now() < until && (othersAt < 0 || busyAt < 0)) {
+                  if (othersAt < 0 && done(others)) othersAt = Now();
+                  if (busyAt < 0 && done(busy)) busyAt = Now();
+                  Sleep(1);
+              }
+          }) {}
+    void Wait() { m_thread.join(); }
+    double othersAt = -1, busyAt = -1;
+
+  private:
+    std::thread m_thread;
+};
+
+// 10 programs of 3 windows: the cycle against the sequential bare loop on the same windows.
+// Then with the 2 programs on top busy when the hotkey comes (each answers its first message
+// 400 ms late): when the other programs' last window is hidden and shown, against the bare loop
+// on those same windows with nothing busy, and when the busy programs' are.
+void ProgramsTable(nv::TMainForm& form) {
+    constexpr int kPrograms = 10, kBusy = 2, kBusyMs = 400;
+    std::vector<std::unique_ptr<Helper>> programs;
+    std::vector<HWND> all, others, busy;
+    for (int p = 0; p < kPrograms; ++p) {
+        programs.push_back(std::make_unique<Helper>());
+        if (!programs.back()->Start(3, L"Program " + std::to_wstring(p) + L" window")) {
+            std::printf("could not open the windows\n");
+            return;
+        }
+        // Started last, the busy programs' windows are on top.
+        for (HWND h : programs.back()->windows) {
+            all.push_back(h);
+            (p >= kPrograms - kBusy ? busy : others).push_back(h);
+        }
+    }
+    all = InZOrder(all);
+    others = InZOrder(others);
+    auto makeBusy = [&] {
+        for (int p = kPrograms - kBusy; p < kPrograms; ++p) programs[p]->MakeBusy(kBusyMs);
+    };
+    auto waitForBusy = [&] {
+        for (auto& program : programs) program->WaitUntilAnswering();
+    };
+    std::vector<LONG> styles;
+    BareHide(all, styles);
+    BareRestore(all, styles);
+
+    std::vector<double> hide, restore, bareHide, bareRestore, othersBareHide, othersBareRestore;
+    std::vector<double> othersHidden, busyHidden, othersShown, busyShown;
+    for (int round = 0; round < 9; ++round) {
+        double t0 = Now();
+        form.btnHideAll.Click();
+        hide.push_back(Now() - t0);
+        t0 = Now();
+        form.btnHideAll.Click();
+        restore.push_back(Now() - t0);
+
+        t0 = Now();
+        BareHide(all, styles);
+        bareHide.push_back(Now() - t0);
+        t0 = Now();
+        BareRestore(all, styles);
+        bareRestore.push_back(Now() - t0);
+        t0 = Now();
+        BareHide(others, styles);
+        othersBareHide.push_back(Now() - t0);
+        t0 = Now();
+        BareRestore(others, styles);
+        othersBareRestore.push_back(Now() - t0);
+
+        for (bool hiding : {true, false}) {
+            makeBusy();
+            Watch watch(others, busy, !hiding);
+            t0 = Now();
+            form.btnHideAll.Click();
+            watch.Wait();
+            (hiding ? othersHidden : othersShown).push_back(watch.othersAt - t0);
+            (hiding ? busyHidden : busyShown).push_back(watch.busyAt - t0);
+            waitForBusy();
+        }
+    }
+    double h = Median(hide), bh = Median(bareHide), r = Median(restore), br = Median(bareRestore);
+    std::printf("%10s %10s %10s %7s\n", "30 windows", "cycle ms", "bare ms", "ratio");
+    std::printf("%10s %10.1f %10.1f %7.2f\n", "hide", h, bh, h / bh);
+    std::printf("%10s %10.1f %10.1f %7.2f\n", "restore", r, br, r / br);
+    std::printf("The %d on top busy %d ms: when the other %d programs' windows are all done, against\n"
+                "the bare loop on those windows with nothing busy, and when the busy ones are:\n",
+                kBusy, kBusyMs, kPrograms - kBusy);
+    std::printf("%10s %10s %10s %7s %10s\n", "", "others ms", "bare ms", "ratio", "busy ms");
+    double oh = Median(othersHidden), obh = Median(othersBareHide), os = Median(othersShown),
+           obr = Median(othersBareRestore);
+    std::printf("%10s %10.1f %10.1f %7.2f %10.1f\n", "hide", oh, obh, oh / obh, Median(busyHidden));
+    std::printf("%10s %10.1f %10.1f %7.2f %10.1f\n", "restore", os, obr, os / obr,
+                Median(busyShown));
+    std::fflush(stdout);
+}
+
 }  // namespace
 
 int wmain() {
@@ -220,6 +351,10 @@ int wmain() {
     // The table is printed twice: with the windows alone, and with every option of the hide
     // ticked (wallpaper, volume, display mode, shell parts), where the bare loop also makes the
     // options' own calls (BareOptions).
+    // Ten programs first: once the tray has been hidden, every restore asks the tray library
+    // to put back what it hid, which the bare loop does not.
+    std::printf("Ten programs:\n");
+    ProgramsTable(form);
     nv::TCheckBox* options[] = {&form.cbHideWallapaper,   &form.cbModifyVolume,
                                 &form.cbSwitchResolution, &form.cbHideDeskTop,
                                 &form.cbHideTaskBar,      &form.cbHideTray};

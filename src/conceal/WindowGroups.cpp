@@ -14,18 +14,18 @@ struct TGroup {
     std::vector<std::size_t> members;
 };
 
-// Groups the listed windows by the thread that owns them (a handle of 0 is left out); groupOf
-// tells each window's group.
-std::vector<TGroup> GroupByThread(IWindowManager& windows, const std::vector<WindowHandle>& handles,
+// Groups the windows by the thread that owns them, leaving out those that `leftOut` says;
+// groupOf tells each window's group.
+template <typename Item, typename LeftOut>
+std::vector<TGroup> GroupByThread(const std::vector<Item>& items, LeftOut leftOut,
                                   std::vector<std::size_t>& groupOf) {
     std::vector<TGroup> groups;
     std::map<std::uint32_t, std::size_t> byThread;
-    groupOf.assign(handles.size(), kNoJob);
-    for (std::size_t i = 0; i < handles.size(); ++i) {
-        if (handles[i] == 0) continue;
-        std::uint32_t thread = windows.GetWindowThreadId(handles[i]);
-        auto [at, added] = byThread.emplace(thread, groups.size());
-        if (added) groups.push_back({thread, {}});
+    groupOf.assign(items.size(), kNoJob);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (leftOut(items[i])) continue;
+        auto [at, added] = byThread.emplace(items[i].thread, groups.size());
+        if (added) groups.push_back({items[i].thread, {}});
         groups[at->second].members.push_back(i);
         groupOf[i] = at->second;
     }
@@ -57,24 +57,26 @@ class TJoin {
 }  // namespace
 
 std::vector<TConcealResult> ConcealByThread(Platform& platform,
-                                            const std::vector<WindowHandle>& handles) {
+                                            const std::vector<TThreadWindow>& items) {
     IWindowManager& windows = platform.windows;
-    std::vector<TConcealResult> results(handles.size());
-    auto hide = [&windows, &handles, &results](const TGroup& group, bool answers) {
+    std::vector<TConcealResult> results(items.size());
+    auto hide = [&windows, &items, &results](const TGroup& group, bool answers) {
         if (!answers)
-            answers = WindowAnswers(windows, handles[group.members.front()], kAnswerTimeoutMs);
+            answers = WindowAnswers(windows, items[group.members.front()].window, kAnswerTimeoutMs);
         for (std::size_t i : group.members) {
+            const WindowHandle window = items[i].window;
             if (!answers) {
-                windows.ShowWindowAsync(handles[i], ShowCmd::Hide);
+                windows.ShowWindowAsync(window, ShowCmd::Hide);
                 continue;
             }
-            results[i] = ConcealAnsweringWindow(windows, handles[i]);
-            MinimiseIfStillShown(windows, handles[i], results[i]);
+            results[i] = ConcealAnsweringWindow(windows, window);
+            MinimiseIfStillShown(windows, window, results[i]);
             answers = results[i].answered;
         }
     };
     std::vector<std::size_t> groupOf;
-    const std::vector<TGroup> groups = GroupByThread(windows, handles, groupOf);
+    const std::vector<TGroup> groups = GroupByThread(
+        items, [](const TThreadWindow&) { return false; }, groupOf);
     const std::uint32_t self = platform.kernel.GetCurrentThreadId();
     std::vector<std::function<void()>> jobs;
     for (const TGroup& group : groups)
@@ -91,10 +93,9 @@ std::vector<TConcealResult> ConcealByThread(Platform& platform,
 std::vector<char> RevealByThread(Platform& platform, const std::vector<TRevealItem>& items,
                                  const std::function<void(const TRevealItem&)>& showOwn) {
     IWindowManager& windows = platform.windows;
-    std::vector<WindowHandle> handles(items.size());
-    for (std::size_t i = 0; i < items.size(); ++i) handles[i] = items[i].own ? 0 : items[i].window;
     std::vector<std::size_t> groupOf;
-    const std::vector<TGroup> groups = GroupByThread(windows, handles, groupOf);
+    const std::vector<TGroup> groups = GroupByThread(
+        items, [](const TRevealItem& item) { return item.own; }, groupOf);
 
     // Only the questions go to the workers: a busy thread gets a while to answer, and one that
     // does keeps its windows' styles. Each slot is written by one worker, and read here once
@@ -106,9 +107,9 @@ std::vector<char> RevealByThread(Platform& platform, const std::vector<TRevealIt
     for (std::size_t g = 0; g < groups.size(); ++g) {
         if (groups[g].thread == self) continue;  // this thread answers its own windows
         jobOf[g] = jobs.size();
-        jobs.push_back([&windows, &answered, &groups, &handles, g] {
+        jobs.push_back([&windows, &answered, &groups, &items, g] {
             answered[g] =
-                WindowAnswers(windows, handles[groups[g].members.front()], kSettleTimeoutMs);
+                WindowAnswers(windows, items[groups[g].members.front()].window, kSettleTimeoutMs);
         });
     }
     std::vector<char> styled(items.size());

@@ -12,19 +12,26 @@
 
 namespace nv {
 
+// A window and the thread that owns it.
+struct TThreadWindow {
+    WindowHandle window = 0;
+    std::uint32_t thread = 0;
+};
+
 // Hides the windows: those of one thread in list order on one worker, with one answer check
 // for the thread (after it, the settle of each window tells whether the thread still
 // answers; one that does not gets ShowWindowAsync for the rest). A window still visible is
 // minimised. Returns what became of each window, in the order given.
 std::vector<TConcealResult> ConcealByThread(Platform& platform,
-                                            const std::vector<WindowHandle>& windows);
+                                            const std::vector<TThreadWindow>& windows);
 
 // One window to show again.
 struct TRevealItem {
     WindowHandle window = 0;
+    std::uint32_t thread = 0;
     std::uint32_t exStyle = 0;
     bool minimised = false;  // by the hide: it is brought back to the size it had
-    bool own = false;  // the program's own window, shown by the caller
+    bool own = false;        // the program's own window, shown by the caller
 };
 
 // How long the restore waits for a thread to answer before it goes on with the windows above

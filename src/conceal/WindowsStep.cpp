@@ -60,14 +60,19 @@ void TWindowsStep::Hide() {
     // The toggle hides the main window; it is not concealed as well: its restore is the
     // toggle, which would not give back a cut extended style.
     if (mainWindowListed && m_context.MainWindowVisible()) m_context.ToggleProgramWindow(true);
-    std::vector<WindowHandle> handles;
-    for (const TWinInfo* entry : concealed) handles.push_back(entry->handle);
-    std::vector<TConcealResult> results = ConcealByThread(m_platform, handles);
+    std::vector<TThreadWindow> threadWindows;
+    for (const TWinInfo* entry : concealed)
+        threadWindows.push_back({entry->handle, m_listed[entry->handle].thread});
+    std::vector<TConcealResult> results = ConcealByThread(m_platform, threadWindows);
     for (std::size_t i = 0; i < concealed.size(); ++i) NoteConcealResult(*concealed[i], results[i]);
 }
 
-TWindowsStep::TOwner TWindowsStep::OwnerOf(WindowHandle window, TCreationTimes& times) {
-    TOwner owner{m_platform.windows.GetWindowThreadProcessId(window), 0};
+TWindowsStep::TOwner TWindowsStep::OwnerOf(WindowHandle window, TCreationTimes& times,
+                                           std::uint32_t* thread) {
+    TOwner owner;
+    std::uint32_t owning = m_platform.windows.GetWindowThreadAndProcessId(window, owner.pid);
+    if (thread) *thread = owning;
+    if (owner.pid == 0) return owner;
     auto time = times.find(owner.pid);
     if (time == times.end())
         time =
@@ -81,7 +86,7 @@ TWindowsStep::TOwner TWindowsStep::OwnerOf(WindowHandle window, TCreationTimes& 
 TWindowsStep::TListed& TWindowsStep::NoteListed(const TWinInfo& entry, TCreationTimes& times) {
     TListed& listed = m_listed[entry.handle];
     listed = TListed{};
-    listed.owner = OwnerOf(entry.handle, times);
+    listed.owner = OwnerOf(entry.handle, times, &listed.thread);
     return listed;
 }
 
@@ -223,18 +228,22 @@ void TWindowsStep::RestoreHiddenWindows() {
     if (!m_hidden) return;
     std::vector<TRevealItem> items;
     std::vector<TOwner> owners;
+    TCreationTimes times;
     for (const auto& entry : *m_hidden) {
         if (IsOwnWindow(entry->handle)) {
-            items.push_back({entry->handle, 0, false, true});
+            items.push_back({entry->handle, 0, 0, false, true});
             owners.emplace_back();
             continue;
         }
         // A window that has closed, or whose handle has gone to another program's window, is
         // not ours to show or to give a style.
         auto listed = m_listed.find(entry->handle);
-        if (listed == m_listed.end() || !StillOwnedBy(entry->handle, listed->second.owner))
+        std::uint32_t thread = 0;
+        if (listed == m_listed.end() ||
+            !StillOwnedBy(entry->handle, listed->second.owner, times, &thread))
             continue;
-        items.push_back({entry->handle, entry->savedExStyle, listed->second.minimised, false});
+        items.push_back(
+            {entry->handle, thread, entry->savedExStyle, listed->second.minimised, false});
         owners.push_back(listed->second.owner);
     }
     std::vector<char> styled = RevealByThread(m_platform, items, [&](const TRevealItem&) {
@@ -254,9 +263,10 @@ void TWindowsStep::RestoreHiddenWindows() {
 
 bool TWindowsStep::RetryExtendedStyles() {
     IWindowManager& windows = m_platform.windows;
+    TCreationTimes times;
     for (auto it = m_owedStyles.begin(); it != m_owedStyles.end();) {
         WindowHandle window = it->first;
-        if (!StillOwnedBy(window, it->second.owner) ||
+        if (!StillOwnedBy(window, it->second.owner, times) ||
             RestoreExtendedStyle(windows, window, it->second.exStyle))
             it = m_owedStyles.erase(it);
         else
@@ -265,13 +275,11 @@ bool TWindowsStep::RetryExtendedStyles() {
     return !m_owedStyles.empty();
 }
 
-bool TWindowsStep::StillOwnedBy(WindowHandle window, const TOwner& owner) {
-    if (!m_platform.windows.IsWindow(window)) return false;
-    TOwner now{m_platform.windows.GetWindowThreadProcessId(window), 0};
-    if (now.pid != owner.pid) return false;
+bool TWindowsStep::StillOwnedBy(WindowHandle window, const TOwner& owner, TCreationTimes& times,
+                                std::uint32_t* thread) {
     // The same id may have been given to a later program: its creation time tells them apart.
-    now.created = m_platform.kernel.GetProcessCreationTime(now.pid).value_or(0);
-    return SameRun(owner, now);
+    TOwner now = OwnerOf(window, times, thread);
+    return now.pid != 0 && SameRun(owner, now);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -300,6 +308,7 @@ bool TWindowsStep::RecoverFrom(const TRecoveryRecord& record) {
     bool understood = true;
     std::vector<TRevealItem> items;
     std::vector<TOwner> owners;
+    TCreationTimes times;
     for (const TRecordLine* line : record.Lines(kWindowTag)) {
         auto window = line->Number(0), pid = line->Number(1), created = line->Number(2),
              exStyle = line->Number(3);
@@ -310,9 +319,11 @@ bool TWindowsStep::RecoverFrom(const TRecoveryRecord& record) {
         }
         TOwner owner{static_cast<ProcessId>(*pid), *created};
         // Never one of this run's own windows, whatever a handle or an id was given to since.
-        if (owner.pid == m_platform.kernel.GetCurrentProcessId() || !StillOwnedBy(*window, owner))
+        std::uint32_t thread = 0;
+        if (owner.pid == m_platform.kernel.GetCurrentProcessId() ||
+            !StillOwnedBy(*window, owner, times, &thread))
             continue;
-        items.push_back({*window, static_cast<std::uint32_t>(*exStyle), false, false});
+        items.push_back({*window, thread, static_cast<std::uint32_t>(*exStyle), false, false});
         owners.push_back(owner);
     }
     // The last concealed first, as the restore does.

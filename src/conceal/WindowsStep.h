@@ -72,8 +72,9 @@ class TWindowsStep final : public ICycleStep {
     // A window of the hidden-windows list (not the program's own).
     struct TListed {
         TOwner owner;
-        bool concealed = false;  // hidden by us, not spared
-        bool minimised = false;  // by the hide, since it would not be hidden
+        std::uint32_t thread = 0;  // the thread that owns it
+        bool concealed = false;    // hidden by us, not spared
+        bool minimised = false;    // by the hide, since it would not be hidden
     };
     // An extended style owed to a shown window that did not answer in time.
     struct TOwedStyle {
@@ -84,8 +85,9 @@ class TWindowsStep final : public ICycleStep {
 
     std::vector<TSpareRule> ReadSpareRules();
     bool Spared(const TWinInfo& entry, const std::vector<TSpareRule>& rules);
-    // The window's owner now; times caches creation times by process.
-    TOwner OwnerOf(WindowHandle window, TCreationTimes& times);
+    // The window's owner now (none when it is gone), and its thread; times caches creation
+    // times by process.
+    TOwner OwnerOf(WindowHandle window, TCreationTimes& times, std::uint32_t* thread = nullptr);
     TListed& NoteListed(const TWinInfo& entry, TCreationTimes& times);
     // A style owed to this handle's window is the one to give back, if the window is still
     // the same run's; either way it is owed no longer.
@@ -93,7 +95,8 @@ class TWindowsStep final : public ICycleStep {
     void NoteConcealResult(const TWinInfo& entry, const TConcealResult& result);
     void ConcealOne(const TWinInfo& entry);
     // Whether the window still exists and belongs to the same run of the same program.
-    bool StillOwnedBy(WindowHandle window, const TOwner& owner);
+    bool StillOwnedBy(WindowHandle window, const TOwner& owner, TCreationTimes& times,
+                      std::uint32_t* thread = nullptr);
     std::unique_ptr<TWinInfo> MainWindowEntry();
     std::size_t MainWindowPosition(const WindowList& list);
     bool IsOwnWindow(WindowHandle window) {

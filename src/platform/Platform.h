@@ -36,10 +36,10 @@ public:
     virtual std::wstring GetClassNameW(WindowHandle window, int maxChars = 10000) = 0;
     // GetWindowLongW with GWL_STYLE and GWL_EXSTYLE; false when the window does not exist.
     virtual bool GetWindowStyles(WindowHandle window, WindowStyles& styles) = 0;
-    // GetWindowThreadProcessId: the owning process, and the owning thread (0 when the window
-    // does not exist).
+    // GetWindowThreadProcessId: the owning process; with pid, the owning thread as well (0 for
+    // both when the window does not exist).
     virtual ProcessId GetWindowThreadProcessId(WindowHandle window) = 0;
-    virtual std::uint32_t GetWindowThreadId(WindowHandle window) = 0;
+    virtual std::uint32_t GetWindowThreadAndProcessId(WindowHandle window, ProcessId& pid) = 0;
     // GetWindowLongW with GWL_EXSTYLE.
     virtual std::uint32_t GetWindowExStyle(WindowHandle window) = 0;
     // The calls named "AndWait" send to the window's thread and wait until it has handled them:

@@ -129,7 +129,10 @@ ProcessId FakeDesktop::GetWindowThreadProcessId(WindowHandle window) {
     return Has(window) ? m_windows[window].pid : 0;
 }
 
-std::uint32_t FakeDesktop::GetWindowThreadId(WindowHandle window) { return ThreadOf(window); }
+std::uint32_t FakeDesktop::GetWindowThreadAndProcessId(WindowHandle window, ProcessId& pid) {
+    pid = GetWindowThreadProcessId(window);
+    return ThreadOf(window);
+}
 
 std::uint32_t FakeDesktop::GetWindowExStyle(WindowHandle window) {
     return Has(window) ? m_windows[window].exStyle : 0;

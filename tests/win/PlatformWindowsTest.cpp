@@ -58,7 +58,9 @@ TEST_F(PlatformTest, WindowWalkFindsOurWindowWithTitleClassAndStyle) {
     EXPECT_EQ(wm.GetClassNameW(handle, 256), kClass);
     EXPECT_EQ(wm.InternalGetWindowText(0, 256), L"");
     EXPECT_EQ(wm.GetWindowThreadProcessId(handle), ::GetCurrentProcessId());
-    EXPECT_EQ(wm.GetWindowThreadId(handle), ::GetCurrentThreadId());
+    nv::ProcessId pid = 0;
+    EXPECT_EQ(wm.GetWindowThreadAndProcessId(handle, pid), ::GetCurrentThreadId());
+    EXPECT_EQ(pid, ::GetCurrentProcessId());
     EXPECT_EQ(wm.FindWindowW(kClass, L""), handle);
     EXPECT_EQ(wm.FindWindowW(L"", L"Nivora walk test"), handle);
 

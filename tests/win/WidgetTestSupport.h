@@ -29,7 +29,10 @@ public:
     std::wstring GetClassNameW(nv::WindowHandle, int) override { return {}; }
     bool GetWindowStyles(nv::WindowHandle, nv::WindowStyles&) override { return false; }
     nv::ProcessId GetWindowThreadProcessId(nv::WindowHandle) override { return 0; }
-    std::uint32_t GetWindowThreadId(nv::WindowHandle) override { return 0; }
+    std::uint32_t GetWindowThreadAndProcessId(nv::WindowHandle, nv::ProcessId& pid) override {
+        pid = 0;
+        return 0;
+    }
     std::uint32_t GetWindowExStyle(nv::WindowHandle) override { return 0; }
     void SetWindowExStyleAndWait(nv::WindowHandle, std::uint32_t) override {}
     bool PostMessageW(nv::WindowHandle, std::uint32_t, std::uintptr_t, std::intptr_t) override {

@@ -17,7 +17,7 @@ class Win32WindowManager final : public IWindowManager {
     std::wstring GetClassNameW(WindowHandle window, int maxChars) override;
     bool GetWindowStyles(WindowHandle window, WindowStyles& styles) override;
     ProcessId GetWindowThreadProcessId(WindowHandle window) override;
-    std::uint32_t GetWindowThreadId(WindowHandle window) override;
+    std::uint32_t GetWindowThreadAndProcessId(WindowHandle window, ProcessId& pid) override;
     std::uint32_t GetWindowExStyle(WindowHandle window) override;
     void SetWindowExStyleAndWait(WindowHandle window, std::uint32_t exStyle) override;
     bool PostMessageW(WindowHandle window, std::uint32_t msg, std::uintptr_t wParam,

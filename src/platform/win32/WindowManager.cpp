@@ -127,8 +127,11 @@ ProcessId Win32WindowManager::GetWindowThreadProcessId(WindowHandle window) {
     return pid;
 }
 
-std::uint32_t Win32WindowManager::GetWindowThreadId(WindowHandle window) {
-    return ::GetWindowThreadProcessId(ToHwnd(window), nullptr);
+std::uint32_t Win32WindowManager::GetWindowThreadAndProcessId(WindowHandle window, ProcessId& pid) {
+    DWORD id = 0;
+    DWORD thread = ::GetWindowThreadProcessId(ToHwnd(window), &id);
+    pid = id;
+    return thread;
 }
 
 std::uint32_t Win32WindowManager::GetWindowExStyle(WindowHandle window) {

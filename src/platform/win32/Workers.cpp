@@ -25,6 +25,7 @@ struct Win32Workers::State {
     // Read and written by the starting thread only: an event per job of the last Start, set
     // when the job has ended, and when that Start was.
     std::vector<win32::UniqueHandle> ended;
+    std::vector<char> seenEnded;  // once seen, a job is not waited for again
     ULONGLONG startedAt = 0;
 
     void Work() {
@@ -57,6 +58,7 @@ Win32Workers::~Win32Workers() {
 void Win32Workers::Start(std::vector<std::function<void()>> jobs) {
     State& s = *m_state;
     s.ended.clear();
+    s.seenEnded.assign(jobs.size(), 0);
     s.startedAt = ::GetTickCount64();
     {
         std::lock_guard lock(s.mutex);
@@ -86,7 +88,8 @@ void Win32Workers::Start(std::vector<std::function<void()>> jobs) {
 
 bool Win32Workers::WaitForJob(std::size_t index, std::uint32_t deadlineMs) {
     State& s = *m_state;
-    HANDLE ended = s.ended.at(index).get();
+    if (s.seenEnded.at(index)) return true;
+    HANDLE ended = s.ended[index].get();
     const ULONGLONG until = s.startedAt + deadlineMs;
     for (;;) {
         DWORD wait = INFINITE;
@@ -98,8 +101,13 @@ bool Win32Workers::WaitForJob(std::size_t index, std::uint32_t deadlineMs) {
         // call on one of ours, waits on them); posted ones, timers and input stay queued, so
         // no hotkey or click runs the cycle again meanwhile.
         DWORD woke = ::MsgWaitForMultipleObjectsEx(1, &ended, wait, QS_SENDMESSAGE, 0);
-        if (woke == WAIT_OBJECT_0) return true;
-        if (woke != WAIT_OBJECT_0 + 1) return ::WaitForSingleObject(ended, 0) == WAIT_OBJECT_0;
+        if (woke != WAIT_OBJECT_0 && woke != WAIT_OBJECT_0 + 1)
+            woke = ::WaitForSingleObject(ended, 0);
+        if (woke == WAIT_OBJECT_0) {
+            s.seenEnded[index] = 1;
+            return true;
+        }
+        if (woke != WAIT_OBJECT_0 + 1) return false;
         MSG msg;
         ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
