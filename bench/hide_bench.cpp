@@ -257,23 +257,34 @@ class Watch {
 void ProgramsTable(nv::TMainForm& form) {
     constexpr int kPrograms = 10, kBusy = 2, kBusyMs = 400;
     std::vector<std::unique_ptr<Helper>> programs;
-    std::vector<HWND> all, others, busy;
+    std::vector<HWND> all;
     for (int p = 0; p < kPrograms; ++p) {
         programs.push_back(std::make_unique<Helper>());
         if (!programs.back()->Start(3, L"Program " + std::to_wstring(p) + L" window")) {
             std::printf("could not open the windows\n");
             return;
         }
-        // Started last, the busy programs' windows are on top.
-        for (HWND h : programs.back()->windows) {
-            all.push_back(h);
-            (p >= kPrograms - kBusy ? busy : others).push_back(h);
-        }
+        all.insert(all.end(), programs.back()->windows.begin(), programs.back()->windows.end());
     }
+    // The busy ones are the programs of the topmost windows.
     all = InZOrder(all);
-    others = InZOrder(others);
+    std::vector<Helper*> busyPrograms;
+    std::vector<HWND> others, busy;
+    for (HWND h : all) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(h, &pid);
+        auto owner = std::find_if(programs.begin(), programs.end(),
+                                  [&](const auto& p) { return p->pi.dwProcessId == pid; });
+        bool listed = std::find(busyPrograms.begin(), busyPrograms.end(), owner->get()) !=
+                      busyPrograms.end();
+        if (!listed && busyPrograms.size() < kBusy) {
+            busyPrograms.push_back(owner->get());
+            listed = true;
+        }
+        (listed ? busy : others).push_back(h);
+    }
     auto makeBusy = [&] {
-        for (int p = kPrograms - kBusy; p < kPrograms; ++p) programs[p]->MakeBusy(kBusyMs);
+        for (Helper* program : busyPrograms) program->MakeBusy(kBusyMs);
     };
     auto waitForBusy = [&] {
         for (auto& program : programs) program->WaitUntilAnswering();

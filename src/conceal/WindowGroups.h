@@ -36,7 +36,7 @@ struct TRevealItem {
 
 // How long the restore waits for a thread to answer before it goes on with the windows above
 // that thread's: those come back, in their place, once it answers.
-constexpr std::uint32_t kInTurnMs = 50;
+constexpr std::uint32_t kInTurnMs = 20;
 
 // Shows the windows again, the last of the list first, so that they stand in the list's Z order
 // with the first on top and none is activated. Each thread is asked at once, on a worker,
