@@ -73,12 +73,8 @@ TWindowsStep::TOwner TWindowsStep::OwnerOf(WindowHandle window, TCreationTimes& 
     std::uint32_t owning = m_platform.windows.GetWindowThreadAndProcessId(window, owner.pid);
     if (thread) *thread = owning;
     if (owner.pid == 0) return owner;
-    auto time = times.find(owner.pid);
-    if (time == times.end())
-        time =
-            times
-                .emplace(owner.pid, m_platform.kernel.GetProcessCreationTime(owner.pid).value_or(0))
-                .first;
+    auto [time, added] = times.try_emplace(owner.pid, 0);
+    if (added) time->second = m_platform.kernel.GetProcessCreationTime(owner.pid).value_or(0);
     owner.created = time->second;
     return owner;
 }
