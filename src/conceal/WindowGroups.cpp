@@ -113,9 +113,11 @@ std::vector<char> RevealByThread(Platform& platform, const std::vector<TRevealIt
         });
     }
     std::vector<char> styled(items.size());
-    // The calls that wait on a window's thread are made once it has answered.
+    // The calls that wait on a window's thread are made once it has answered: for a hidden
+    // window, exactly those the platform needs to give it its style back and show it.
     auto show = [&](std::size_t i) {
-        SetExtendedStyle(windows, items[i].window, items[i].exStyle);
+        if (!items[i].spared || windows.GetWindowExStyle(items[i].window) != items[i].exStyle)
+            windows.SetWindowExStyleAndWait(items[i].window, items[i].exStyle);
         styled[i] = true;
         windows.ShowWindowAndWait(items[i].window, ShowCmd::ShowNA);
         // Restored from its minimised state, to its normal or maximised size, still without

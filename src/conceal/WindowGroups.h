@@ -31,6 +31,7 @@ struct TRevealItem {
     std::uint32_t thread = 0;
     std::uint32_t exStyle = 0;
     bool minimised = false;  // by the hide: it is brought back to the size it had
+    bool spared = false;     // never hidden: its style is written only where it differs
     bool own = false;        // the program's own window, shown by the caller
 };
 

@@ -47,14 +47,10 @@ bool RevealWindow(IWindowManager& windows, WindowHandle window, std::uint32_t ex
 bool RestoreExtendedStyle(IWindowManager& windows, WindowHandle window, std::uint32_t exStyle,
                           std::uint32_t timeoutMs) {
     if (!WindowAnswers(windows, window, timeoutMs)) return false;
-    SetExtendedStyle(windows, window, exStyle);
-    return true;
-}
-
-void SetExtendedStyle(IWindowManager& windows, WindowHandle window, std::uint32_t exStyle) {
     // Reading the style does not involve the window's thread; writing it does.
     if (windows.GetWindowExStyle(window) != exStyle)
         windows.SetWindowExStyleAndWait(window, exStyle);
+    return true;
 }
 
 void BringWindowToFront(IWindowManager& windows, WindowHandle window, WindowHandle mainWindow) {

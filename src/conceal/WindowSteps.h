@@ -58,8 +58,6 @@ bool RevealWindow(IWindowManager& windows, WindowHandle window, std::uint32_t ex
 // Writes a window's extended style if it answers now; false when it still does not.
 bool RestoreExtendedStyle(IWindowManager& windows, WindowHandle window, std::uint32_t exStyle,
                           std::uint32_t timeoutMs = kAnswerTimeoutMs);
-// Writes the extended style of a window whose thread has just answered, unless it has it.
-void SetExtendedStyle(IWindowManager& windows, WindowHandle window, std::uint32_t exStyle);
 
 // Makes a window the foreground window (not the main window, and only a window that exists).
 // The key press that started the cycle gives us the right to; nothing is broadcast.

@@ -227,7 +227,7 @@ void TWindowsStep::RestoreHiddenWindows() {
     TCreationTimes times;
     for (const auto& entry : *m_hidden) {
         if (IsOwnWindow(entry->handle)) {
-            items.push_back({entry->handle, 0, 0, false, true});
+            items.push_back({entry->handle, 0, 0, false, false, true});
             owners.emplace_back();
             continue;
         }
@@ -238,8 +238,9 @@ void TWindowsStep::RestoreHiddenWindows() {
         if (listed == m_listed.end() ||
             !StillOwnedBy(entry->handle, listed->second.owner, times, &thread))
             continue;
-        items.push_back(
-            {entry->handle, thread, entry->savedExStyle, listed->second.minimised, false});
+        const TListed& noted = listed->second;
+        items.push_back({entry->handle, thread, entry->savedExStyle, noted.minimised,
+                         !noted.concealed, false});
         owners.push_back(listed->second.owner);
     }
     std::vector<char> styled = RevealByThread(m_platform, items, [&](const TRevealItem&) {
@@ -319,7 +320,8 @@ bool TWindowsStep::RecoverFrom(const TRecoveryRecord& record) {
         if (owner.pid == m_platform.kernel.GetCurrentProcessId() ||
             !StillOwnedBy(*window, owner, times, &thread))
             continue;
-        items.push_back({*window, thread, static_cast<std::uint32_t>(*exStyle), false, false});
+        items.push_back(
+            {*window, thread, static_cast<std::uint32_t>(*exStyle), false, false, false});
         owners.push_back(owner);
     }
     // The last concealed first, as the restore does.

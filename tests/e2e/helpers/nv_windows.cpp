@@ -7,7 +7,9 @@
 // milliseconds later, as programs usually show theirs; "--hotkey" takes Ctrl+` for itself, as
 // another program might; "--stays TITLE" opens a window that turns every hide down (it clears
 // SWP_HIDEWINDOW), "--stays-up TITLE" one that turns being minimised down as well. A window
-// that has been busy for a posted WM_APP says so afterwards with its property "NvAwake".
+// that has been busy for a posted WM_APP says so afterwards with its property "NvAwake". Each
+// window keeps the QueryPerformanceCounter reading of when it was last hidden and shown in its
+// properties "NvHiddenAt" and "NvShownAt", for the benchmark.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -39,6 +41,14 @@ LRESULT CALLBACK WndProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
     }
     if (msg == WM_WINDOWPOSCHANGING && GetPropW(h, L"NvStays"))
         reinterpret_cast<WINDOWPOS*>(l)->flags &= ~SWP_HIDEWINDOW;
+    if (msg == WM_WINDOWPOSCHANGED) {
+        UINT flags = reinterpret_cast<WINDOWPOS*>(l)->flags;
+        LARGE_INTEGER now;
+        QueryPerformanceCounter(&now);
+        auto at = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(now.QuadPart));
+        if (flags & SWP_HIDEWINDOW) SetPropW(h, L"NvHiddenAt", at);
+        if (flags & SWP_SHOWWINDOW) SetPropW(h, L"NvShownAt", at);
+    }
     if (msg == WM_TIMER && w == kShowTimer) {
         KillTimer(h, kShowTimer);
         ShowWindow(h, SW_SHOW);
