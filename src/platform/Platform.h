@@ -383,8 +383,8 @@ public:
     // that wait for a free one) and returns at once. The jobs of the last Start are numbered in
     // the order given.
     virtual void Start(std::vector<std::function<void()>> jobs) = 0;
-    // Waits until job `index` has ended, but no longer than until deadlineMs after the Start;
-    // true when it has ended. While it waits the calling thread handles the messages other
+    // Waits until job `index` has ended, but no longer than until deadlineMs after the Start
+    // (UINT32_MAX: however long it takes); true when it has ended. While it waits the calling thread handles the messages other
     // threads send it, and nothing else: no posted message, timer or input is dispatched, so
     // nothing the user does runs meanwhile.
     virtual bool WaitForJob(std::size_t index, std::uint32_t deadlineMs) = 0;
