@@ -21,12 +21,12 @@ struct Win32Workers::State {
     std::vector<std::thread> threads;
     std::size_t idle = 0;  // workers without a job, counted from their making
     bool stopping = false;
+    // The jobs of the last Start that have ended, and the first error one raised.
+    std::vector<char> ended;
     std::exception_ptr firstError;
-    // Read and written by the starting thread only: an event per job of the last Start, set
-    // when the job has ended, and when that Start was.
-    std::vector<win32::UniqueHandle> ended;
-    std::vector<char> seenEnded;  // once seen, a job is not waited for again
-    ULONGLONG startedAt = 0;
+    // Set each time a job ends: what the starting thread waits on.
+    win32::UniqueHandle progress{::CreateEventW(nullptr, FALSE, FALSE, nullptr)};
+    ULONGLONG startedAt = 0;  // read and written by the starting thread only
 
     void Work() {
         std::unique_lock lock(mutex);
@@ -41,6 +41,10 @@ struct Win32Workers::State {
             lock.lock();
             ++idle;
         }
+    }
+    bool Ended(std::size_t index) {
+        std::lock_guard lock(mutex);
+        return ended.at(index) != 0;
     }
 };
 
@@ -57,23 +61,25 @@ Win32Workers::~Win32Workers() {
 
 void Win32Workers::Start(std::vector<std::function<void()>> jobs) {
     State& s = *m_state;
-    s.ended.clear();
-    s.seenEnded.assign(jobs.size(), 0);
     s.startedAt = ::GetTickCount64();
     {
         std::lock_guard lock(s.mutex);
+        s.ended.assign(jobs.size(), 0);
         s.firstError = nullptr;
-        for (auto& job : jobs) {
-            HANDLE ended = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-            s.ended.emplace_back(ended);
-            s.queue.push_back([&s, ended, job = std::move(job)] {
+        for (std::size_t i = 0; i < jobs.size(); ++i) {
+            s.queue.push_back([&s, i, job = std::move(jobs[i])] {
+                std::exception_ptr error;
                 try {
                     job();
                 } catch (...) {
-                    std::lock_guard errorLock(s.mutex);
-                    if (!s.firstError) s.firstError = std::current_exception();
+                    error = std::current_exception();
                 }
-                ::SetEvent(ended);
+                {
+                    std::lock_guard endLock(s.mutex);
+                    if (error && !s.firstError) s.firstError = error;
+                    s.ended[i] = 1;
+                }
+                ::SetEvent(s.progress.get());
             });
         }
         // A thread per job waiting, up to the limit: a job held by a program that does not
@@ -88,34 +94,37 @@ void Win32Workers::Start(std::vector<std::function<void()>> jobs) {
 
 bool Win32Workers::WaitForJob(std::size_t index, std::uint32_t deadlineMs) {
     State& s = *m_state;
-    if (s.seenEnded.at(index)) return true;
-    HANDLE ended = s.ended[index].get();
     const ULONGLONG until = s.startedAt + deadlineMs;
-    for (;;) {
+    HANDLE progress = s.progress.get();
+    while (!s.Ended(index)) {
         DWORD wait = INFINITE;
         if (deadlineMs != UINT32_MAX) {
             ULONGLONG now = ::GetTickCount64();
-            wait = now >= until ? 0 : static_cast<DWORD>(until - now);
+            if (now >= until) return false;
+            wait = static_cast<DWORD>(until - now);
         }
         // Messages sent to this thread are handled (another program's window, or a worker's
         // call on one of ours, waits on them); posted ones, timers and input stay queued, so
         // no hotkey or click runs the cycle again meanwhile.
-        DWORD woke = ::MsgWaitForMultipleObjectsEx(1, &ended, wait, QS_SENDMESSAGE, 0);
-        if (woke != WAIT_OBJECT_0 && woke != WAIT_OBJECT_0 + 1)
-            woke = ::WaitForSingleObject(ended, 0);
-        if (woke == WAIT_OBJECT_0) {
-            s.seenEnded[index] = 1;
-            return true;
+        DWORD woke = ::MsgWaitForMultipleObjectsEx(1, &progress, wait, QS_SENDMESSAGE, 0);
+        if (woke == WAIT_OBJECT_0 + 1) {
+            MSG msg;
+            ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        } else if (woke != WAIT_OBJECT_0) {
+            return s.Ended(index);  // the time is up
         }
-        if (woke != WAIT_OBJECT_0 + 1) return false;
-        MSG msg;
-        ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
+    return true;
 }
 
 void Win32Workers::WaitForAll() {
     State& s = *m_state;
-    for (std::size_t i = 0; i < s.ended.size(); ++i) WaitForJob(i, UINT32_MAX);
+    std::size_t count;
+    {
+        std::lock_guard lock(s.mutex);
+        count = s.ended.size();
+    }
+    for (std::size_t i = 0; i < count; ++i) WaitForJob(i, UINT32_MAX);
     std::exception_ptr error;
     {
         std::lock_guard lock(s.mutex);
