@@ -48,7 +48,7 @@ struct Helper {
         if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                             &pi))
             return false;
-        for (int tries = 0; tries < 200; ++tries) {
+        for (int tries = 0; tries < 600; ++tries) {
             windows.clear();
             for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT)) {
                 DWORD pid = 0;
@@ -86,6 +86,29 @@ std::vector<HWND> InZOrder(const std::vector<HWND>& windows) {
     for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT))
         if (std::find(windows.begin(), windows.end(), h) != windows.end()) order.push_back(h);
     return order;
+}
+
+// When, on Now()'s clock, the last of these windows was hidden (or shown) by its own program,
+// as the helper notes it: a window that goes by ShowWindowAsync does so after the cycle returns.
+double LastDone(const std::vector<HWND>& windows, bool shown) {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    double last = 0;
+    for (HWND h : windows) {
+        auto at = reinterpret_cast<INT_PTR>(GetPropW(h, shown ? L"NvShownAt" : L"NvHiddenAt"));
+        last = std::max(last, static_cast<double>(at) * 1000.0 / static_cast<double>(f.QuadPart));
+    }
+    return last;
+}
+
+// Waits until every one of these windows is hidden (or shown).
+void WaitUntilAll(const std::vector<HWND>& windows, bool shown) {
+    for (int tries = 0; tries < 500; ++tries) {
+        bool done = true;
+        for (HWND h : windows) done = done && (IsWindowVisible(h) != FALSE) == shown;
+        if (done) return;
+        Sleep(10);
+    }
 }
 
 // The per-window calls of one hide and one restore, without anything around them: what the
@@ -157,9 +180,26 @@ double Median(std::vector<double> v) {
     return v[v.size() / 2];
 }
 
+// The median of the rounds' ratios: each round sets the cycle against the bare loop run right
+// after it, so that a machine whose load changes between rounds tells less in the ratio.
+double RatioOfRounds(const std::vector<double>& cycle, const std::vector<double>& bare) {
+    std::vector<double> ratios;
+    for (std::size_t i = 0; i < cycle.size() && i < bare.size(); ++i)
+        ratios.push_back(cycle[i] / bare[i]);
+    return Median(ratios);
+}
+
+// N windows of one program. With the windows alone, "done" is when the program's last window
+// was hidden or shown, which leaves out what the cycle does afterwards (the visible-windows
+// list refreshed at the end of a restore); with every option ticked the whole cycle is timed,
+// and "refresh ms" is that list's refresh alone, which the last ratio leaves out.
 void RunTable(nv::TMainForm& form, BareOptions* options) {
-    std::printf("%6s %10s %10s %7s %11s %10s %7s %11s %9s\n", "N", "hide ms", "bare ms", "ratio",
-                "restore ms", "bare ms", "ratio", "refresh ms", "w/o ratio");
+    if (options)
+        std::printf("%6s %10s %10s %7s %11s %10s %7s %11s %9s\n", "N", "hide ms", "bare ms",
+                    "ratio", "restore ms", "bare ms", "ratio", "refresh ms", "w/o ratio");
+    else
+        std::printf("%6s %10s %10s %7s %11s %10s %7s\n", "N", "hide done", "bare ms", "ratio",
+                    "shown done", "bare ms", "ratio");
     for (int n : {20, 100, 500}) {
         Helper helper;
         if (!helper.Start(n)) {
@@ -169,14 +209,14 @@ void RunTable(nv::TMainForm& form, BareOptions* options) {
         std::vector<LONG> styles;
         BareHide(helper.windows, styles);
         BareRestore(helper.windows, styles);
-        std::vector<double> hide, bareHide, restore, bareRestore, refresh;
+        std::vector<double> hide, bareHide, restore, bareRestore, refresh, restoreWithout;
         for (int round = 0; round < 9; ++round) {
             double t0 = Now();
             form.btnHideAll.Click();
-            hide.push_back(Now() - t0);
+            hide.push_back(options ? Now() - t0 : LastDone(helper.windows, false) - t0);
             t0 = Now();
             form.btnHideAll.Click();
-            restore.push_back(Now() - t0);
+            restore.push_back(options ? Now() - t0 : LastDone(helper.windows, true) - t0);
 
             t0 = Now();
             if (options) options->Hide();
@@ -190,12 +230,17 @@ void RunTable(nv::TMainForm& form, BareOptions* options) {
             t0 = Now();
             form.RefreshAvailableWindows();
             refresh.push_back(Now() - t0);
+            restoreWithout.push_back(restore.back() - refresh.back());
         }
-        double h = Median(hide), bh = Median(bareHide), r = Median(restore),
-               br = Median(bareRestore);
-        double f = Median(refresh);
-        std::printf("%6d %10.1f %10.1f %7.2f %11.1f %10.1f %7.2f %11.1f %9.2f\n", n, h, bh, h / bh,
-                    r, br, r / br, f, (r - f) / br);
+        if (options)
+            std::printf("%6d %10.1f %10.1f %7.2f %11.1f %10.1f %7.2f %11.1f %9.2f\n", n,
+                        Median(hide), Median(bareHide), RatioOfRounds(hide, bareHide),
+                        Median(restore), Median(bareRestore), RatioOfRounds(restore, bareRestore),
+                        Median(refresh), RatioOfRounds(restoreWithout, bareRestore));
+        else
+            std::printf("%6d %10.1f %10.1f %7.2f %11.1f %10.1f %7.2f\n", n, Median(hide),
+                        Median(bareHide), RatioOfRounds(hide, bareHide), Median(restore),
+                        Median(bareRestore), RatioOfRounds(restore, bareRestore));
         std::fflush(stdout);
     }
 }
@@ -220,29 +265,6 @@ void RecordCost(nv::IKernel& kernel, const std::wstring& folder) {
             remove.push_back(Now() - t0);
         }
         std::printf("%6d %12.2f %12.2f\n", n, Median(write), Median(remove));
-    }
-}
-
-// When, on Now()'s clock, the last of these windows was hidden (or shown) by its own program,
-// as the helper notes it: a window that goes by ShowWindowAsync does so after the cycle returns.
-double LastDone(const std::vector<HWND>& windows, bool shown) {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    double last = 0;
-    for (HWND h : windows) {
-        auto at = reinterpret_cast<INT_PTR>(GetPropW(h, shown ? L"NvShownAt" : L"NvHiddenAt"));
-        last = std::max(last, static_cast<double>(at) * 1000.0 / static_cast<double>(f.QuadPart));
-    }
-    return last;
-}
-
-// Waits until every one of these windows is hidden (or shown).
-void WaitUntilAll(const std::vector<HWND>& windows, bool shown) {
-    for (int tries = 0; tries < 500; ++tries) {
-        bool done = true;
-        for (HWND h : windows) done = done && (IsWindowVisible(h) != FALSE) == shown;
-        if (done) return;
-        Sleep(10);
     }
 }
 
@@ -329,17 +351,19 @@ void ProgramsTable(nv::TMainForm& form) {
     // steps after the windows, the restore with the list of visible windows.
     std::printf("%10s %10s %10s %10s %7s\n", "30 windows", "cycle ms", "done ms", "bare ms",
                 "ratio");
-    double h = Median(hidden), bh = Median(bareHide), r = Median(shown), br = Median(bareRestore);
-    std::printf("%10s %10.1f %10.1f %10.1f %7.2f\n", "hide", Median(hide), h, bh, h / bh);
-    std::printf("%10s %10.1f %10.1f %10.1f %7.2f\n", "restore", Median(restore), r, br, r / br);
+    std::printf("%10s %10.1f %10.1f %10.1f %7.2f\n", "hide", Median(hide), Median(hidden),
+                Median(bareHide), RatioOfRounds(hidden, bareHide));
+    std::printf("%10s %10.1f %10.1f %10.1f %7.2f\n", "restore", Median(restore), Median(shown),
+                Median(bareRestore), RatioOfRounds(shown, bareRestore));
     std::printf("The %d on top busy %d ms: when the other %d programs' windows are all done, against\n"
                 "the bare loop on those windows with nothing busy, and when the busy ones are:\n",
                 kBusy, kBusyMs, kPrograms - kBusy);
     std::printf("%10s %10s %10s %7s %10s\n", "", "others ms", "bare ms", "ratio", "busy ms");
-    double oh = Median(othersHidden), obh = Median(othersBareHide), os = Median(othersShown),
-           obr = Median(othersBareRestore);
-    std::printf("%10s %10.1f %10.1f %7.2f %10.1f\n", "hide", oh, obh, oh / obh, Median(busyHidden));
-    std::printf("%10s %10.1f %10.1f %7.2f %10.1f\n", "restore", os, obr, os / obr,
+    std::printf("%10s %10.1f %10.1f %7.2f %10.1f\n", "hide", Median(othersHidden),
+                Median(othersBareHide), RatioOfRounds(othersHidden, othersBareHide),
+                Median(busyHidden));
+    std::printf("%10s %10.1f %10.1f %7.2f %10.1f\n", "restore", Median(othersShown),
+                Median(othersBareRestore), RatioOfRounds(othersShown, othersBareRestore),
                 Median(busyShown));
     std::fflush(stdout);
 }
@@ -355,14 +379,11 @@ int wmain() {
     nv::TMainForm& form = *program.MainForm();
     form.Hide();
 
-    // Each figure is the median of nine rounds; a first untimed round lets the helper finish
-    // painting its windows, which would otherwise be charged to whichever loop ran first.
-    // The restore direction of the cycle ends by listing the visible windows afresh for the
-    // main window; "refresh ms" is that listing alone, timed in the same rounds, and the last
-    // ratio sets the restore without it against the bare loop: how soon the windows are back.
-    // The table is printed twice: with the windows alone, and with every option of the hide
-    // ticked (wallpaper, volume, display mode, shell parts), where the bare loop also makes the
-    // options' own calls (BareOptions).
+    // Each time is the median of nine rounds, each ratio the median of the rounds' ratios; a
+    // first untimed round lets the helpers finish painting their windows, which would otherwise
+    // be charged to whichever loop ran first. The table of N windows is printed twice: with
+    // the windows alone, and with every option of the hide ticked (wallpaper, volume, display
+    // mode, shell parts), where the bare loop also makes the options' own calls (BareOptions).
     // Ten programs first: once the tray has been hidden, every restore asks the tray library
     // to put back what it hid, which the bare loop does not.
     std::printf("Ten programs:\n");
