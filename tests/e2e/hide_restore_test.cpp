@@ -216,40 +216,52 @@ std::vector<HWND> InZOrder(const std::vector<HWND>& windows) {
     return order;
 }
 
-// Keeps a helper's thread busy for ms milliseconds from now; its window says "NvAwake" after.
-void MakeBusy(HWND window, int ms) {
-    PostMessageW(window, WM_APP, static_cast<WPARAM>(ms), 0);
+// Keeps a helper's thread busy, for 4.5 s at most (a thread silent for 5 s counts as hung)
+// or until Release.
+void MakeBusy(HWND window) {
+    PostMessageW(window, WM_APP, 4500, 0);
     ASSERT_TRUE(WaitFor([&] { return !Answers(window, 20); }));
+}
+
+// Ends the busy time of a helper at once; true when it was still busy, not woken by its time.
+bool Release(const Helper& helper, HWND window) {
+    std::wstring name = L"NvRelease-" + std::to_wstring(helper.process.Pid());
+    HANDLE release = OpenEventW(EVENT_MODIFY_STATE, FALSE, name.c_str());
+    if (release) SetEvent(release);
+    if (release) CloseHandle(release);
+    WaitFor([&] { return GetPropW(window, L"NvAwake") != nullptr; });
+    return GetPropW(window, L"NvAwake") == reinterpret_cast<HANDLE>(1);
 }
 
 // Each program's windows go and come back on their own: a program busy when the hotkey comes
 // holds back none of the others' windows, which go, and come back in their Z order, while it is
-// still busy. Done one after the other, each of its windows would first wait for it in vain.
+// still busy. Done one after the other, each of its windows would first wait for it in vain,
+// longer than it stays busy: 32 times 150 ms on the way out, 5 times a second on the way back.
 TEST_F(HideRestore, AProgramThatAnswersLateDelaysOnlyItsOwnWindows) {
-    Helper bottom(Titles(L"Bottom", 3));
+    Helper bottom(Titles(L"Bottom", 5));
     Helper middle(Titles(L"Middle", 3));
-    Helper top(Titles(L"Top", 25));
-    std::vector<HWND> bottoms = WindowsOf(bottom, L"Bottom", 3);
+    Helper top(Titles(L"Top", 32));
+    std::vector<HWND> bottoms = WindowsOf(bottom, L"Bottom", 5);
     std::vector<HWND> middles = WindowsOf(middle, L"Middle", 3);
-    std::vector<HWND> tops = WindowsOf(top, L"Top", 25);
+    std::vector<HWND> tops = WindowsOf(top, L"Top", 32);
     std::vector<HWND> answering = middles;
     answering.insert(answering.end(), tops.begin(), tops.end());
     const std::vector<HWND> zOrder = InZOrder(answering);
     StartNivora();
 
-    MakeBusy(tops[0], 3000);
+    MakeBusy(tops[0]);
     HideRestoreKey();
     std::vector<HWND> others = middles;
     others.insert(others.end(), bottoms.begin(), bottoms.end());
     ASSERT_TRUE(WaitFor([&] { return AllHidden(others); }));
-    EXPECT_FALSE(GetPropW(tops[0], L"NvAwake")) << "the others waited for the busy program";
+    EXPECT_TRUE(Release(top, tops[0])) << "the others waited for the busy program";
     EXPECT_TRUE(WaitFor([&] { return AllHidden(tops); }));
 
     // The bottom program's windows come back first: busy, it holds back none of those above.
-    MakeBusy(bottoms[0], 3000);
+    MakeBusy(bottoms[0]);
     HideRestoreKey();
     ASSERT_TRUE(WaitFor([&] { return AllShown(answering); }));
-    EXPECT_FALSE(GetPropW(bottoms[0], L"NvAwake")) << "the others waited for the busy program";
+    EXPECT_TRUE(Release(bottom, bottoms[0])) << "the others waited for the busy program";
     EXPECT_TRUE(WaitFor([&] { return AllShown(bottoms); }));
     // Wine settles the order of the windows on screen a moment after the calls.
     EXPECT_TRUE(WaitFor([&] { return InZOrder(answering) == zOrder; }, 3000));

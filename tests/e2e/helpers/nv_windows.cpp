@@ -7,9 +7,10 @@
 // milliseconds later, as programs usually show theirs; "--hotkey" takes Ctrl+` for itself, as
 // another program might; "--stays TITLE" opens a window that turns every hide down (it clears
 // SWP_HIDEWINDOW), "--stays-up TITLE" one that turns being minimised down as well. A window
-// that has been busy for a posted WM_APP says so afterwards with its property "NvAwake". Each
-// window keeps the QueryPerformanceCounter reading of when it was last hidden and shown in its
-// properties "NvHiddenAt" and "NvShownAt", for the benchmark.
+// that has been busy for a posted WM_APP says so afterwards with its property "NvAwake": 2 when
+// its time ran out, 1 when a test cut it short by setting the event "NvRelease-<process id>".
+// Each window keeps the QueryPerformanceCounter reading of when it was last hidden and shown in
+// its properties "NvHiddenAt" and "NvShownAt", for the benchmark.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -21,6 +22,7 @@ namespace {
 constexpr UINT_PTR kShowTimer = 77;
 
 HHOOK g_minMaxHook = nullptr;
+HANDLE g_release = nullptr;
 
 // Turns down minimising the windows that stay up.
 LRESULT CALLBACK CbtProc(int code, WPARAM w, LPARAM l) {
@@ -35,8 +37,9 @@ LRESULT CALLBACK CbtProc(int code, WPARAM w, LPARAM l) {
 
 LRESULT CALLBACK WndProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
     if (msg == WM_APP) {
-        Sleep(static_cast<DWORD>(w));  // busy, not hung: it answers again afterwards
-        SetPropW(h, L"NvAwake", reinterpret_cast<HANDLE>(1));
+        // Busy, not hung: it answers again afterwards.
+        DWORD woke = WaitForSingleObject(g_release, static_cast<DWORD>(w));
+        SetPropW(h, L"NvAwake", reinterpret_cast<HANDLE>(INT_PTR{woke == WAIT_OBJECT_0 ? 1 : 2}));
         return 0;
     }
     if (msg == WM_WINDOWPOSCHANGING && GetPropW(h, L"NvStays"))
@@ -87,6 +90,8 @@ void Pump() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    g_release = CreateEventW(nullptr, FALSE, FALSE,
+                             (L"NvRelease-" + std::to_wstring(GetCurrentProcessId())).c_str());
     WNDCLASSW wc{};
     wc.lpfnWndProc = WndProc;
     wc.hInstance = instance;
