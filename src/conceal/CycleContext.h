@@ -40,6 +40,8 @@ class ICycleContext {
     virtual void RefreshAvailableWindows() = 0;
     // Asks for RetryExtendedStyles on the cycle a little later, until it says nothing is left.
     virtual void RetryStylesLater() = 0;
+    // Tells the user something they should know, in a warning box over the main window.
+    virtual void Tell(const std::wstring& text) = 0;
 };
 
 }  // namespace nv

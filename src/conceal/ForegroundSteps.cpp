@@ -27,7 +27,7 @@ void TActiveWindowStep::Hide() {
     IWindowManager& windows = m_platform.windows;
     m_record.window = windows.GetForegroundWindow();
     m_record.className = windows.GetClassNameW(m_record.window, 255);
-    m_record.title = windows.GetWindowTextW(m_record.window, 255);
+    m_record.title = windows.InternalGetWindowText(m_record.window, 255);
     CloseRecordedWindow();
 }
 

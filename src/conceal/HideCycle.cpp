@@ -50,6 +50,9 @@ void THideCycle::btnHideAllClick() {
     if (IsHiddenMode()) {
         Run(kRestoreOrder, &ICycleStep::Restore);
         m_context.RefreshAvailableWindows();  // not reached after a failed step: it is reported
+        // Told now, never while hidden: a box would stand on the hidden desktop.
+        std::wstring leftOnScreen = m_windows->TakeNoticeOfWindowsLeftOnScreen();
+        if (!leftOnScreen.empty()) m_context.Tell(leftOnScreen);
         TellRecordFailure();
     } else {
         Run(kHideOrder, &ICycleStep::Hide);
@@ -57,12 +60,15 @@ void THideCycle::btnHideAllClick() {
 }
 
 void THideCycle::RestoreEverything() {
-    if (IsHiddenMode()) Run(kShutdownOrder, &ICycleStep::RestoreAtShutdown);
+    if (IsHiddenMode())
+        Run(kShutdownOrder, &ICycleStep::RestoreAtShutdown);
+    else
+        RetryExtendedStyles();  // a style still owed from the last restore gets one last try
 }
 
 bool THideCycle::RetryExtendedStyles() {
     bool owed = m_windows->RetryExtendedStyles();
-    if (!owed) WriteRecord();
+    WriteRecord();
     return owed;
 }
 

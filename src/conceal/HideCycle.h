@@ -44,7 +44,7 @@ class THideCycle {
     // A window that appeared while hidden: listed at the end and hidden unless spared.
     void HideNewWindow(WindowHandle window) { m_windows->HideNewWindow(window); }
     // At shut-down: puts back everything still hidden, except the program's own window, and
-    // ends hidden mode.
+    // ends hidden mode; outside it, writes the styles still owed if the windows answer now.
     void RestoreEverything();
     // Extended styles owed to windows that were busy when they were shown again; true while
     // some are still owed.

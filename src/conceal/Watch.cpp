@@ -142,7 +142,7 @@ void TWatch::ShellDispatch(std::intptr_t code, WindowHandle handle) {
         if (own != 0 && handle == own) return;
     }
     // A window that is gone by now reads as an empty title.
-    std::wstring appName = m_platform.windows.GetWindowTextW(handle, kTitleBuffer);
+    std::wstring appName = m_platform.windows.InternalGetWindowText(handle, kTitleBuffer);
     switch (code) {
         case kShellWindowCreated:
             if (m_onWindowCreated) m_onWindowCreated(*this, handle, appName);

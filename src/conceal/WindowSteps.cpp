@@ -6,17 +6,33 @@ bool WindowAnswers(IWindowManager& windows, WindowHandle window, std::uint32_t t
     return windows.SendMessageTimeoutW(window, kWmNull, 0, 0, timeoutMs);
 }
 
-void ConcealWindow(IWindowManager& windows, WindowHandle window) {
-    if (!WindowAnswers(windows, window, kAnswerTimeoutMs)) {
-        // Its extended style stays as it is, so the show needs no style write either.
-        windows.ShowWindowAsync(window, ShowCmd::Hide);
-        return;
-    }
-    // WS_EX_LAYERED stays: a window that loses it loses its layered attributes for good.
-    windows.SetWindowExStyleAndWait(window, windows.GetWindowExStyle(window) & kConcealedExStyle);
+TConcealResult ConcealAnsweringWindow(IWindowManager& windows, WindowHandle window) {
+    TConcealResult result;
+    windows.SetWindowExStyleAndWait(
+        window, windows.GetWindowExStyle(window) & kConcealedExStyle);
     windows.PostMessageW(window, kWmPaint, 0, 0);
     windows.ShowWindowAndWait(window, ShowCmd::Hide);
-    windows.SendMessageTimeoutW(window, kWmNull, 0, 0, kSettleTimeoutMs);
+    result.answered = windows.SendMessageTimeoutW(window, kWmNull, 0, 0, kSettleTimeoutMs);
+    return result;
+}
+
+void MinimiseIfStillShown(IWindowManager& windows, WindowHandle window, TConcealResult& result) {
+    // Reading the visibility does not involve the window's thread; a thread that did not
+    // handle the hide in time may still do so.
+    if (!result.answered || !windows.IsWindowVisible(window)) return;
+    if (!windows.IsIconic(window)) {
+        windows.ShowWindowAndWait(window, ShowCmd::ShowMinNoActive);
+        result.minimised = windows.IsIconic(window);
+    }
+    result.onScreen = windows.IsWindowVisible(window) && !windows.IsIconic(window);
+}
+
+TConcealResult ConcealWindow(IWindowManager& windows, WindowHandle window) {
+    if (WindowAnswers(windows, window, kAnswerTimeoutMs))
+        return ConcealAnsweringWindow(windows, window);
+    // Its extended style stays as it is, so the show needs no style write either.
+    windows.ShowWindowAsync(window, ShowCmd::Hide);
+    return {};
 }
 
 bool RevealWindow(IWindowManager& windows, WindowHandle window, std::uint32_t exStyle) {

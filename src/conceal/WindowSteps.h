@@ -25,10 +25,30 @@ constexpr std::uint32_t kSettleTimeoutMs = 1000;
 // Whether the window's thread answers a WM_NULL within timeoutMs.
 bool WindowAnswers(IWindowManager& windows, WindowHandle window, std::uint32_t timeoutMs);
 
-// Hides a window. One that answers gets its extended style cut down to WS_EX_TOOLWINDOW, a
-// paint, ShowWindow(SW_HIDE) and a WM_NULL round trip so its thread has handled the hide before
-// we go on. One that does not answer is hidden with ShowWindowAsync only, its style untouched.
-void ConcealWindow(IWindowManager& windows, WindowHandle window);
+// What became of one window's hide.
+struct TConcealResult {
+    // Its thread handled the hide in time: it answers, and the next window of the same thread
+    // needs no question first.
+    bool answered = false;
+    // It was still visible after the hide and has been minimised instead: the restore brings
+    // it back to the size it had.
+    bool minimised = false;
+    // Neither hidden nor minimised: it is still on screen.
+    bool onScreen = false;
+};
+
+// Hides a window whose thread has just answered: its extended style cut down to
+// WS_EX_TOOLWINDOW and WS_EX_LAYERED (a layered window given that bit again would not be drawn
+// until its program set its attributes anew), a paint, ShowWindow(SW_HIDE) and a WM_NULL round
+// trip so its thread has handled the hide before we go on.
+TConcealResult ConcealAnsweringWindow(IWindowManager& windows, WindowHandle window);
+// A program's window still visible after a hide its thread has handled (its program refused,
+// or runs with higher rights than ours) is minimised without activation: one more way out of
+// sight. Notes in the result what became of it.
+void MinimiseIfStillShown(IWindowManager& windows, WindowHandle window, TConcealResult& result);
+// Hides a window, asking first whether its thread answers. One that does not is hidden with
+// ShowWindowAsync only, its style untouched.
+TConcealResult ConcealWindow(IWindowManager& windows, WindowHandle window);
 
 // Shows a window again in its current state and place, without activating it, and puts back
 // the extended style it had when it was listed. Returns false when the window did not answer:

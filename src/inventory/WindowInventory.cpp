@@ -68,7 +68,7 @@ std::vector<std::unique_ptr<TWinInfo>> TWindowInventory::ListWindows(bool visibl
 
 std::unique_ptr<TWinInfo> TWindowInventory::AddWindowToList(WindowHandle window, bool visibleOnly) {
     IWindowManager& wm = m_platform.windows;
-    std::wstring title = TrimControlChars(wm.GetWindowTextW(window, 10000));
+    std::wstring title = TrimControlChars(wm.InternalGetWindowText(window, 10000));
     // The class matters only for an untitled window or a "Start" one, so a titled window is
     // spared the call.
     std::wstring className;

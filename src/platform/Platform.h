@@ -3,6 +3,7 @@
 // Methods carry the Windows names so the logic reads like the Windows code it is.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -29,12 +30,16 @@ public:
     virtual WindowHandle GetTopWindow() = 0;
     virtual WindowHandle GetNextWindow(WindowHandle window) = 0;
     // Texts are read through a buffer of maxChars characters (terminator included); a failure
-    // reads as empty text.
-    virtual std::wstring GetWindowTextW(WindowHandle window, int maxChars = 10000) = 0;
+    // reads as empty text. The title is the one the system keeps (InternalGetWindowText), read
+    // without a WM_GETTEXT to the window's thread, which a busy program would answer late.
+    virtual std::wstring InternalGetWindowText(WindowHandle window, int maxChars = 10000) = 0;
     virtual std::wstring GetClassNameW(WindowHandle window, int maxChars = 10000) = 0;
     // GetWindowLongW with GWL_STYLE and GWL_EXSTYLE; false when the window does not exist.
     virtual bool GetWindowStyles(WindowHandle window, WindowStyles& styles) = 0;
+    // GetWindowThreadProcessId: the owning process; with pid, the owning thread as well (0 for
+    // both when the window does not exist).
     virtual ProcessId GetWindowThreadProcessId(WindowHandle window) = 0;
+    virtual std::uint32_t GetWindowThreadAndProcessId(WindowHandle window, ProcessId& pid) = 0;
     // GetWindowLongW with GWL_EXSTYLE.
     virtual std::uint32_t GetWindowExStyle(WindowHandle window) = 0;
     // The calls named "AndWait" send to the window's thread and wait until it has handled them:
@@ -46,6 +51,9 @@ public:
     virtual bool ShowWindowAndWait(WindowHandle window, int showCmd) = 0;
     // Posts the show to the window's thread and returns at once.
     virtual bool ShowWindowAsync(WindowHandle window, int showCmd) = 0;
+    // SetWindowPos of the Z order alone (no move, size or activation, owned windows left where
+    // they are): the window goes right below insertAfter.
+    virtual void SetWindowPosAndWait(WindowHandle window, WindowHandle insertAfter) = 0;
     virtual bool PostMessageW(WindowHandle window, std::uint32_t msg, std::uintptr_t wParam,
                               std::intptr_t lParam) = 0;
     // SendMessageTimeoutW with SMTO_ABORTIFHUNG; true when the window processed the message
@@ -129,6 +137,7 @@ public:
     virtual std::uint32_t GetTickCount() = 0;
     virtual OsVersion GetVersionExW() = 0;
     virtual ProcessId GetCurrentProcessId() = 0;
+    virtual std::uint32_t GetCurrentThreadId() = 0;
     // Full path of the running executable.
     virtual std::wstring GetModuleFileNameW() = 0;
     // The command-line arguments after the program name.
@@ -420,6 +429,26 @@ public:
     virtual void WatchNewAudioSessions(std::function<void()> onCreated) = 0;
 };
 
+// The program's workers: a small pool of threads that run jobs for the calling thread and the
+// one place besides the start's WMI query where the program runs on more than one thread.
+class IWorkers {
+public:
+    virtual ~IWorkers() = default;
+
+    // Hands each job to a worker (the pool grows to a few threads and keeps them; jobs beyond
+    // that wait for a free one) and returns at once. The jobs of the last Start are numbered in
+    // the order given.
+    virtual void Start(std::vector<std::function<void()>> jobs) = 0;
+    // Waits until job `index` has ended, but no longer than until deadlineMs after the Start
+    // (UINT32_MAX: however long it takes); true when it has ended. While it waits the calling thread handles the messages other
+    // threads send it, and nothing else: no posted message, timer or input is dispatched, so
+    // nothing the user does runs meanwhile.
+    virtual bool WaitForJob(std::size_t index, std::uint32_t deadlineMs) = 0;
+    // Waits, the same way, until every job of the last Start has ended; raises again the first
+    // error a job raised.
+    virtual void WaitForAll() = 0;
+};
+
 // Everything the program is given of the operating system.
 struct Platform {
     IWindowManager& windows;
@@ -435,6 +464,7 @@ struct Platform {
     ITrayLibrary& tray;
     IHookLibrary& hooks;
     IAudioSessions& audioSessions;
+    IWorkers& workers;
 };
 
 }  // namespace nv

@@ -23,7 +23,10 @@ namespace ShowCmd {
 constexpr int Hide = 0;
 constexpr int ShowNormal = 1;
 constexpr int ShowMinimized = 2;
+constexpr int ShowMaximized = 3;
+constexpr int ShowNoActivate = 4;
 constexpr int Show = 5;
+constexpr int ShowMinNoActive = 7;
 constexpr int ShowNA = 8;
 constexpr int Restore = 9;
 }  // namespace ShowCmd

@@ -272,12 +272,12 @@ void TMainForm::FormDestroy() {
         // Nobody is left to answer a message: what cannot be put back stays in the recovery
         // record for the next start.
         try {
-            if (IsHiddenMode()) RestoreEverything();
+            RestoreEverything();  // in hidden mode or not: a style may still be owed
         } catch (const std::exception&) {
         }
         if (globals.ready) SaveForEndOfSession();
     } else {
-        if (IsHiddenMode()) RestoreEverything();
+        RestoreEverything();  // in hidden mode or not: a style may still be owed
         if (globals.ready) {
             SaveExcludeList();
             SaveBringToTopList();

@@ -2,6 +2,7 @@
 
 #include "shell/Globals.h"
 #include "ui/MainForm.h"
+#include "widgets/Dialogs.h"
 
 namespace nv {
 
@@ -49,5 +50,8 @@ const TWindowEntry* TMainWindowContext::BringToTopEntry() {
 TWindowInventory& TMainWindowContext::Inventory() { return *m_form.inventory; }
 void TMainWindowContext::RefreshAvailableWindows() { m_form.RefreshAvailableWindows(); }
 void TMainWindowContext::RetryStylesLater() { m_form.StyleRetryTimer.SetEnabled(true); }
+void TMainWindowContext::Tell(const std::wstring& text) {
+    ShowMessageDialog(m_form.app, text, MessageBoxKind::Warning);
+}
 
 }  // namespace nv

@@ -22,6 +22,7 @@ class TMainWindowContext final : public ICycleContext {
     TWindowInventory& Inventory() override;
     void RefreshAvailableWindows() override;
     void RetryStylesLater() override;
+    void Tell(const std::wstring& text) override;
 
   private:
     TMainForm& m_form;

@@ -69,6 +69,13 @@ class HideCycle : public ::testing::Test {
         }
         return out;
     }
+    // These windows in the desktop's Z order, the topmost first.
+    std::vector<WindowHandle> InZOrder(const std::vector<WindowHandle>& windows) {
+        std::vector<WindowHandle> order;
+        for (WindowHandle w : h.desktop.ZOrder())
+            if (std::find(windows.begin(), windows.end(), w) != windows.end()) order.push_back(w);
+        return order;
+    }
     std::size_t CallIndex(const std::string& call) {
         auto it = std::find(h.desktop.calls.begin(), h.desktop.calls.end(), call);
         return static_cast<std::size_t>(it - h.desktop.calls.begin());

@@ -367,5 +367,53 @@ TEST_F(Recovery, AWindowTooBusyToTakeItsStyleKeepsItsLineUntilItDoes) {
     EXPECT_FALSE(RecordExists());
 }
 
+// A style still owed when the program ends gets a last try; one the window is still too busy
+// to take stays in the record for the next start.
+TEST_F(Recovery, AStyleStillOwedAtShutDownGetsALastTryElseTheNextStartGivesItBack) {
+    WindowHandle busy = Open(L"Busy", kEditorPid, 0x300);
+    Press();
+    h.desktop.Window(busy).unanswered = 1;
+    Press();
+    ASSERT_EQ(ExStyle(busy), 0u);
+    h.Finish();  // answering by now
+    EXPECT_EQ(ExStyle(busy), 0x300u);
+    EXPECT_FALSE(RecordExists());
+
+    Kill();
+    StartAgain();
+    Press();
+    h.desktop.Window(busy).unanswered = 2;  // the restore at shut-down and its last try
+    h.Finish();
+    EXPECT_TRUE(Shown(busy));
+    ASSERT_EQ(ExStyle(busy), 0u);
+    ASSERT_TRUE(RecordExists());
+    Kill();
+    StartAgain();
+    EXPECT_EQ(ExStyle(busy), 0x300u);
+    EXPECT_FALSE(RecordExists());
+}
+
+// A creation time that cannot be read, at the hide or at the next start, leaves the process id
+// to tell whether the window is still the same program's; an id that is this run's own never
+// names a window to show.
+TEST_F(Recovery, AnUnreadableCreationTimeLeavesTheIdToTellButThisRunsOwnIdNamesNothing) {
+    WindowHandle unreadThen = Open(L"Unread at the hide", 600, 0x300);
+    WindowHandle unreadNow = Open(L"Unread at the start", 700, 0x100);
+    // Its process has the id the next run of ours will get.
+    WindowHandle oursNext = Open(L"Same id as ours", h.desktop.currentPid + 1, 0x8);
+    h.desktop.unreadableProcesses = {600};
+    Press();
+    Kill();
+    h.desktop.unreadableProcesses = {700};
+    StartAgain();
+    EXPECT_TRUE(Shown(unreadThen));
+    EXPECT_EQ(ExStyle(unreadThen), 0x300u);
+    EXPECT_TRUE(Shown(unreadNow));
+    EXPECT_EQ(ExStyle(unreadNow), 0x100u);
+    EXPECT_FALSE(Shown(oursNext));
+    EXPECT_TRUE(CallsOn(oursNext).empty());
+    EXPECT_FALSE(RecordExists());
+}
+
 }  // namespace
 }  // namespace nv::test

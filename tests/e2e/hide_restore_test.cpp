@@ -7,6 +7,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 using namespace e2e;
 
 namespace {
@@ -269,6 +271,119 @@ TEST_F(HideRestore, TheRestoreSwitchAsksTheRunningNivoraAndEnds) {
     HideRestoreKey();
     EXPECT_TRUE(WaitFor([&] { return AllShown(windows); }));
     EXPECT_EQ(FindDialog(nivora.Pid()), nullptr);
+}
+
+// Titles "<stem>-1" to "<stem>-<count>", for the helper's command line.
+std::wstring Titles(const std::wstring& stem, int count) {
+    std::wstring titles;
+    for (int i = 1; i <= count; ++i) titles += L" " + stem + L"-" + std::to_wstring(i);
+    return titles;
+}
+
+std::vector<HWND> WindowsOf(Helper& helper, const std::wstring& stem, int count) {
+    std::vector<HWND> windows;
+    for (int i = 1; i <= count; ++i) windows.push_back(helper.Window(stem + L"-" + std::to_wstring(i)));
+    return windows;
+}
+
+// These windows in Z order, the topmost first.
+std::vector<HWND> InZOrder(const std::vector<HWND>& windows) {
+    std::vector<HWND> order;
+    for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT))
+        if (std::find(windows.begin(), windows.end(), h) != windows.end()) order.push_back(h);
+    return order;
+}
+
+// Keeps a helper's thread busy, for 4.5 s at most (a thread silent for 5 s counts as hung)
+// or until Release.
+void MakeBusy(HWND window) {
+    PostMessageW(window, WM_APP, 4500, 0);
+    ASSERT_TRUE(WaitFor([&] { return !Answers(window, 20); }));
+}
+
+// Ends the busy time of a helper at once; true when it was still busy, not woken by its time.
+bool Release(const Helper& helper, HWND window) {
+    std::wstring name = L"NvRelease-" + std::to_wstring(helper.process.Pid());
+    HANDLE release = OpenEventW(EVENT_MODIFY_STATE, FALSE, name.c_str());
+    if (release) SetEvent(release);
+    if (release) CloseHandle(release);
+    WaitFor([&] { return GetPropW(window, L"NvAwake") != nullptr; });
+    return GetPropW(window, L"NvAwake") == reinterpret_cast<HANDLE>(1);
+}
+
+// Each program's windows go and come back on their own: a program busy when the hotkey comes
+// holds back none of the others' windows, which go, and come back in their Z order, while it is
+// still busy. Done one after the other, each of its windows would first wait for it in vain,
+// longer than it stays busy: 32 times 150 ms on the way out, 5 times a second on the way back.
+TEST_F(HideRestore, AProgramThatAnswersLateDelaysOnlyItsOwnWindows) {
+    Helper bottom(Titles(L"Bottom", 5));
+    Helper middle(Titles(L"Middle", 3));
+    Helper top(Titles(L"Top", 32));
+    std::vector<HWND> bottoms = WindowsOf(bottom, L"Bottom", 5);
+    std::vector<HWND> middles = WindowsOf(middle, L"Middle", 3);
+    std::vector<HWND> tops = WindowsOf(top, L"Top", 32);
+    std::vector<HWND> answering = middles;
+    answering.insert(answering.end(), tops.begin(), tops.end());
+    const std::vector<HWND> zOrder = InZOrder(answering);
+    StartNivora();
+
+    MakeBusy(tops[0]);
+    HideRestoreKey();
+    std::vector<HWND> others = middles;
+    others.insert(others.end(), bottoms.begin(), bottoms.end());
+    ASSERT_TRUE(WaitFor([&] { return AllHidden(others); }));
+    EXPECT_TRUE(Release(top, tops[0])) << "the others waited for the busy program";
+    EXPECT_TRUE(WaitFor([&] { return AllHidden(tops); }));
+
+    // The bottom program's windows come back first: busy, it holds back none of those above.
+    MakeBusy(bottoms[0]);
+    HideRestoreKey();
+    ASSERT_TRUE(WaitFor([&] { return AllShown(answering); }));
+    EXPECT_TRUE(Release(bottom, bottoms[0])) << "the others waited for the busy program";
+    EXPECT_TRUE(WaitFor([&] { return AllShown(bottoms); }));
+    // Wine settles the order of the windows on screen a moment after the calls.
+    EXPECT_TRUE(WaitFor([&] { return InZOrder(answering) == zOrder; }, 3000));
+}
+
+// A window that turns its hide down is minimised instead and gets its place back; one that turns
+// that down too is named after the restore, never while hidden, and once a run.
+TEST_F(HideRestore, WindowsThatWillNotHideAreMinimisedOrNamedAfterTheRestore) {
+    Helper helper(L"Plain --stays Stubborn --stays-up Stuck");
+    HWND plain = helper.Window(L"Plain"), stubborn = helper.Window(L"Stubborn"),
+         stuck = helper.Window(L"Stuck");
+    ASSERT_NE(stuck, nullptr);
+    RECT place;
+    GetWindowRect(stubborn, &place);
+    StartNivora();
+
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        HideRestoreKey();
+        ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(plain) && IsIconic(stubborn); }));
+        ASSERT_TRUE(nivora.WaitUntilIdle());
+        EXPECT_TRUE(IsWindowVisible(stuck) && !IsIconic(stuck));
+        EXPECT_EQ(FindDialog(nivora.Pid()), nullptr);  // nothing over the hidden desktop
+        Linger();
+
+        HideRestoreKey();
+        ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(plain) && !IsIconic(stubborn); }))
+            << IsWindowVisible(plain) << IsIconic(stubborn) << IsWindowVisible(stubborn) << " box " << (FindDialog(nivora.Pid()) != nullptr);
+        RECT now;
+        GetWindowRect(stubborn, &now);
+        EXPECT_TRUE(EqualRect(&now, &place));
+        HWND box = nullptr;
+        if (round == 0) {
+            ASSERT_TRUE(WaitFor([&] { return (box = FindDialog(nivora.Pid())) != nullptr; }));
+            std::wstring text = DialogText(box);
+            EXPECT_NE(text.find(L"\"Stuck\" (nv_windows.exe)"), std::wstring::npos) << text;
+            EXPECT_NE(text.find(L"as administrator"), std::wstring::npos) << text;
+            EXPECT_EQ(text.find(L"Stubborn"), std::wstring::npos) << text;
+            Linger();
+            ASSERT_TRUE(PressButton(box, L"OK"));
+        }
+        ASSERT_TRUE(nivora.WaitUntilIdle());
+        EXPECT_EQ(FindDialog(nivora.Pid()), nullptr);
+    }
 }
 
 TEST_F(HideRestore, TerminatingWhileHiddenBringsEveryWindowBack) {

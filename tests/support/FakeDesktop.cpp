@@ -108,7 +108,7 @@ WindowHandle FakeDesktop::GetNextWindow(WindowHandle window) {
     return *it;
 }
 
-std::wstring FakeDesktop::GetWindowTextW(WindowHandle window, int maxChars) {
+std::wstring FakeDesktop::InternalGetWindowText(WindowHandle window, int maxChars) {
     if (!Has(window)) return {};
     return m_windows[window].title.substr(0, std::max(0, maxChars - 1));
 }
@@ -129,20 +129,13 @@ ProcessId FakeDesktop::GetWindowThreadProcessId(WindowHandle window) {
     return Has(window) ? m_windows[window].pid : 0;
 }
 
+std::uint32_t FakeDesktop::GetWindowThreadAndProcessId(WindowHandle window, ProcessId& pid) {
+    pid = GetWindowThreadProcessId(window);
+    return ThreadOf(window);
+}
+
 std::uint32_t FakeDesktop::GetWindowExStyle(WindowHandle window) {
     return Has(window) ? m_windows[window].exStyle : 0;
-}
-
-void FakeDesktop::WaitOn(WindowHandle window, const std::string& call) {
-    calls.push_back(call);
-    // On Windows this call would stall the program until the window's thread answers again.
-    if (Has(window) && m_windows[window].hung)
-        ADD_FAILURE() << call << " waits on a window that does not answer";
-}
-
-void FakeDesktop::SetWindowExStyleAndWait(WindowHandle window, std::uint32_t exStyle) {
-    WaitOn(window, "SetWindowExStyleAndWait(" + Hex(window) + ")");
-    if (Has(window)) m_windows[window].exStyle = exStyle;
 }
 
 bool FakeDesktop::PostMessageW(WindowHandle window, std::uint32_t msg, std::uintptr_t wParam,
@@ -172,52 +165,6 @@ ProcAddress FakeDesktop::GetProcAddress(ModuleHandle module, const std::string& 
 
 void FakeDesktop::FreeLibrary(ModuleHandle module) {
     if (module == 0x7000) ++librariesFreed;
-}
-
-bool FakeDesktop::ShowWindowAndWait(WindowHandle window, int showCmd) {
-    WaitOn(window, "ShowWindowAndWait(" + Hex(window) + "," + std::to_string(showCmd) + ")");
-    return ApplyShow(window, showCmd);
-}
-
-bool FakeDesktop::ApplyShow(WindowHandle window, int showCmd) {
-    if (!Has(window)) return false;
-    FakeWindow& w = m_windows[window];
-    bool wasVisible = (w.style & kWsVisible) != 0;
-    switch (showCmd) {
-        case ShowCmd::Hide:
-            w.style &= ~kWsVisible;
-            break;
-        case ShowCmd::ShowMinimized:
-            w.style |= kWsVisible;
-            w.iconic = true;
-            break;
-        case ShowCmd::Restore:
-        case ShowCmd::ShowNormal:
-            w.style |= kWsVisible;
-            w.iconic = false;
-            break;
-        default:
-            w.style |= kWsVisible;
-            break;
-    }
-    return wasVisible;
-}
-
-bool FakeDesktop::ShowWindowAsync(WindowHandle window, int showCmd) {
-    // Logged apart from ShowWindow: it is the one show call that cannot wait on a hung window.
-    calls.push_back("ShowWindowAsync(" + Hex(window) + "," + std::to_string(showCmd) + ")");
-    return ApplyShow(window, showCmd);
-}
-
-bool FakeDesktop::SendMessageTimeoutW(WindowHandle window, std::uint32_t msg, std::uintptr_t,
-                                      std::intptr_t, std::uint32_t) {
-    calls.push_back("SendMessageTimeout(" + Hex(window) + "," + std::to_string(msg) + ")");
-    if (!Has(window) || m_windows[window].hung) return false;
-    if (m_windows[window].unanswered > 0) {
-        --m_windows[window].unanswered;
-        return false;
-    }
-    return true;
 }
 
 WindowHandle FakeDesktop::FindWindowW(const std::wstring& className, const std::wstring& title) {
@@ -332,6 +279,7 @@ void FakeDesktop::TerminateProcess(ProcessId pid) {
 }
 
 std::optional<std::uint64_t> FakeDesktop::GetProcessCreationTime(ProcessId pid) {
+    if (unreadableProcesses.count(pid)) return std::nullopt;
     auto it = processCreationTimes.find(pid);
     if (it != processCreationTimes.end()) return it->second;
     bool running = m_processes.count(pid) > 0;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <exception>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -27,9 +28,13 @@ struct FakeWindow {
     std::uint32_t style = kWsVisible;
     std::uint32_t exStyle = 0;
     ProcessId pid = 0;
+    std::uint32_t thread = 0;  // the owning thread; 0 for the process's one thread (its id)
     bool iconic = false;
     bool hung = false;     // does not answer messages
     int unanswered = 0;    // busy: this many timed messages go unanswered before it answers
+    bool refusesHide = false;  // its program turns every hide down (clears SWP_HIDEWINDOW)
+    bool elevated = false;     // its program runs as administrator: our changes are refused
+    std::uint64_t changedAtMs = 0;  // when, on the desktop's clock, it was last shown or hidden
     bool alive = true;
     WindowHandle parent = 0;  // 0 for a top-level window
     std::uint32_t cloaked = 0;  // DWMWA_CLOAKED
@@ -72,15 +77,16 @@ class FakeDesktop : public IWindowManager,
                     public IWmi,
                     public ICrypto,
                     public IDisplay,
-                    public ITrayLibrary {
+                    public ITrayLibrary,
+                    public IWorkers {
 public:
     FakeDesktop();
     ~FakeDesktop() override;
 
     Platform AsPlatform() {
-        return Platform{*this, *this, *this,     *this, *this, *this,
-                        *this, *this, wallpaper, audio, *this, hooks,
-                        audioSessions};
+        return Platform{*this, *this, *this,     *this, *this,         *this,
+                        *this, *this, wallpaper, audio, *this,         hooks,
+                        audioSessions, *this};
     }
     FakeWallpaper wallpaper;
     FakeAudio audio;
@@ -148,16 +154,18 @@ public:
     // --- IWindowManager ---------------------------------------------------------------------
     WindowHandle GetTopWindow() override;
     WindowHandle GetNextWindow(WindowHandle window) override;
-    std::wstring GetWindowTextW(WindowHandle window, int maxChars) override;
+    std::wstring InternalGetWindowText(WindowHandle window, int maxChars) override;
     std::wstring GetClassNameW(WindowHandle window, int maxChars) override;
     bool GetWindowStyles(WindowHandle window, WindowStyles& styles) override;
     ProcessId GetWindowThreadProcessId(WindowHandle window) override;
+    std::uint32_t GetWindowThreadAndProcessId(WindowHandle window, ProcessId& pid) override;
     std::uint32_t GetWindowExStyle(WindowHandle window) override;
     void SetWindowExStyleAndWait(WindowHandle window, std::uint32_t exStyle) override;
     bool PostMessageW(WindowHandle window, std::uint32_t msg, std::uintptr_t wParam,
                       std::intptr_t lParam) override;
     bool ShowWindowAndWait(WindowHandle window, int showCmd) override;
     bool ShowWindowAsync(WindowHandle window, int showCmd) override;
+    void SetWindowPosAndWait(WindowHandle window, WindowHandle insertAfter) override;
     bool SendMessageTimeoutW(WindowHandle window, std::uint32_t msg, std::uintptr_t wParam,
                              std::intptr_t lParam, std::uint32_t timeoutMs) override;
     WindowHandle FindWindowW(const std::wstring& className, const std::wstring& title) override;
@@ -235,6 +243,8 @@ public:
     std::uint32_t GetTickCount() override { return tickCount; }
     OsVersion GetVersionExW() override { return version; }
     ProcessId GetCurrentProcessId() override { return currentPid; }
+    // The program's one thread has its process's id, as the fake's windows' threads do.
+    std::uint32_t GetCurrentThreadId() override { return currentPid; }
     std::wstring GetModuleFileNameW() override { return moduleFileName; }
     std::vector<std::wstring> GetCommandLineArgs() override { return commandLine; }
     MutexResult CreateMutexW(const std::wstring& name) override;
@@ -283,6 +293,22 @@ public:
     std::set<std::wstring> failingWrites;  // Windows paths whose writes fail
     std::set<std::wstring> failingReads;   // Windows paths whose reads fail
     std::set<std::wstring> pathsWithoutIcon;  // names the shell has no icon for
+    std::set<ProcessId> unreadableProcesses;  // their creation time cannot be read
+
+    // --- Threads, on a clock of the fake's own ----------------------------------------------
+    // A call that waits on a window's thread costs a millisecond, and waits for the thread to be
+    // free; a timed message to a thread not free in time costs its whole time-out. The workers
+    // run each job at once, one after the other, each on the clock as it stood at the Start,
+    // so that jobs run side by side as far as the clock tells; waiting for a job moves the
+    // calling thread's clock to when it ended.
+    std::uint64_t clockMs = 0;
+    // The thread answers nothing before this time.
+    std::map<std::uint32_t, std::uint64_t> busyUntilMs;
+    void BusyFor(std::uint32_t thread, std::uint64_t ms) { busyUntilMs[thread] = clockMs + ms; }
+    std::uint32_t ThreadOf(WindowHandle h) { return Has(h) ? ThreadOfWindow(m_windows[h]) : 0; }
+    void Start(std::vector<std::function<void()>> jobs) override;
+    bool WaitForJob(std::size_t index, std::uint32_t deadlineMs) override;
+    void WaitForAll() override;
 
     // --- IShell -----------------------------------------------------------------------------
     std::wstring SHGetSpecialFolderPathW(int csidl) override;
@@ -368,8 +394,17 @@ private:
     std::map<std::wstring, std::wstring> m_drives;
     std::filesystem::path m_root;
     // Logs a call that waits for the window's thread; on a hung window that fails the test.
-    void WaitOn(WindowHandle window, const std::string& call);
-    bool ApplyShow(WindowHandle window, int showCmd);
+    // Moves the clock on; false when the window's program refuses our changes.
+    bool WaitOn(WindowHandle window, const std::string& call);
+    static std::uint32_t ThreadOfWindow(const FakeWindow& w) { return w.thread ? w.thread : w.pid; }
+    // When the window's thread is free again, on the clock (now when it is).
+    std::uint64_t FreeAt(WindowHandle window);
+    std::uint64_t m_jobsStartedAt = 0;
+    std::vector<std::uint64_t> m_jobsEndAt;
+    std::exception_ptr m_jobError;
+    // Shows or hides as ShowWindow does, at this time on the clock; a show puts a top-level
+    // window on top of the Z order, as Windows does.
+    bool ApplyShow(WindowHandle window, int showCmd, std::uint64_t atMs);
     WindowHandle m_nextHandle = 0x10010;
     std::uint32_t m_randomState = 12345;
 };

@@ -55,11 +55,14 @@ TEST_F(PlatformTest, WindowWalkFindsOurWindowWithTitleClassAndStyle) {
     }
     EXPECT_TRUE(found) << seen << " windows walked";
 
-    EXPECT_EQ(wm.GetWindowTextW(handle, 10000), L"Nivora walk test");
-    EXPECT_EQ(wm.GetWindowTextW(handle, 7), L"Nivora");  // the buffer's size, terminator included
+    EXPECT_EQ(wm.InternalGetWindowText(handle, 10000), L"Nivora walk test");
+    EXPECT_EQ(wm.InternalGetWindowText(handle, 7), L"Nivora");  // the buffer, terminator included
     EXPECT_EQ(wm.GetClassNameW(handle, 256), kClass);
-    EXPECT_EQ(wm.GetWindowTextW(0, 256), L"");
+    EXPECT_EQ(wm.InternalGetWindowText(0, 256), L"");
     EXPECT_EQ(wm.GetWindowThreadProcessId(handle), ::GetCurrentProcessId());
+    nv::ProcessId pid = 0;
+    EXPECT_EQ(wm.GetWindowThreadAndProcessId(handle, pid), ::GetCurrentThreadId());
+    EXPECT_EQ(pid, ::GetCurrentProcessId());
     EXPECT_EQ(wm.FindWindowW(kClass, L""), handle);
     EXPECT_EQ(wm.FindWindowW(L"", L"Nivora walk test"), handle);
 

@@ -25,10 +25,14 @@ public:
     }
     nv::WindowHandle GetTopWindow() override { return 0; }
     nv::WindowHandle GetNextWindow(nv::WindowHandle) override { return 0; }
-    std::wstring GetWindowTextW(nv::WindowHandle, int) override { return {}; }
+    std::wstring InternalGetWindowText(nv::WindowHandle, int) override { return {}; }
     std::wstring GetClassNameW(nv::WindowHandle, int) override { return {}; }
     bool GetWindowStyles(nv::WindowHandle, nv::WindowStyles&) override { return false; }
     nv::ProcessId GetWindowThreadProcessId(nv::WindowHandle) override { return 0; }
+    std::uint32_t GetWindowThreadAndProcessId(nv::WindowHandle, nv::ProcessId& pid) override {
+        pid = 0;
+        return 0;
+    }
     std::uint32_t GetWindowExStyle(nv::WindowHandle) override { return 0; }
     void SetWindowExStyleAndWait(nv::WindowHandle, std::uint32_t) override {}
     bool PostMessageW(nv::WindowHandle, std::uint32_t, std::uintptr_t, std::intptr_t) override {
@@ -36,6 +40,7 @@ public:
     }
     bool ShowWindowAndWait(nv::WindowHandle, int) override { return false; }
     bool ShowWindowAsync(nv::WindowHandle, int) override { return false; }
+    void SetWindowPosAndWait(nv::WindowHandle, nv::WindowHandle) override {}
     bool SendMessageTimeoutW(nv::WindowHandle, std::uint32_t, std::uintptr_t, std::intptr_t,
                              std::uint32_t) override {
         return false;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
+#include <stdexcept>
 #include <thread>
 
 #include "PlatformTestSupport.h"
@@ -93,6 +95,35 @@ TEST_F(PlatformTest, ConcealDoesNotWaitForAWindowThatDoesNotAnswer) {
 
     nv::RevealWindow(m_platform.windows, w.Handle(), listed);
     EXPECT_TRUE(::IsWindowVisible(w.Hwnd()));
+}
+
+// The workers run jobs beside the calling thread, which meanwhile handles what other threads
+// send it (here a worker's call on one of its windows) and leaves what is posted to it queued.
+TEST_F(PlatformTest, WorkersRunJobsWhileTheCallerHandlesOnlySentMessages) {
+    HWND own = ::CreateWindowExW(0, L"STATIC", L"Workers test", WS_OVERLAPPED, 0, 0, 100, 50,
+                                 nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(own, nullptr);
+    ::PostThreadMessageW(::GetCurrentThreadId(), WM_APP + 1, 0, 0);
+    HANDLE go = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    nv::IWorkers& workers = m_platform.workers;
+    std::vector<std::function<void()>> jobs;
+    jobs.push_back([own] { ::SendMessageW(own, WM_SETTEXT, 0, (LPARAM)L"Set by a worker"); });
+    jobs.push_back([go] { ::WaitForSingleObject(go, 10000); });
+    jobs.push_back([] { throw std::runtime_error("a job failed"); });
+    workers.Start(std::move(jobs));
+
+    EXPECT_TRUE(workers.WaitForJob(0, 10000));
+    wchar_t text[64] = {};
+    ::GetWindowTextW(own, text, 64);
+    EXPECT_STREQ(text, L"Set by a worker");
+    EXPECT_FALSE(workers.WaitForJob(1, 50));  // still waiting for us
+    ::SetEvent(go);
+    EXPECT_THROW(workers.WaitForAll(), std::runtime_error);
+    EXPECT_TRUE(workers.WaitForJob(1, 0));
+    MSG msg;
+    EXPECT_TRUE(::PeekMessageW(&msg, nullptr, WM_APP + 1, WM_APP + 1, PM_REMOVE));
+    ::CloseHandle(go);
+    ::DestroyWindow(own);
 }
 
 }  // namespace

@@ -63,6 +63,7 @@ OsVersion Win32Kernel::GetVersionExW() {
 }
 
 ProcessId Win32Kernel::GetCurrentProcessId() { return ::GetCurrentProcessId(); }
+std::uint32_t Win32Kernel::GetCurrentThreadId() { return ::GetCurrentThreadId(); }
 
 std::wstring Win32Kernel::GetModuleFileNameW() {
     // Long paths do not fit MAX_PATH: grow until the name is not cut.

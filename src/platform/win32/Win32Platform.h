@@ -13,16 +13,18 @@ class Win32WindowManager final : public IWindowManager {
   public:
     WindowHandle GetTopWindow() override;
     WindowHandle GetNextWindow(WindowHandle window) override;
-    std::wstring GetWindowTextW(WindowHandle window, int maxChars) override;
+    std::wstring InternalGetWindowText(WindowHandle window, int maxChars) override;
     std::wstring GetClassNameW(WindowHandle window, int maxChars) override;
     bool GetWindowStyles(WindowHandle window, WindowStyles& styles) override;
     ProcessId GetWindowThreadProcessId(WindowHandle window) override;
+    std::uint32_t GetWindowThreadAndProcessId(WindowHandle window, ProcessId& pid) override;
     std::uint32_t GetWindowExStyle(WindowHandle window) override;
     void SetWindowExStyleAndWait(WindowHandle window, std::uint32_t exStyle) override;
     bool PostMessageW(WindowHandle window, std::uint32_t msg, std::uintptr_t wParam,
                       std::intptr_t lParam) override;
     bool ShowWindowAndWait(WindowHandle window, int showCmd) override;
     bool ShowWindowAsync(WindowHandle window, int showCmd) override;
+    void SetWindowPosAndWait(WindowHandle window, WindowHandle insertAfter) override;
     bool SendMessageTimeoutW(WindowHandle window, std::uint32_t msg, std::uintptr_t wParam,
                              std::intptr_t lParam, std::uint32_t timeoutMs) override;
     WindowHandle FindWindowW(const std::wstring& className, const std::wstring& title) override;
@@ -63,6 +65,7 @@ class Win32Kernel final : public IKernel {
     std::uint32_t GetTickCount() override;
     OsVersion GetVersionExW() override;
     ProcessId GetCurrentProcessId() override;
+    std::uint32_t GetCurrentThreadId() override;
     std::wstring GetModuleFileNameW() override;
     std::vector<std::wstring> GetCommandLineArgs() override;
     MutexResult CreateMutexW(const std::wstring& name) override;
@@ -236,13 +239,28 @@ class Win32AudioSessions final : public IAudioSessions {
     std::function<void()> m_onCreated;
 };
 
+// The workers: threads made as jobs need them (up to kMaxWorkers) and kept for the run.
+class Win32Workers final : public IWorkers {
+  public:
+    static constexpr std::size_t kMaxWorkers = 16;
+    Win32Workers();
+    ~Win32Workers() override;
+    void Start(std::vector<std::function<void()>> jobs) override;
+    bool WaitForJob(std::size_t index, std::uint32_t deadlineMs) override;
+    void WaitForAll() override;
+
+  private:
+    struct State;  // the queue, the threads and the jobs' events, behind <windows.h>
+    std::unique_ptr<State> m_state;
+};
+
 // The whole real platform; it must outlive every Platform handed out by AsPlatform().
 class Win32Platform {
   public:
     Platform AsPlatform() {
         return Platform{m_windows, m_kernel, m_shell,   m_registry, m_profile, m_wmi,
                         m_crypto,  m_display, m_wallpaper, m_audio,  m_tray,
-                        m_hooks,   m_audioSessions};
+                        m_hooks,   m_audioSessions, m_workers};
     }
 
   private:
@@ -259,6 +277,7 @@ class Win32Platform {
     Win32TrayLibrary m_tray;
     Win32HookLibrary m_hooks;
     Win32AudioSessions m_audioSessions;
+    Win32Workers m_workers;
 };
 
 }  // namespace nv

@@ -104,9 +104,9 @@ WindowHandle Win32WindowManager::GetNextWindow(WindowHandle window) {
     return FromHwnd(::GetWindow(ToHwnd(window), GW_HWNDNEXT));
 }
 
-std::wstring Win32WindowManager::GetWindowTextW(WindowHandle window, int maxChars) {
+std::wstring Win32WindowManager::InternalGetWindowText(WindowHandle window, int maxChars) {
     return ReadText(maxChars, [&](wchar_t* buffer, int size) {
-        return ::GetWindowTextW(ToHwnd(window), buffer, size);
+        return ::InternalGetWindowText(ToHwnd(window), buffer, size);
     });
 }
 
@@ -135,6 +135,13 @@ ProcessId Win32WindowManager::GetWindowThreadProcessId(WindowHandle window) {
     return pid;
 }
 
+std::uint32_t Win32WindowManager::GetWindowThreadAndProcessId(WindowHandle window, ProcessId& pid) {
+    DWORD id = 0;
+    DWORD thread = ::GetWindowThreadProcessId(ToHwnd(window), &id);
+    pid = id;
+    return thread;
+}
+
 std::uint32_t Win32WindowManager::GetWindowExStyle(WindowHandle window) {
     return static_cast<std::uint32_t>(::GetWindowLongW(ToHwnd(window), GWL_EXSTYLE));
 }
@@ -154,6 +161,11 @@ bool Win32WindowManager::ShowWindowAndWait(WindowHandle window, int showCmd) {
 
 bool Win32WindowManager::ShowWindowAsync(WindowHandle window, int showCmd) {
     return ::ShowWindowAsync(ToHwnd(window), showCmd) != FALSE;
+}
+
+void Win32WindowManager::SetWindowPosAndWait(WindowHandle window, WindowHandle insertAfter) {
+    ::SetWindowPos(ToHwnd(window), ToHwnd(insertAfter), 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
 }
 
 bool Win32WindowManager::SendMessageTimeoutW(WindowHandle window, std::uint32_t msg,

@@ -5,7 +5,12 @@
 // sets the extended style of the windows that follow, "--class NAME" their class; "--min"
 // opens the next window minimised; "--later MS TITLE" opens a window invisible and shows it MS
 // milliseconds later, as programs usually show theirs; "--hotkey" takes Ctrl+` for itself, as
-// another program might.
+// another program might; "--stays TITLE" opens a window that turns every hide down (it clears
+// SWP_HIDEWINDOW), "--stays-up TITLE" one that turns being minimised down as well. A window
+// that has been busy for a posted WM_APP says so afterwards with its property "NvAwake": 2 when
+// its time ran out, 1 when a test cut it short by setting the event "NvRelease-<process id>".
+// Each window keeps the QueryPerformanceCounter reading of when it was last hidden and shown in
+// its properties "NvHiddenAt" and "NvShownAt", for the benchmark.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -16,10 +21,36 @@
 namespace {
 constexpr UINT_PTR kShowTimer = 77;
 
+HHOOK g_minMaxHook = nullptr;
+HANDLE g_release = nullptr;
+
+// Turns down minimising the windows that stay up.
+LRESULT CALLBACK CbtProc(int code, WPARAM w, LPARAM l) {
+    if (code == HCBT_MINMAX && GetPropW(reinterpret_cast<HWND>(w), L"NvStaysUp")) {
+        int cmd = LOWORD(l);
+        if (cmd == SW_MINIMIZE || cmd == SW_SHOWMINIMIZED || cmd == SW_SHOWMINNOACTIVE ||
+            cmd == SW_FORCEMINIMIZE)
+            return 1;
+    }
+    return CallNextHookEx(g_minMaxHook, code, w, l);
+}
+
 LRESULT CALLBACK WndProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
     if (msg == WM_APP) {
-        Sleep(static_cast<DWORD>(w));  // busy, not hung: it answers again afterwards
+        // Busy, not hung: it answers again afterwards.
+        DWORD woke = WaitForSingleObject(g_release, static_cast<DWORD>(w));
+        SetPropW(h, L"NvAwake", reinterpret_cast<HANDLE>(INT_PTR{woke == WAIT_OBJECT_0 ? 1 : 2}));
         return 0;
+    }
+    if (msg == WM_WINDOWPOSCHANGING && GetPropW(h, L"NvStays"))
+        reinterpret_cast<WINDOWPOS*>(l)->flags &= ~SWP_HIDEWINDOW;
+    if (msg == WM_WINDOWPOSCHANGED) {
+        UINT flags = reinterpret_cast<WINDOWPOS*>(l)->flags;
+        LARGE_INTEGER now;
+        QueryPerformanceCounter(&now);
+        auto at = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(now.QuadPart));
+        if (flags & SWP_HIDEWINDOW) SetPropW(h, L"NvHiddenAt", at);
+        if (flags & SWP_SHOWWINDOW) SetPropW(h, L"NvShownAt", at);
     }
     if (msg == WM_TIMER && w == kShowTimer) {
         KillTimer(h, kShowTimer);
@@ -72,6 +103,8 @@ void Pump() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    g_release = CreateEventW(nullptr, FALSE, FALSE,
+                             (L"NvRelease-" + std::to_wstring(GetCurrentProcessId())).c_str());
     WNDCLASSW wc{};
     wc.lpfnWndProc = WndProc;
     wc.hInstance = instance;
@@ -106,6 +139,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
             hidden.visible = false;
             HWND h = Open(argv[++i], hidden, index++);
             SetTimer(h, kShowTimer, delay, nullptr);
+        } else if ((arg == L"--stays" || arg == L"--stays-up") && i + 1 < argc) {
+            HWND h = Open(argv[++i], look, index++);
+            SetPropW(h, L"NvStays", reinterpret_cast<HANDLE>(1));
+            if (arg == L"--stays-up") {
+                SetPropW(h, L"NvStaysUp", reinterpret_cast<HANDLE>(1));
+                if (!g_minMaxHook)
+                    g_minMaxHook = SetWindowsHookExW(WH_CBT, CbtProc, nullptr, GetCurrentThreadId());
+            }
         } else if (arg == L"--busy" && i + 1 < argc) {
             std::wstring title = argv[++i];
             int at = index++;
