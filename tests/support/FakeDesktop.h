@@ -127,7 +127,6 @@ public:
     bool appDataAvailable = true;
     std::set<std::uint32_t> unwritableProfile;  // not used by default
     bool profileWritable = true;
-    int coInitializeCount = 0;
 
     // Registry contents: key paths are compared without regard to case.
     void SetRegistryString(RegistryHive hive, const std::wstring& key, const std::wstring& name,
@@ -259,14 +258,10 @@ public:
                                     const std::wstring& value, const std::wstring& file) override;
 
     // --- IWmi -------------------------------------------------------------------------------
-    bool CoInitialize() override {
-        ++coInitializeCount;
-        return true;
-    }
-    void CoUninitialize() override { --coInitializeCount; }
+    bool CoInitialize() override { return true; }
+    void CoUninitialize() override {}
     std::optional<std::wstring> QueryOperatingSystemVersion(std::uint32_t timeoutMs) override;
     bool wmiTimesOut = false;
-    std::uint32_t wmiTimeoutMs = 0;  // the limit the last query was given
 
     // --- ICrypto ----------------------------------------------------------------------------
     std::vector<std::uint8_t> GenRandom(std::size_t count) override;

@@ -194,8 +194,7 @@ bool FakeDesktop::WritePrivateProfileStringW(const std::wstring& section, const 
 // ---------------------------------------------------------------------------------------------
 // WMI, crypto
 
-std::optional<std::wstring> FakeDesktop::QueryOperatingSystemVersion(std::uint32_t timeoutMs) {
-    wmiTimeoutMs = timeoutMs;
+std::optional<std::wstring> FakeDesktop::QueryOperatingSystemVersion(std::uint32_t) {
     if (wmiFails) throw std::runtime_error("Invalid class string");
     if (wmiTimesOut) return std::nullopt;
     return wmiVersion;
