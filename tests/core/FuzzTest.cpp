@@ -327,7 +327,9 @@ TEST(Fuzz, RecoveryRecord) {
             // Whatever the file holds, the start puts back what it can and leaves no record.
             h.desktop.ReplaceFileContents(file, bytes);
             THideCycle::TRecovery outcome = cycle.RecoverPreviousSession();
-            if (!record && outcome != THideCycle::TRecovery::Damaged) return "damage not noticed";
+            if (!record && (outcome == THideCycle::TRecovery::Nothing ||
+                            outcome == THideCycle::TRecovery::Recovered))
+                return "damage not noticed";
             if (h.desktop.FileExists(file) && cycle.CurrentRecord().Empty())
                 return "a record left behind";
             if (cycle.IsHiddenMode()) return "recovery entered hidden mode";

@@ -225,6 +225,37 @@ TEST_F(Recovery, ADamagedRecordIsSetAsideWithOneMessageAndTheStartGoesOn) {
     EXPECT_TRUE(h.desktop.messageBoxes.empty());
 }
 
+TEST_F(Recovery, ADamagedRecordThatCannotBeSetAsideIsRemovedOrToldToStayAsItIs) {
+    Open(L"Report", kEditorPid, 0x300);
+    Press();
+    Kill();
+    WriteRecord("Nivora?\r\n");
+    // The name it would be kept under is taken by something that cannot be replaced.
+    std::filesystem::create_directories(h.desktop.RealPath(damagedFile) / "in use");
+    const std::wstring start = L"Nivora could not recover what a previous session had hidden.\r\n";
+
+    StartAgain();
+    ASSERT_EQ(h.desktop.messageBoxes.size(), 1u);
+    EXPECT_EQ(h.desktop.messageBoxes[0].text,
+              start + L"Its record was damaged and could not be kept as " + damagedFile +
+                  L", so it has been removed.");
+    EXPECT_FALSE(RecordExists());
+    Kill();
+    StartAgain();
+    EXPECT_TRUE(h.desktop.messageBoxes.empty()) << "met once, not at every start";
+
+    // Held open by another program: neither moved nor removed, and said so.
+    Kill();
+    WriteRecord("Nivora?\r\n");
+    h.desktop.failingWrites.insert(recordFile);
+    StartAgain();
+    ASSERT_EQ(h.desktop.messageBoxes.size(), 1u);
+    EXPECT_EQ(h.desktop.messageBoxes[0].text,
+              start + L"Its record " + recordFile +
+                  L" could not be read, set aside or removed; it is read again at the next start.");
+    EXPECT_TRUE(h.desktop.FileExists(recordFile));
+}
+
 TEST_F(Recovery, AFolderOrLinesNobodyUnderstandsCountAsDamaged) {
     // A line of ours that makes no sense: the lines around it are put back all the same.
     WindowHandle report = Open(L"Report", kEditorPid, 0x300);
