@@ -100,9 +100,9 @@ void TShellPartsStep::Reveal(WindowHandle window, std::optional<THiddenPart>& pa
 
 // The toolbars of icons under the taskbar's "TrayNotifyWnd": straight under it and under each
 // of its "SysPager" windows, as the tray library finds them.
-std::vector<WindowHandle> TShellPartsStep::ShowingTrayToolbars() {
+std::vector<TShellPartsStep::TTrayToolbar> TShellPartsStep::ShowingTrayToolbars() {
     IWindowManager& windows = m_platform.windows;
-    std::vector<WindowHandle> toolbars;
+    std::vector<TTrayToolbar> toolbars;
     WindowHandle taskbar = FindTaskbar();
     WindowHandle notify =
         taskbar ? windows.FindWindowExW(taskbar, 0, L"TrayNotifyWnd", std::nullopt) : 0;
@@ -111,8 +111,10 @@ std::vector<WindowHandle> TShellPartsStep::ShowingTrayToolbars() {
         for (WindowHandle bar = windows.FindWindowExW(parent, 0, L"ToolbarWindow32", std::nullopt);
              bar != 0; bar = windows.FindWindowExW(parent, bar, L"ToolbarWindow32", std::nullopt)) {
             WindowStyles styles;
-            if (windows.GetWindowStyles(bar, styles) && (styles.style & kWsVisible))
-                toolbars.push_back(bar);
+            if (!windows.GetWindowStyles(bar, styles) || !(styles.style & kWsVisible)) continue;
+            ProcessId pid = windows.GetWindowThreadProcessId(bar);
+            toolbars.push_back(
+                {bar, pid, m_platform.kernel.GetProcessCreationTime(pid).value_or(0)});
         }
     };
     addShowing(notify);
@@ -125,7 +127,7 @@ std::vector<WindowHandle> TShellPartsStep::ShowingTrayToolbars() {
 namespace {
 constexpr char kDesktopIconsTag[] = "desktopicons";  // handle, extended style
 constexpr char kTaskbarTag[] = "taskbar";            // handle, extended style
-constexpr char kTrayToolbarTag[] = "traytoolbar";    // handle
+constexpr char kTrayToolbarTag[] = "traytoolbar";  // handle, process id, process creation time
 
 // A shell part's line: its handle and extended style.
 std::optional<std::pair<WindowHandle, std::uint32_t>> PartOf(const TRecordLine& line) {
@@ -139,7 +141,8 @@ std::optional<std::pair<WindowHandle, std::uint32_t>> PartOf(const TRecordLine& 
 void TShellPartsStep::SaveTo(TRecoveryRecord& record) const {
     if (m_desktopIcons) record.Add(kDesktopIconsTag, {m_desktopIcons->window, m_desktopIcons->exStyle});
     if (m_taskbar) record.Add(kTaskbarTag, {m_taskbar->window, m_taskbar->exStyle});
-    for (WindowHandle bar : m_trayToolbars) record.Add(kTrayToolbarTag, {bar});
+    for (const TTrayToolbar& bar : m_trayToolbars)
+        record.Add(kTrayToolbarTag, {bar.window, bar.pid, bar.created});
 }
 
 bool TShellPartsStep::RecoverFrom(const TRecoveryRecord& record) {
@@ -161,15 +164,19 @@ bool TShellPartsStep::RecoverFrom(const TRecoveryRecord& record) {
     recover(kTaskbarTag, m_taskbar, [&] { return FindTaskbar(); });
     IWindowManager& windows = m_platform.windows;
     for (const TRecordLine* line : record.Lines(kTrayToolbarTag)) {
-        auto bar = line->Number(0);
-        if (line->fields.size() != 1 || !bar) {
+        auto bar = line->Number(0), pid = line->Number(1), created = line->Number(2);
+        if (line->fields.size() != 3 || !bar || !pid || !created || *pid > UINT32_MAX) {
             understood = false;
             continue;
         }
-        // Only a toolbar that is still there and hidden by its own style (the taskbar around
-        // it may be hidden too): a restarted Explorer shows its own.
+        // Only a toolbar of the same run of the same Explorer, still there and hidden by its
+        // own style (the taskbar around it may be hidden too): a restarted Explorer shows its
+        // own, and keeps hidden what it means to.
+        const ProcessId owner = static_cast<ProcessId>(*pid);
         WindowStyles styles;
-        if (windows.GetClassNameW(*bar, 64) == L"ToolbarWindow32" &&
+        if (*created != 0 && windows.GetWindowThreadProcessId(*bar) == owner &&
+            m_platform.kernel.GetProcessCreationTime(owner) == *created &&
+            windows.GetClassNameW(*bar, 64) == L"ToolbarWindow32" &&
             windows.GetWindowStyles(*bar, styles) && !(styles.style & kWsVisible))
             windows.ShowWindowAsync(*bar, ShowCmd::ShowNA);
     }

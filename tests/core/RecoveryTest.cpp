@@ -202,6 +202,28 @@ TEST_F(Recovery, TheShellPartsAndTheTrayIconsComeBack) {
     EXPECT_FALSE(RecordExists());
 }
 
+TEST_F(Recovery, TrayToolbarsOfARestartedExplorerAreLeftAsItKeepsThem) {
+    WindowHandle taskbar = Open(L"", kShellPid, 0x88, L"Shell_TrayWnd");
+    WindowHandle notify = h.desktop.AddChildWindow(taskbar, L"", L"TrayNotifyWnd");
+    WindowHandle direct = h.desktop.AddChildWindow(notify, L"", L"ToolbarWindow32");
+    WindowHandle pager = h.desktop.AddChildWindow(notify, L"", L"SysPager");
+    WindowHandle paged = h.desktop.AddChildWindow(pager, L"", L"ToolbarWindow32");
+    h.Form().cbHideTray.SetChecked(true);
+    Press();
+    for (WindowHandle bar : {direct, paged}) h.desktop.ShowWindowAndWait(bar, ShowCmd::Hide);
+
+    Kill();
+    // Explorer restarted meanwhile, and the recorded handles name toolbars it keeps hidden:
+    // one of a process that took over the handle, one of a later process given the same id.
+    h.desktop.Window(paged).pid = kShellPid + 1;
+    h.desktop.processCreationTimes[kShellPid] = 0x99999;
+    StartAgain();
+    EXPECT_FALSE(h.desktop.Window(direct).style & kWsVisible);
+    EXPECT_FALSE(h.desktop.Window(paged).style & kWsVisible);
+    EXPECT_FALSE(RecordExists());
+    EXPECT_TRUE(h.desktop.messageBoxes.empty());
+}
+
 TEST_F(Recovery, ADamagedRecordIsSetAsideWithOneMessageAndTheStartGoesOn) {
     WindowHandle report = Open(L"Report", kEditorPid, 0x300);
     Press();
