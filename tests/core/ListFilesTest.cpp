@@ -127,6 +127,20 @@ TEST(ListFiles, LongTitlesAreCutTo255BytesAndOtherScriptsBecomeReplacementCharac
     EXPECT_EQ(loaded.Item(0).Caption(), L"app.exe");
 }
 
+TEST(ListFiles, ADoubleByteTextIsCutAtTheEndOfACharacterNeverInsideOne) {
+    FakeDesktop desktop;
+    desktop.doubleByteCodePage = true;
+    const std::wstring wide(200, L'\u65E5');  // two bytes each
+    for (const std::wstring& text : {wide, L"x" + wide}) {
+        std::string bytes = ToEntryText(desktop, text);
+        EXPECT_LE(bytes.size(), 255u);
+        EXPECT_GE(bytes.size(), 254u) << "as much as fits";
+        // Read back, it is the text's own beginning, with no broken character at its end.
+        std::wstring back = FromEntryText(desktop, bytes);
+        EXPECT_EQ(back, text.substr(0, back.size()));
+    }
+}
+
 TEST(ListFiles, FailedSaveKeepsTheOldFileAndReachesTheErrorReport) {
     Harness h;
     h.Make();

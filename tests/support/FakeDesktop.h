@@ -209,6 +209,9 @@ public:
                           bool ignoreCase) override;
     std::string WideToAnsi(const std::wstring& text) override;
     std::wstring AnsiToWide(const std::string& bytes) override;
+    // A double-byte code page as East Asian systems have: characters from U+0100 to U+7FFF take
+    // a lead byte (0x81 to 0xFF) and a trail byte; a lead byte without its trail reads as "?".
+    bool doubleByteCodePage = false;
     ModuleHandle LoadLibraryW(const std::wstring& name) override;
     ProcAddress GetProcAddress(ModuleHandle module, const std::string& name) override;
     void FreeLibrary(ModuleHandle module) override;
