@@ -225,6 +225,29 @@ TEST(Settings, APasswordValueOfAnotherTypeIsNoPassword) {
     EXPECT_TRUE(h.desktop.messageBoxes.empty());
 }
 
+TEST(Settings, APasswordValueThatCannotBeReadIsNeverWrittenOver) {
+    SettingsHarness h;
+    const std::wstring stored = HashPassword(h.desktop, L"pw");
+    h.desktop.SetRegistryString(kHkcu, kPasswordKey, kPasswordValue, stored);
+    h.desktop.unreadableValues.insert(kPasswordValue);
+    ASSERT_TRUE(h.Start());
+    EXPECT_FALSE(h.Form().cbAppPassword.Checked());  // no password this run, as none was read
+    h.CloseAndFinish();
+    h.desktop.unreadableValues.clear();
+    EXPECT_EQ(h.Password(), stored) << "kept for a start that can read it";
+
+    // A password the user sets meanwhile is theirs to store.
+    SettingsHarness next;
+    next.desktop.SetRegistryString(kHkcu, kPasswordKey, kPasswordValue, stored);
+    next.desktop.unreadableValues.insert(kPasswordValue);
+    ASSERT_TRUE(next.Start());
+    next.Form().SetApplicationPassword(L"new");
+    next.Form().cbAppPassword.SetCheckedSilently(true);
+    next.CloseAndFinish();
+    next.desktop.unreadableValues.clear();
+    EXPECT_TRUE(PasswordMatches(next.desktop, next.Password().value_or(L""), L"new"));
+}
+
 TEST(Settings, APasswordIsStoredOnlyAsASaltedHash) {
     SettingsHarness h;
     ASSERT_TRUE(h.Start());

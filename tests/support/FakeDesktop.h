@@ -252,6 +252,7 @@ public:
     std::uint32_t DeleteValue(RegistryHive hive, const std::wstring& key,
                               const std::wstring& name) override;
     bool registryWritable = true;
+    std::set<std::wstring> unreadableValues;  // value names whose reads raise (access denied)
 
     // --- IProfile ---------------------------------------------------------------------------
     std::wstring GetPrivateProfileStringW(const std::wstring& section, const std::wstring& key,

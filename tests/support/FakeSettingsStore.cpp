@@ -52,6 +52,7 @@ bool FakeDesktop::ValueExists(RegistryHive hive, const std::wstring& key, const 
 
 std::optional<std::wstring> FakeDesktop::ReadString(RegistryHive hive, const std::wstring& key,
                                                     const std::wstring& name) {
+    if (unreadableValues.count(name)) throw OsError("Access is denied", 5);
     auto it = m_registry.find(RegPath(hive, key));
     if (it == m_registry.end()) return std::nullopt;
     auto v = it->second.find(Lower(name));
