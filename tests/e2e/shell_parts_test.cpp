@@ -136,12 +136,16 @@ TEST_F(ShellParts, WithoutTheTrayLibraryInItsFolderTheProgramStartsAndHidesWindo
     CreateDirectoryW(folder.c_str(), nullptr);
     ASSERT_TRUE(
         CopyFileW((BinDir() + L"\\Nivora.exe").c_str(), (folder + L"\\Nivora.exe").c_str(), FALSE));
-    OpenHelpers(L"--progman --tray");  // "Hide Tray Icons" is ticked by default
+    Options(true, false, true);
+    OpenHelpers(L"--progman --tray");
     StartNivora(L"nolib\\Nivora.exe");
 
     HideRestoreKey();
     EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(one); }));
-    Sleep(300);
+    // The shell parts are one step, the desktop icons before the tray: once the record holds
+    // the icons, the step is over, and the tray was left alone.
+    ASSERT_TRUE(WaitFor([] { return RecordLines("desktopicons") == 1; }));
+    EXPECT_FALSE(OwnBit(list));
     EXPECT_TRUE(TrayShown());
     HideRestoreKey();
     EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(one) != FALSE; }));

@@ -22,12 +22,35 @@ std::wstring DataFolder() {
 }
 
 void ResetDataFolder() {
+    // Whatever is there: the settings, the lists, the recovery record, one set aside, the
+    // temporary files of a save, and a folder a test put in a file's place.
     std::wstring folder = DataFolder();
-    for (const wchar_t* name : {L"nva.dat", L"ExList.Dat", L"BttList.Dat"}) {
-        DeleteFileW((folder + name).c_str());
-        RemoveDirectoryW((folder + name).c_str());  // a test may put a folder in a file's place
+    folder.pop_back();  // the trailing backslash
+    std::error_code ignored;
+    std::filesystem::remove_all(std::filesystem::path(folder), ignored);
+}
+
+void ClearProgramState() {
+    KillProcesses(L"Nivora.exe");
+    WaitFor([] { return CountProcesses(L"Nivora.exe") == 0; }, 10000);
+    ResetDataFolder();
+    RegDelete(HKEY_CURRENT_USER, L"Software\\Windows\\Cryptography", L"10");
+    RegDelete(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", L"NVA");
+}
+
+int RecordLines(const std::string& tag) {
+    const std::wstring file = DataFolder() + L"Recovery.dat";
+    if (!FileExists(file)) return -1;
+    std::vector<unsigned char> bytes = ReadFileBytes(file);
+    const std::string text(bytes.begin(), bytes.end()), start = tag + " ";
+    int lines = 0;
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t end = text.find('\n', at);
+        if (text.compare(at, start.size(), start) == 0) ++lines;
+        if (end == std::string::npos) break;
+        at = end + 1;
     }
-    RemoveDirectoryW(folder.c_str());
+    return lines;
 }
 
 void MakeEmptyDataFolder() {
@@ -65,6 +88,14 @@ bool Answers(HWND window, int timeoutMs) {
     DWORD_PTR result = 0;
     return window && SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL,
                                          static_cast<UINT>(timeoutMs), &result) != 0;
+}
+
+bool HotkeyTaken(UINT modifiers, UINT key) {
+    if (RegisterHotKey(nullptr, 0x7000, modifiers, key)) {
+        UnregisterHotKey(nullptr, 0x7000);
+        return false;
+    }
+    return GetLastError() == ERROR_HOTKEY_ALREADY_REGISTERED;
 }
 
 bool Process::Running() const {
@@ -228,6 +259,10 @@ void PressKeys(const std::vector<WORD>& modifiers, WORD key) {
     add(key, true);
     for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) add(*it, true);
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+void PostHotkey(HWND window, int id, UINT modifiers, UINT key) {
+    PostMessageW(window, WM_HOTKEY, static_cast<WPARAM>(id), MAKELPARAM(modifiers, key));
 }
 
 bool RegWriteString(HKEY root, const std::wstring& key, const std::wstring& name,

@@ -15,10 +15,19 @@ namespace e2e {
 std::wstring BinDir();
 // %APPDATA%\Talvern\NVA\ (with the trailing backslash).
 std::wstring DataFolder();
-// Removes the data folder so a test starts like a first run.
+// Removes the data folder with everything in it (the recovery record too), so a test starts
+// like a first run.
 void ResetDataFolder();
 // Removes the data folder and makes it again, empty, for a test to put files in.
 void MakeEmptyDataFolder();
+// Ends every Nivora still running and clears all it writes: the data folder, the password
+// value and the Run value. Every end-to-end test starts so (WarmUp.cpp), whatever the one before
+// it left.
+void ClearProgramState();
+// How many lines of the recovery record (Recovery.dat) carry this tag ("window", "wallpaper",
+// "desktopicons", ...); -1 when there is no record. The record is brought up to date after each
+// step of a hide and at the end of a restore, so it tells how far a cycle has come.
+int RecordLines(const std::string& tag);
 bool FileExists(const std::wstring& path);
 std::vector<unsigned char> ReadFileBytes(const std::wstring& path);
 void WriteFileBytes(const std::wstring& path, const std::vector<unsigned char>& bytes);
@@ -26,11 +35,17 @@ void WriteFileBytes(const std::wstring& path, const std::vector<unsigned char>& 
 // Holds the test for NV_E2E_LINGER_MS milliseconds (none when unset), so that a dialog can be
 // looked at in a screenshot of the display.
 void Linger();
-// Polls until the predicate holds or the time runs out.
+// Polls until the predicate holds or the time runs out. The machine runs several test programs
+// at once: waits are for conditions, with room to spare, never fixed pauses standing as proof.
 bool WaitFor(const std::function<bool()>& done, int timeoutMs = 10000, int stepMs = 50);
-// Whether the window's thread takes a message within the time, that is, waits in its message
-// loop: a program still starting up (before its hotkeys are registered) or a hung one does not.
+// Whether the window's thread takes a sent message within the time: a hung one does not. It
+// does not prove that the program has reached its message loop (a thread answers sent messages
+// while it waits on another window), nor that it has handled what was posted or typed before.
 bool Answers(HWND window, int timeoutMs = 10000);
+// Whether another program holds this hotkey: this process cannot register it (error 1409). Ask
+// only once the program is done registering it: a registration made here, for an instant, at the
+// moment the program registers the same combination would make the program's fail.
+bool HotkeyTaken(UINT modifiers, UINT key);
 
 struct Process {
     PROCESS_INFORMATION pi{};
@@ -68,6 +83,11 @@ HWND FocusOf(HWND window);
 
 // Presses a key combination with SendInput: modifiers down, key down, key up, modifiers up.
 void PressKeys(const std::vector<WORD>& modifiers, WORD key);
+// Posts the message a registered hotkey sends. Unlike a key pressed while the program still
+// starts up (lost if its hotkeys are not registered yet), it waits in the queue until the
+// message loop takes it, when start-up has finished: for the first press after a message box of
+// start-up, whose own loop makes the program look idle before it is.
+void PostHotkey(HWND window, int id, UINT modifiers, UINT key);
 
 std::wstring WindowText(HWND window);
 std::wstring ClassName(HWND window);
