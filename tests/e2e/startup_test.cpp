@@ -136,6 +136,7 @@ TEST_F(Startup, ASecondStartWarnsAndLeavesTheFirstAlone) {
     Process first;
     HWND main = StartNivora(first);
     ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return IsShown(main); }));
 
     Process second;
     ASSERT_TRUE(Start(second, L"Nivora.exe"));
