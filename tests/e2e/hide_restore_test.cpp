@@ -133,7 +133,8 @@ TEST_F(HideRestore, TheBringToTopProgramIsStartedWhenItIsNotRunning) {
 
     HideRestoreKey();
     EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(something); }));
-    EXPECT_TRUE(WaitFor([] { return CountProcesses(L"nv_btt.exe") == 1; }));
+    // A process started on a loaded machine may take seconds to show in the list.
+    EXPECT_TRUE(WaitFor([] { return CountProcesses(L"nv_btt.exe") == 1; }, 30000));
     HideRestoreKey();
     EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(something) != FALSE; }));
     KillProcesses(L"nv_btt.exe");  // leave nothing running behind
@@ -198,7 +199,7 @@ TEST_F(HideRestore, ABusyWindowGetsItsStyleBackWhenItAnswers) {
     ASSERT_NE(busy, nullptr);
     const LONG style = GetWindowLongW(busy, GWL_EXSTYLE);
     ASSERT_TRUE(style & WS_EX_APPWINDOW);
-    StartNivora();
+    HWND main = StartNivora();
 
     HideRestoreKey();
     ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(busy) && !IsWindowVisible(idle); }));
@@ -208,8 +209,11 @@ TEST_F(HideRestore, ABusyWindowGetsItsStyleBackWhenItAnswers) {
     ASSERT_TRUE(WaitFor([&] { return !Answers(busy, 200); })) << "the helper is busy";
     HideRestoreKey();
     EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(idle) != FALSE; }));
-    // The restore is over when the record lists only the style it still owes.
-    ASSERT_TRUE(WaitFor([] { return RecordLines("window") == 1; }, 20000)) << RecordLines("window");
+    // Posted messages wait until the restore has run to its end (its waits on the busy window
+    // take only sent ones): once the program window this one asks for shows, the restore is
+    // over and has left the busy window its style owed.
+    PostHotkey(main, 1, MOD_CONTROL, VK_OEM_5);
+    ASSERT_TRUE(WaitFor([&] { return IsShown(main); }, 20000));
     EXPECT_FALSE(GetWindowLongW(busy, GWL_EXSTYLE) & WS_EX_APPWINDOW) << "not written while busy";
     hold.Release();
     EXPECT_TRUE(WaitFor([&] { return GetWindowLongW(busy, GWL_EXSTYLE) == style; }, 20000))
@@ -410,8 +414,9 @@ TEST_F(HideRestore, AKeyPressedInTheHotkeyBoxBecomesTheNewHotkey) {
 
     // While the box has the focus its own combination is typed, not acted on. A plain letter
     // changes nothing; Ctrl with F9 is shown and registered at the key release, and the
-    // combination it replaces is let go. Keys are handled in the order they are typed: once
-    // the box shows Ctrl+F9, the Ctrl+` before it has been handled.
+    // combination it replaces is let go. Keys are handled in the order they are typed, and a
+    // hotkey's message ahead of any key typed after it: once the box shows Ctrl+F9, the
+    // Ctrl+` before it has been handled.
     HideRestoreKey();
     PressKeys({}, 'A');
     PressKeys({VK_CONTROL}, VK_F9);
@@ -432,19 +437,18 @@ TEST_F(HideRestore, AKeyPressedInTheHotkeyBoxBecomesTheNewHotkey) {
     ASSERT_TRUE(WaitFor([&] { return WindowText(saver) == L"Alt+T"; })) << WindowText(saver);
     EXPECT_TRUE(WaitFor([] { return !HotkeyTaken(MOD_CONTROL, VK_DELETE); }));
 
-    // Out of the box, the new combination hides and restores.
+    // Out of the box, the new combination hides and restores: it is registered.
     ASSERT_TRUE(PressButton(main, L"Windows"));
     Click(FindChildByText(main, L"Refresh List"));
     PressKeys({VK_CONTROL}, VK_F9);
     EXPECT_TRUE(WaitFor([&] { return AllHidden(windows); }));
     PressKeys({VK_CONTROL}, VK_F9);
     EXPECT_TRUE(WaitFor([&] { return AllShown(windows); }));
-    // Everything typed before has been handled by now: the registrations are made, and no
-    // button ran.
-    EXPECT_TRUE(HotkeyTaken(MOD_CONTROL, VK_F9));
-    EXPECT_TRUE(HotkeyTaken(MOD_ALT, 'T'));
+    // No button ran: what Alt+T would have pressed was posted before these hotkeys were, and
+    // so handled before them. (Whether Alt+T itself is held cannot be asked without a race:
+    // its key's release may still wait behind the hotkeys, which go first.)
     EXPECT_EQ(FindDialog(nivora.Pid()), nullptr);
-    EXPECT_TRUE(IsShown(main));
+    EXPECT_TRUE(WaitFor([&] { return IsShown(main); })) << "back with the windows";
 }
 
 }  // namespace

@@ -43,8 +43,10 @@ bool WaitFor(const std::function<bool()>& done, int timeoutMs = 10000, int stepM
 // while it waits on another window), nor that it has handled what was posted or typed before.
 bool Answers(HWND window, int timeoutMs = 10000);
 // Whether another program holds this hotkey: this process cannot register it (error 1409). Ask
-// only once the program is done registering it: a registration made here, for an instant, at the
-// moment the program registers the same combination would make the program's fail.
+// only of a combination the program is not about to register: a registration made here, for an
+// instant, at the moment the program registers the same one would make the program's fail. (A
+// hotkey's message overtakes keys typed before it, so a hotkey that worked does not prove that
+// those keys have been handled.)
 bool HotkeyTaken(UINT modifiers, UINT key);
 
 struct Process {
