@@ -163,8 +163,8 @@ TEST_F(Recovery, ADamagedRecordIsToldOnceAndTheStartGoesOn) {
     EXPECT_TRUE(FileExists(DataFolder() + L"Recovery.damaged"));
     // It works as ever: the hotkey hides (the first press posted, as start-up may still be
     // registering the hotkeys), and the next brings everything back.
-    HWND main = FindMainWindow(nivora.Pid());
-    ASSERT_NE(main, nullptr);
+    HWND main = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (main = FindMainWindow(nivora.Pid())) != nullptr; }));
     PostHotkey(main, 0, MOD_CONTROL, VK_OEM_3);
     EXPECT_TRUE(WaitFor([&] { return AllHidden(); }));
     PressKeys({VK_CONTROL}, VK_OEM_3);

@@ -197,8 +197,8 @@ TEST_F(WatchE2E, WithoutTheLibraryBesideItTheStartSaysSoOnceAndNeverTakesOneFrom
     ASSERT_TRUE(PressButton(box, L"OK"));
     // Start-up goes on once the box is gone.
     ASSERT_TRUE(WaitFor([&] { return FindDialog(nivora.Pid()) == nullptr; }, 20000));
-    HWND main = FindMainWindow(nivora.Pid());
-    ASSERT_NE(main, nullptr);
+    HWND main = nullptr;  // the box comes while the main window is being made
+    ASSERT_TRUE(WaitFor([&] { return (main = FindMainWindow(nivora.Pid())) != nullptr; }));
 
     // Everything else works, and nothing more is said.
     PostHotkey(main, 0, MOD_CONTROL, VK_OEM_3);
