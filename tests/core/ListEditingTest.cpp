@@ -259,8 +259,8 @@ TEST_F(ListEditing, EachCommandOfTheListMenusShowsAPictureOfItsOwn) {
     // Every command has one of the menu pictures, a separator none; commands that do different
     // things look different, and "Clear List" looks the same in both lists.
     std::map<std::string, int> pictures;
-    for (TPopupMenu* menu :
-         {&form->popMenuAvailableWindows, &form->popMenuDoNotHideList, &form->PopMenuBringToTopList})
+    for (TPopupMenu* menu : {&form->popMenuAvailableWindows, &form->popMenuDoNotHideList,
+                             &form->PopMenuBringToTopList})
         for (const auto& item : menu->items.items) {
             if (item->IsSeparator()) {
                 EXPECT_EQ(item->imageIndex, -1) << item->name;

@@ -70,7 +70,9 @@ TEST(Pictures, EveryPictureFitsThePlaceItIsShownIn) {
             ASSERT_TRUE(DecodePicture(image->resourceId, picture));
             // A picture that fills its parent is a background drawn from the left edge, ending
             // in the parent's colour (the header's banner): only its height must fit.
-            if (image->GetAlign() != Align::Client) EXPECT_LE(picture.width, image->Width());
+            if (image->GetAlign() != Align::Client) {
+                EXPECT_LE(picture.width, image->Width());
+            }
             EXPECT_LE(picture.height, image->Height());
             ::DeleteObject(picture.bitmap);
         }

@@ -301,7 +301,9 @@ TEST_F(PopupMenus, AnItemIsDrawnWithItsPictureCaptionSelectionAndGreyWhenDisable
         int drawn = 0;
         for (int x2 = 0; x2 < line.width; ++x2) drawn += line.At(x2, y) != back;
         if (drawn > line.width / 2) ++lines;
-        if (y == 0 || y == line.height - 1) EXPECT_EQ(drawn, 0) << y;
+        if (y == 0 || y == line.height - 1) {
+            EXPECT_EQ(drawn, 0) << y;
+        }
     }
     EXPECT_GE(lines, 1);
     EXPECT_LE(lines, 2);
@@ -330,7 +332,8 @@ TEST_F(PopupMenus, InHighContrastTheSelectionTakesTheSystemsHighlightColours) {
     EXPECT_TRUE(selected.Any(ink[1].first, ink[1].second, [](COLORREF c) {
         return c == ::GetSysColor(COLOR_HIGHLIGHTTEXT);
     })) << "the caption";
-    EXPECT_TRUE(line.Any(0, line.width, [](COLORREF c) { return c == ::GetSysColor(COLOR_MENUTEXT); }));
+    EXPECT_TRUE(
+        line.Any(0, line.width, [](COLORREF c) { return c == ::GetSysColor(COLOR_MENUTEXT); }));
 }
 
 TEST_F(PopupMenus, ALetterKeyRunsTheItemOfItsMnemonicOrSelectsAmongSeveral) {

@@ -32,7 +32,8 @@ auto RunWithDeadline(Work work, std::uint32_t timeoutMs) -> std::optional<declty
     HANDLE thread = ::CreateThread(
         nullptr, 0,
         [](void* argument) -> DWORD {
-            std::unique_ptr<std::shared_ptr<Task>> mine(static_cast<std::shared_ptr<Task>*>(argument));
+            std::unique_ptr<std::shared_ptr<Task>> mine(
+                static_cast<std::shared_ptr<Task>*>(argument));
             (**mine)();
             return 0;
         },
