@@ -143,7 +143,7 @@ TEST_F(Recovery, AfterSigkillOfTheWineProcessTheNextStartBringsEverythingBack) {
     HideEverything();
     std::wstring script;
     ASSERT_TRUE(KillWithSignal(script));
-    int ended = nivora.Wait(10000);
+    int ended = nivora.Wait(30000);
     DeleteFileW(script.c_str());
     ASSERT_NE(ended, -1);  // ended, by whatever code Wine gives it
     ExpectRecoveredAtTheNextStart();

@@ -66,8 +66,19 @@ bool FileExists(const std::wstring& path) {
 }
 
 std::vector<unsigned char> ReadFileBytes(const std::wstring& path) {
-    std::ifstream in(std::filesystem::path(path), std::ios::binary);
-    return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
+    // Opened so that the program can still replace or delete the file meanwhile: a test that
+    // reads a file the program is writing must not make the program's write fail.
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    std::vector<unsigned char> bytes;
+    if (file == INVALID_HANDLE_VALUE) return bytes;
+    unsigned char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        bytes.insert(bytes.end(), buffer, buffer + got);
+    CloseHandle(file);
+    return bytes;
 }
 
 void WriteFileBytes(const std::wstring& path, const std::vector<unsigned char>& bytes) {

@@ -36,8 +36,9 @@ void WriteFileBytes(const std::wstring& path, const std::vector<unsigned char>& 
 // looked at in a screenshot of the display.
 void Linger();
 // Polls until the predicate holds or the time runs out. The machine runs several test programs
-// at once: waits are for conditions, with room to spare, never fixed pauses standing as proof.
-bool WaitFor(const std::function<bool()>& done, int timeoutMs = 10000, int stepMs = 50);
+// at once: waits are for conditions, with room to spare (a wait that holds returns at once, so
+// only a failure pays for the room), never fixed pauses standing as proof.
+bool WaitFor(const std::function<bool()>& done, int timeoutMs = 20000, int stepMs = 50);
 // Whether the window's thread takes a sent message within the time: a hung one does not. It
 // does not prove that the program has reached its message loop (a thread answers sent messages
 // while it waits on another window), nor that it has handled what was posted or typed before.
