@@ -38,21 +38,6 @@ void ClearProgramState() {
     RegDelete(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", L"NVA");
 }
 
-int RecordLines(const std::string& tag) {
-    const std::wstring file = DataFolder() + L"Recovery.dat";
-    if (!FileExists(file)) return -1;
-    std::vector<unsigned char> bytes = ReadFileBytes(file);
-    const std::string text(bytes.begin(), bytes.end()), start = tag + " ";
-    int lines = 0;
-    for (std::size_t at = 0; at < text.size();) {
-        std::size_t end = text.find('\n', at);
-        if (text.compare(at, start.size(), start) == 0) ++lines;
-        if (end == std::string::npos) break;
-        at = end + 1;
-    }
-    return lines;
-}
-
 void MakeEmptyDataFolder() {
     ResetDataFolder();
     std::wstring folder = DataFolder();
@@ -66,8 +51,8 @@ bool FileExists(const std::wstring& path) {
 }
 
 std::vector<unsigned char> ReadFileBytes(const std::wstring& path) {
-    // Opened so that the program can still replace or delete the file meanwhile: a test that
-    // reads a file the program is writing must not make the program's write fail.
+    // Opened so that the program can still delete the file meanwhile (under Wine nothing lets
+    // it replace a file that is open): read files only once the program is done with them.
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -24,10 +24,6 @@ void MakeEmptyDataFolder();
 // value and the Run value. Every end-to-end test starts so (WarmUp.cpp), whatever the one before
 // it left.
 void ClearProgramState();
-// How many lines of the recovery record (Recovery.dat) carry this tag ("window", "wallpaper",
-// "desktopicons", ...); -1 when there is no record. The record is brought up to date after each
-// step of a hide and at the end of a restore, so it tells how far a cycle has come.
-int RecordLines(const std::string& tag);
 bool FileExists(const std::wstring& path);
 std::vector<unsigned char> ReadFileBytes(const std::wstring& path);
 void WriteFileBytes(const std::wstring& path, const std::vector<unsigned char>& bytes);
@@ -42,6 +38,8 @@ bool WaitFor(const std::function<bool()>& done, int timeoutMs = 20000, int stepM
 // Whether the window's thread takes a sent message within the time: a hung one does not. It
 // does not prove that the program has reached its message loop (a thread answers sent messages
 // while it waits on another window), nor that it has handled what was posted or typed before.
+// (Nor should a test keep the program's files open to watch them: under Wine a file that is
+// open anywhere cannot be replaced, and the program's write of it fails.)
 bool Answers(HWND window, int timeoutMs = 10000);
 // Whether another program holds this hotkey: this process cannot register it (error 1409). Ask
 // only of a combination the program is not about to register: a registration made here, for an
@@ -89,7 +87,9 @@ void PressKeys(const std::vector<WORD>& modifiers, WORD key);
 // Posts the message a registered hotkey sends. Unlike a key pressed while the program still
 // starts up (lost if its hotkeys are not registered yet), it waits in the queue until the
 // message loop takes it, when start-up has finished: for the first press after a message box of
-// start-up, whose own loop makes the program look idle before it is.
+// start-up, whose own loop makes the program look idle before it is. Posted after a hotkey, it
+// is taken once that hotkey's cycle has run to its end (the cycle's own waits on other windows
+// take only sent messages): the program window it shows (id 1) tells that the cycle is over.
 void PostHotkey(HWND window, int id, UINT modifiers, UINT key);
 
 std::wstring WindowText(HWND window);
