@@ -107,8 +107,10 @@ void TBringToTopStep::Hide() {
         for (const auto& info : *listed)
             if (info->title == title) return bring(info->handle);
     if (path.empty()) return;
+    // A path names its program in any letter case: a path that differs only in case from the
+    // running program's must not start a second copy.
     for (const auto& info : *listed)
-        if (info->programPath == path) return bring(info->handle);
+        if (SameText(m_platform.kernel, info->programPath, path)) return bring(info->handle);
     m_platform.shell.ShellExecuteW(L"open", path, L"", ProgramFolder(path), ShowCmd::Show);
 }
 

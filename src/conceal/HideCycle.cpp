@@ -99,6 +99,13 @@ void THideCycle::TellRecordFailure() {
                                  "next start: " + failure);
 }
 
+THideCycle::TRecovery THideCycle::SetAsideDamagedRecord() {
+    if (m_record->SetAside()) return TRecovery::Damaged;
+    // Nothing in it can be put back any more; kept in its place it would be met at every start.
+    if (m_record->Remove()) return TRecovery::DamagedRemoved;
+    return TRecovery::DamagedLeft;
+}
+
 THideCycle::TRecovery THideCycle::RecoverPreviousSession() {
     if (!m_record) return TRecovery::Nothing;
     TRecoveryRecord record;
@@ -106,8 +113,7 @@ THideCycle::TRecovery THideCycle::RecoverPreviousSession() {
         case TRecoveryFile::TState::None:
             return TRecovery::Nothing;
         case TRecoveryFile::TState::Damaged:
-            m_record->SetAside();
-            return TRecovery::Damaged;
+            return SetAsideDamagedRecord();
         case TRecoveryFile::TState::Found:
             break;
     }
@@ -122,10 +128,7 @@ THideCycle::TRecovery THideCycle::RecoverPreviousSession() {
             understood = false;
         }
     }
-    if (!understood) {
-        m_record->SetAside();
-        return TRecovery::Damaged;
-    }
+    if (!understood) return SetAsideDamagedRecord();
     m_record->Remove();
     // Styles still owed to windows that were busy stay in the record until they are written.
     WriteRecord();

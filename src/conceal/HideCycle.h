@@ -53,7 +53,9 @@ class THideCycle {
     // Keeps the recovery record in this file from now on: written before a hide changes
     // anything and after each step that changed something, removed once all is back.
     void KeepRecord(std::unique_ptr<TRecoveryFile> file);
-    enum class TRecovery { Nothing, Recovered, Damaged };
+    // A damaged record is set aside (Damaged); one that cannot be is removed (DamagedRemoved);
+    // one that can be neither stays to be read again at the next start (DamagedLeft).
+    enum class TRecovery { Nothing, Recovered, Damaged, DamagedRemoved, DamagedLeft };
     // At start: when a previous session left a record, puts back what it lists, step by step
     // in the restore order, and removes it. A record that cannot be read is set aside.
     TRecovery RecoverPreviousSession();
@@ -79,6 +81,8 @@ class THideCycle {
     void WriteRecord();
     // A record that could not be written is told once, when nothing is hidden any more.
     void TellRecordFailure();
+    // Moves a damaged record out of the way, so that the next start does not meet it again.
+    TRecovery SetAsideDamagedRecord();
 
     ICycleContext& m_context;
     std::array<std::unique_ptr<ICycleStep>, static_cast<std::size_t>(TStepKind::Count)> m_steps;

@@ -161,21 +161,23 @@ void TShellPartsStep::RevealSecondaryTaskbars() {
     m_secondaryTaskbars.clear();
 }
 
-std::vector<WindowHandle> TShellPartsStep::ShowingTrayToolbars() {
-    std::vector<WindowHandle> showing;
-    for (WindowHandle bar : TrayToolbars(m_platform.windows, FindTaskbar())) {
+std::vector<TShellPartsStep::TTrayToolbar> TShellPartsStep::ShowingTrayToolbars() {
+    IWindowManager& windows = m_platform.windows;
+    std::vector<TTrayToolbar> showing;
+    for (WindowHandle bar : TrayToolbars(windows, FindTaskbar())) {
         WindowStyles styles;
-        if (m_platform.windows.GetWindowStyles(bar, styles) && (styles.style & kWsVisible))
-            showing.push_back(bar);
+        if (!windows.GetWindowStyles(bar, styles) || !(styles.style & kWsVisible)) continue;
+        ProcessId pid = windows.GetWindowThreadProcessId(bar);
+        showing.push_back({bar, pid, m_platform.kernel.GetProcessCreationTime(pid).value_or(0)});
     }
     return showing;
 }
 
 namespace {
-constexpr char kDesktopIconsTag[] = "desktopicons";        // handle, extended style
-constexpr char kTaskbarTag[] = "taskbar";                  // handle, extended style
+constexpr char kDesktopIconsTag[] = "desktopicons";          // handle, extended style
+constexpr char kTaskbarTag[] = "taskbar";                    // handle, extended style
 constexpr char kSecondaryTaskbarTag[] = "secondarytaskbar";  // handle, extended style
-constexpr char kTrayToolbarTag[] = "traytoolbar";          // handle
+constexpr char kTrayToolbarTag[] = "traytoolbar";  // handle, process id, process creation time
 
 // A shell part's line: its handle and extended style.
 std::optional<std::pair<WindowHandle, std::uint32_t>> PartOf(const TRecordLine& line) {
@@ -191,7 +193,8 @@ void TShellPartsStep::SaveTo(TRecoveryRecord& record) const {
     if (m_taskbar) record.Add(kTaskbarTag, {m_taskbar->window, m_taskbar->exStyle});
     for (const THiddenPart& part : m_secondaryTaskbars)
         record.Add(kSecondaryTaskbarTag, {part.window, part.exStyle});
-    for (WindowHandle bar : m_trayToolbars) record.Add(kTrayToolbarTag, {bar});
+    for (const TTrayToolbar& bar : m_trayToolbars)
+        record.Add(kTrayToolbarTag, {bar.window, bar.pid, bar.created});
 }
 
 bool TShellPartsStep::RecoverFrom(const TRecoveryRecord& record) {
@@ -221,15 +224,19 @@ bool TShellPartsStep::RecoverFrom(const TRecoveryRecord& record) {
     RevealSecondaryTaskbars();
     IWindowManager& windows = m_platform.windows;
     for (const TRecordLine* line : record.Lines(kTrayToolbarTag)) {
-        auto bar = line->Number(0);
-        if (line->fields.size() != 1 || !bar) {
+        auto bar = line->Number(0), pid = line->Number(1), created = line->Number(2);
+        if (line->fields.size() != 3 || !bar || !pid || !created || *pid > UINT32_MAX) {
             understood = false;
             continue;
         }
-        // Only a toolbar that is still there and hidden by its own style (the taskbar around
-        // it may be hidden too): a restarted Explorer shows its own.
+        // Only a toolbar of the same run of the same Explorer, still there and hidden by its
+        // own style (the taskbar around it may be hidden too): a restarted Explorer shows its
+        // own, and keeps hidden what it means to.
+        const ProcessId owner = static_cast<ProcessId>(*pid);
         WindowStyles styles;
-        if (windows.GetClassNameW(*bar, 64) == L"ToolbarWindow32" &&
+        if (*created != 0 && windows.GetWindowThreadProcessId(*bar) == owner &&
+            m_platform.kernel.GetProcessCreationTime(owner) == *created &&
+            windows.GetClassNameW(*bar, 64) == L"ToolbarWindow32" &&
             windows.GetWindowStyles(*bar, styles) && !(styles.style & kWsVisible))
             windows.ShowWindowAsync(*bar, ShowCmd::ShowNA);
     }

@@ -58,11 +58,18 @@ class TShellPartsStep final : public ICycleStep {
     };
     void Conceal(WindowHandle window, std::optional<THiddenPart>& part);
     void Reveal(WindowHandle window, std::optional<THiddenPart>& part);
+    // A tray toolbar and the run of the process it belonged to, so that a restarted Explorer's
+    // toolbar under the same handle is never taken for it.
+    struct TTrayToolbar {
+        WindowHandle window = 0;
+        ProcessId pid = 0;
+        std::uint64_t created = 0;  // 0 when it cannot be read
+    };
     // Shows the taskbars of further monitors that this step hid and that are still there.
     void RevealSecondaryTaskbars();
     WindowHandle FindTaskbar();
-    // The tray's icon toolbars that are showing now.
-    std::vector<WindowHandle> ShowingTrayToolbars();
+    // The notification area's icon toolbars that are showing now.
+    std::vector<TTrayToolbar> ShowingTrayToolbars();
 
     Platform& m_platform;
     ICycleContext& m_context;
@@ -75,7 +82,7 @@ class TShellPartsStep final : public ICycleStep {
     // what it hid (it puts back nothing when it hid nothing).
     bool m_trayHidden = false;
     // The toolbars that showed when the library last hid the tray, until the next restore.
-    std::vector<WindowHandle> m_trayToolbars;
+    std::vector<TTrayToolbar> m_trayToolbars;
 };
 
 }  // namespace nv

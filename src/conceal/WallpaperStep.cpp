@@ -14,7 +14,9 @@ void TWallpaperStep::Hide() {
     // A wallpaper we could not read is left where it is: removing it would lose it.
     std::optional<std::wstring> current = CurrentWallpaper(activeDesktop);
     if (!current) return;
-    m_saved = std::move(current);
+    // A wallpaper the last restore could not put back is still owed; the empty one found in
+    // its place must not take its place. One the user has set since is the one to keep.
+    if (!m_saved || !current->empty()) m_saved = std::move(current);
     if (activeDesktop) {
         wallpaper.SetActiveDesktopWallpaper(L"");
     } else {

@@ -14,9 +14,15 @@ constexpr std::uint32_t kErrorPathNotFound = 3;
 }  // namespace
 
 std::string ToEntryText(IKernel& kernel, const std::wstring& text) {
-    std::string bytes = kernel.WideToAnsi(text.substr(0, kMaxTextBytes));
-    // A double-byte code page can make more bytes than characters.
-    if (bytes.size() > kMaxTextBytes) bytes.resize(kMaxTextBytes);
+    std::size_t chars = std::min(text.size(), kMaxTextBytes);
+    std::string bytes = kernel.WideToAnsi(text.substr(0, chars));
+    // A double-byte code page can make more bytes than characters: fewer characters are taken
+    // until they fit, so the text never ends in half a character (nor half a surrogate pair).
+    while (bytes.size() > kMaxTextBytes) {
+        --chars;
+        if (chars > 0 && text[chars - 1] >= 0xD800 && text[chars - 1] <= 0xDBFF) --chars;
+        bytes = kernel.WideToAnsi(text.substr(0, chars));
+    }
     return bytes;
 }
 

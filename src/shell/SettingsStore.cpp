@@ -227,13 +227,16 @@ void TSettingsStore::SaveFile() {
 void TSettingsStore::LoadPassword() {
     std::wstring& password = m_form.globals.applicationPassword;
     password.clear();
+    m_passwordUnread = false;
     try {
         if (auto stored = m_platform.registry.ReadString(RegistryHive::CurrentUser, kPasswordKey,
                                                          kPasswordValue))
             password = *stored;
     } catch (...) {
-        // An unreadable value means no password, as a missing one does.
+        // An unreadable value means no password this run, as a missing one does; but what it
+        // holds is kept for a start that can read it (SavePassword).
         password.clear();
+        m_passwordUnread = true;
     }
     // Silently: the box's own click would open the set-password dialog.
     m_form.cbAppPassword.SetCheckedSilently(!password.empty());
@@ -263,6 +266,8 @@ void TSettingsStore::SavePassword() {
             }
         }
     }
+    // A value that could not be read is not emptied: only a password set in this run replaces it.
+    if (m_passwordUnread && stored.empty()) return;
     try {
         // Written on every save, also when empty: the value is overwritten, never deleted.
         m_platform.registry.WriteString(RegistryHive::CurrentUser, kPasswordKey, kPasswordValue,

@@ -69,6 +69,7 @@ private:
     Platform& m_platform;
     bool m_toldHashFailed = false;  // the user hears of a failed hash once per run
     bool m_fileUnreadable = false;  // nva.dat exists but could not be read at the load
+    bool m_passwordUnread = false;  // the password value could not be read at the load
 };
 
 }  // namespace nv

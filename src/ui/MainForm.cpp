@@ -6,6 +6,7 @@
 #include "conceal/WallpaperStep.h"
 #include "display/ConfirmationForm.h"
 #include "display/DisplayModeStep.h"
+#include "res/version.h"
 #include "shell/Globals.h"
 #include "sound/ProgramMute.h"
 #include "ui/FormKeyboardLayour.h"
@@ -17,7 +18,8 @@
 namespace nv {
 
 namespace {
-constexpr wchar_t kVersionText[] = L"Version 5.9";
+// The version the executable's version resource carries, from the one place it is set.
+constexpr wchar_t kVersionText[] = L"Version " NV_VERSION_TEXT;
 }  // namespace
 
 TMainForm::TMainForm(Platform& platform, TApplication& app, TGlobals& globals)

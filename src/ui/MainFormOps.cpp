@@ -65,10 +65,25 @@ void TMainForm::btnHideAllClick() {
 }
 void TMainForm::RestoreEverything() { hideCycle->RestoreEverything(); }
 void TMainForm::RecoverPreviousSession() {
-    if (hideCycle->RecoverPreviousSession() != THideCycle::TRecovery::Damaged) return;
-    app.MessageBox(L"Nivora could not recover what a previous session had hidden.\r\n"
-                   L"Its record was damaged and has been kept as " +
-                       globals.damagedRecoveryFile + L".",
+    std::wstring told;
+    switch (hideCycle->RecoverPreviousSession()) {
+        case THideCycle::TRecovery::Nothing:
+        case THideCycle::TRecovery::Recovered:
+            return;
+        case THideCycle::TRecovery::Damaged:
+            told = L"Its record was damaged and has been kept as " + globals.damagedRecoveryFile +
+                   L".";
+            break;
+        case THideCycle::TRecovery::DamagedRemoved:
+            told = L"Its record was damaged and could not be kept as " +
+                   globals.damagedRecoveryFile + L", so it has been removed.";
+            break;
+        case THideCycle::TRecovery::DamagedLeft:
+            told = L"Its record " + globals.recoveryFile +
+                   L" could not be read, set aside or removed; it is read again at the next start.";
+            break;
+    }
+    app.MessageBox(L"Nivora could not recover what a previous session had hidden.\r\n" + told,
                    MessageBoxKind::Warning);
 }
 

@@ -345,29 +345,33 @@ TEST(MouseShortcutDialog, CancelTurnsTheShortcutOffAndKeepsItsValues) {
 }
 
 TEST(MouseShortcutDialog, StoredValuesBeyondTheRangesComeBackLimitedOnlyWhenConfirmed) {
-    Harness h;
-    ASSERT_TRUE(h.Start());
-    TMainForm& f = h.Form();
-    TMouseShortcutInfo& s = h.Globals().hideCornerShortcut;
-    s.HoverInterval = 45000;
-    s.ZoneSize = -5;
-    s.Corner = 9;  // no box ticked, and the corner stays as it was
-    Answer(h, {ModalResult::Ok, nullptr}, nullptr, [](TMouseShortcutForm& d) {
-        EXPECT_EQ(d.edHoverInterval.Value(), 30000);
-        EXPECT_EQ(d.edZoneSize.Value(), 0);
-        EXPECT_FALSE(d.TickedCorner().has_value());
-    });
-    h.User([&] { f.btnMouseWinCtrl.Click(); });
-    EXPECT_EQ(s.HoverInterval, 30000);
-    EXPECT_EQ(s.ZoneSize, 0);
-    EXPECT_EQ(s.Corner, 9);
+    struct Case {
+        std::int32_t hover, zone;  // as stored
+        std::int32_t limitedHover, limitedZone;
+    };
+    // The hover time goes up to half a minute, the zone to 200 pixels, both down to 0.
+    for (const Case& c : {Case{45000, -5, 30000, 0}, Case{-1, 500, 0, 200}}) {
+        Harness h;
+        ASSERT_TRUE(h.Start());
+        TMainForm& f = h.Form();
+        TMouseShortcutInfo& s = h.Globals().hideCornerShortcut;
+        s.HoverInterval = c.hover;
+        s.ZoneSize = c.zone;
+        s.Corner = 9;  // no box ticked, and the corner stays as it was
+        Answer(h, {ModalResult::Ok, nullptr}, nullptr, [&](TMouseShortcutForm& d) {
+            EXPECT_EQ(d.edHoverInterval.Value(), c.limitedHover);
+            EXPECT_EQ(d.edZoneSize.Value(), c.limitedZone);
+            EXPECT_FALSE(d.TickedCorner().has_value());
+        });
+        h.User([&] { f.btnMouseWinCtrl.Click(); });
+        EXPECT_EQ(s.HoverInterval, c.limitedHover);
+        EXPECT_EQ(s.ZoneSize, c.limitedZone);
+        EXPECT_EQ(s.Corner, 9);
+    }
 }
 
 TEST(MouseShortcutDialog, TheCornerBoxesStayExclusiveAndCannotBeUnticked) {
     TMouseShortcutForm d;
-    EXPECT_EQ(d.edHoverInterval.maxValue, 30000);
-    EXPECT_EQ(d.edHoverInterval.increment, 100);
-    EXPECT_EQ(d.edZoneSize.maxValue, 200);
     d.cbTopRight.Click();
     EXPECT_EQ(d.TickedCorner(), std::optional<std::uint8_t>(1));
     d.cbBottomLeft.Click();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <set>
 
 #include "display/ConfirmationForm.h"
 #include "support/Harness.h"
@@ -105,11 +106,19 @@ TEST(DisplayModes, TheMenuListsEveryModeByItsNumberSkipsRate1AndCurrentPicksTheF
     EXPECT_EQ(xga.items[0]->tag, 2);
     EXPECT_EQ(xga.items[1]->tag, 4);
     EXPECT_EQ(root.items[0]->items[0]->items[0]->tag, 5);
-    // Each level has the picture of what it names.
-    EXPECT_EQ(svga.imageIndex, kPicDisplayMode);
-    EXPECT_EQ(svga.items[1]->imageIndex, kPicColourDepth);
-    EXPECT_EQ(xga.items[1]->imageIndex, kPicRefreshRate);
-    EXPECT_EQ(root.items[3]->imageIndex, kPicDisplayMode) << "Current";
+    // Each level has a picture of its own, the same for every item of the level; "Current"
+    // names a resolution too.
+    const int resolution = svga.imageIndex, depth = svga.items[1]->imageIndex,
+              rate = xga.items[1]->imageIndex;
+    EXPECT_EQ(std::set<int>({resolution, depth, rate}).size(), 3u);
+    for (int picture : {resolution, depth, rate}) {
+        EXPECT_GE(picture, 0);
+        EXPECT_LT(picture, kMenuPictureCount);
+    }
+    EXPECT_EQ(root.items[0]->imageIndex, resolution);
+    EXPECT_EQ(svga.items[0]->imageIndex, depth);
+    EXPECT_EQ(svga.items[0]->items[0]->imageIndex, rate);
+    EXPECT_EQ(root.items[3]->imageIndex, resolution) << "Current";
 
     // The settings' default is the current mode; both texts show it.
     EXPECT_EQ(f.selectedModeNumber, 2);

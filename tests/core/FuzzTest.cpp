@@ -1,10 +1,11 @@
-// Hostile input for every parser of what the program reads from disk and the registry: the list
-// files, nva.dat's values, the hotkey texts and the recovery record. Each fuzzer feeds a seeded
-// generator's inputs for a bounded time (NV_FUZZ_SECONDS each, a fraction of a second by
-// default; `make fuzz` runs them for minutes with a fresh seed) and checks what must hold for
-// any input. The inputs kept in tests/fuzz/<fuzzer>/ run first every time: each once found a
-// fault. A fuzzer that finds one prints the seed and writes the input to fuzz-findings/, and
-// a crash leaves the input it crashed on in fuzz-crash-<fuzzer>.bin.
+// Hostile input for every parser of what the program reads from disk and the registry: nva.dat's
+// values, the hotkey texts and the recovery record (the list files' records are taken as they
+// lie, with nothing to parse). Each fuzzer feeds a seeded generator's inputs for a bounded time
+// (NV_FUZZ_SECONDS each, a fraction of a second by default; `make fuzz` runs them for minutes
+// with a fresh seed) and checks what must hold for any input. The inputs kept in
+// tests/fuzz/<fuzzer>/ run first every time: each once found a fault. A fuzzer that finds one
+// prints the seed and writes the input to fuzz-findings/, and a crash leaves the input it
+// crashed on in fuzz-crash-<fuzzer>.bin.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -18,7 +19,6 @@
 
 #include "conceal/HideCycle.h"
 #include "conceal/RecoveryRecord.h"
-#include "inventory/ListFiles.h"
 #include "shell/SettingsStore.h"
 #include "support/Harness.h"
 #include "triggers/Shortcuts.h"
@@ -157,42 +157,6 @@ std::wstring PieceText(Fuzzer& f, const std::vector<std::wstring>& pieces, std::
             text += pieces[f.Below(pieces.size())];
     }
     return text;
-}
-
-// ---------------------------------------------------------------------------------------------
-// The list files
-
-TEST(Fuzz, ListFiles) {
-    FakeDesktop desktop;
-    const std::wstring file = L"C:\\Data\\ExList.Dat";
-    desktop.CreateDirectoryTree(L"C:\\Data");
-    TListView list(nullptr, "ExcludeList");
-    Fuzzer("listfiles").Run(
-        [](Fuzzer& f) {
-            Bytes bytes = f.RandomBytes(3 * 513 + 100);
-            // Mostly whole records with length bytes of every kind.
-            if (f.Below(2) == 0) bytes.resize(513 * (1 + f.Below(3)));
-            return bytes;
-        },
-        [&](const Bytes& bytes) -> std::string {
-            desktop.ReplaceFileContents(file, bytes);
-            auto entries = ReadEntryFile(desktop, file);
-            if (entries.size() != bytes.size() / 513) return "wrong number of records";
-            list.Clear();
-            LoadEntryList(desktop, list, file, true);
-            if (list.Count() != static_cast<int>(entries.size())) return "not every record listed";
-            for (int i = 0; i < list.Count(); ++i) {
-                const TListItem& item = list.Item(i);
-                if (item.SubItems().size() != 2) return "an item without its two cells";
-                if (item.SubItems()[1] != L"yes" && item.SubItems()[1] != L"no")
-                    return "an All cell that is neither yes nor no";
-            }
-            // Saved and read again, every record keeps what counts in it.
-            SaveEntryList(desktop, list, file);
-            auto again = ReadEntryFile(desktop, file);
-            if (again.size() != entries.size()) return "a save lost records";
-            return {};
-        });
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -364,7 +328,9 @@ TEST(Fuzz, RecoveryRecord) {
             // Whatever the file holds, the start puts back what it can and leaves no record.
             h.desktop.ReplaceFileContents(file, bytes);
             THideCycle::TRecovery outcome = cycle.RecoverPreviousSession();
-            if (!record && outcome != THideCycle::TRecovery::Damaged) return "damage not noticed";
+            if (!record && (outcome == THideCycle::TRecovery::Nothing ||
+                            outcome == THideCycle::TRecovery::Recovered))
+                return "damage not noticed";
             if (h.desktop.FileExists(file) && cycle.CurrentRecord().Empty())
                 return "a record left behind";
             if (cycle.IsHiddenMode()) return "recovery entered hidden mode";

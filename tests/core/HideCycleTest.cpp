@@ -295,6 +295,16 @@ TEST_F(HideCycle, BringToTopMatchesTitleBeforePath) {
     EXPECT_EQ(h.desktop.foreground, byPath);
     // Not spared, so it stays hidden: it is only made the foreground window.
     EXPECT_FALSE(Shown(byPath));
+    Press();
+
+    // A path names its program in any letter case, as Windows reads it; a title must match
+    // exactly, as a Do-not-hide title does.
+    h.Form().BringToTopList.Clear();
+    AddEntry(h.Form().BringToTopList, "player", "c:\\apps\\EDITOR.exe", false);
+    h.desktop.foreground = 0;
+    Press();
+    EXPECT_EQ(h.desktop.foreground, byPath);
+    EXPECT_TRUE(h.desktop.launches.empty()) << "no second copy started";
 }
 
 TEST_F(HideCycle, BringToTopRestoresAMinimizedWindow) {

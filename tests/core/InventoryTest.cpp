@@ -124,19 +124,26 @@ TEST_F(Inventory, ProgramPathIsEmptyWhenTheProcessCannotBeReadAndWholeWhenLong) 
 }
 
 TEST_F(Inventory, DriveMapIsBuiltOncePerListing) {
-    for (ProcessId pid = 1; pid <= 20; ++pid) {
+    // What a listing asks of the drive map does not grow with the windows listed.
+    auto driveQueries = [&] {
+        desktop.queryDosDeviceCalls = 0;
+        inventory.ListWindows(true);
+        return desktop.queryDosDeviceCalls;
+    };
+    desktop.AddProcess(1, L"\\Device\\HarddiskVolume1\\app1.exe");
+    desktop.AddWindow(L"Window 1", L"X", 1);
+    const int forOne = driveQueries();
+    for (ProcessId pid = 2; pid <= 20; ++pid) {
         desktop.AddProcess(pid, L"\\Device\\HarddiskVolume1\\app" + std::to_wstring(pid) + L".exe");
         desktop.AddWindow(L"Window " + std::to_wstring(pid), L"X", pid);
     }
-    desktop.queryDosDeviceCalls = 0;
+    EXPECT_EQ(driveQueries(), forOne);
     auto windows = inventory.ListWindows(true);
     ASSERT_EQ(windows.size(), 20u);
     EXPECT_EQ(windows[0]->programPath, L"C:\\app20.exe");
-    EXPECT_EQ(desktop.queryDosDeviceCalls, 26);
     // The next listing asks again: drives may have been mapped in between.
     desktop.MapDrive(L"C:", L"\\Device\\HarddiskVolume7");
     windows = inventory.ListWindows(true);
-    EXPECT_EQ(desktop.queryDosDeviceCalls, 52);
     EXPECT_EQ(windows[0]->programPath, L"\\Device\\HarddiskVolume1\\app20.exe");
 }
 
@@ -169,16 +176,22 @@ TEST_F(Inventory, FillWindowListSortsByProgramNameAndOwnsRecords) {
 }
 
 TEST_F(Inventory, TheWindowsOfOneProgramShareOneIcon) {
-    for (int i = 0; i < 4; ++i) desktop.AddWindow(L"W" + std::to_wstring(i), L"X", 1);
-    desktop.AddWindow(L"No process", L"X", 2);
     desktop.AddProcess(1, L"\\Device\\HarddiskVolume1\\w.exe");
+    desktop.AddWindow(L"W0", L"X", 1);
+    desktop.AddWindow(L"No process", L"X", 2);
     desktop.pathsWithoutIcon.insert(L"");  // the shell may have no icon for an empty name
     TListView list(nullptr, "AvailableWindowsList");
+    auto imageNameReads = [&] {
+        desktop.imageNameCalls = 0;
+        inventory.FillWindowList(list, true);
+        return desktop.imageNameCalls;
+    };
+    const int forOne = imageNameReads();
+    for (int i = 1; i < 4; ++i) desktop.AddWindow(L"W" + std::to_wstring(i), L"X", 1);
+    // Three more windows of the same program cost no more image-name reads.
+    EXPECT_EQ(imageNameReads(), forOne);
+
     TImageList images;
-    desktop.imageNameCalls = 0;
-    inventory.FillWindowList(list, true);
-    // The four windows of one program cost one image-name read between them.
-    EXPECT_EQ(desktop.imageNameCalls, 2);
     inventory.RefreshWindowIcons(list, images);
     inventory.RefreshWindowIcons(list, images);  // a second refresh starts from an empty list
     ASSERT_EQ(list.Count(), 5);
@@ -194,10 +207,9 @@ TEST_F(Inventory, TheWindowsOfOneProgramShareOneIcon) {
         used.insert(*indexes.begin());
     }
     EXPECT_EQ(used, (std::set<int>{0, 1}));
-    // One lookup per program and refresh, and every icon the shell handed out went back once
-    // the image list held its copies.
-    EXPECT_EQ(desktop.iconsMade, 2);
-    EXPECT_EQ(desktop.destroyedIcons, 2);
+    // Every icon the shell handed out went back once the image list held its copy.
+    EXPECT_GT(desktop.iconsMade, 0);
+    EXPECT_EQ(desktop.destroyedIcons, desktop.iconsMade);
 
     // A later listing reads the image names afresh: a process id may belong to another
     // program by then.

@@ -127,6 +127,20 @@ TEST(ListFiles, LongTitlesAreCutTo255BytesAndOtherScriptsBecomeReplacementCharac
     EXPECT_EQ(loaded.Item(0).Caption(), L"app.exe");
 }
 
+TEST(ListFiles, ADoubleByteTextIsCutAtTheEndOfACharacterNeverInsideOne) {
+    FakeDesktop desktop;
+    desktop.doubleByteCodePage = true;
+    const std::wstring wide(200, L'\u65E5');  // two bytes each
+    for (const std::wstring& text : {wide, L"x" + wide}) {
+        std::string bytes = ToEntryText(desktop, text);
+        EXPECT_LE(bytes.size(), 255u);
+        EXPECT_GE(bytes.size(), 254u) << "as much as fits";
+        // Read back, it is the text's own beginning, with no broken character at its end.
+        std::wstring back = FromEntryText(desktop, bytes);
+        EXPECT_EQ(back, text.substr(0, back.size()));
+    }
+}
+
 TEST(ListFiles, FailedSaveKeepsTheOldFileAndReachesTheErrorReport) {
     Harness h;
     h.Make();
@@ -230,6 +244,46 @@ TEST(ListFiles, AnUnreadableListFileIsToldOnceKeptAsItIsAndNeverStopsTheClose) {
         else
             EXPECT_EQ(ReadFile(h.desktop, file), old);
     }
+}
+
+// The Bring-to-top list holds one entry, and a drop replaces it: the user's entry takes the
+// place of the file's whether the file could be read or not. Until the user makes one, the
+// file is kept as it is.
+TEST(ListFiles, AnUnreadableBringToTopFileIsKeptUntilTheUserDropsAnEntryThatReplacesIt) {
+    Harness h;
+    h.Make();
+    const std::wstring file = h.Globals().bringToTopFile;
+    const Bytes old = Record("Old", "C:\\old.exe", 0);
+    WriteFile(h.desktop, file, old);
+    h.desktop.failingReads.insert(file);
+    h.desktop.AddProcess(8, L"\\Device\\HarddiskVolume1\\new.exe");
+    h.desktop.AddWindow(L"New", L"X", 8);
+    ASSERT_TRUE(h.Start());
+    TMainForm& f = h.Form();
+    ASSERT_EQ(h.desktop.messageBoxes.size(), 1u);  // told which file
+
+    // The Hide button saves both lists: the unread file stays as it was.
+    f.AvailableWindowsList.SetItemIndex(0);
+    h.User([&] { f.popMenuAvailableWindows.Find("Add1")->Click(); });
+    h.User([&] { f.SaveBringToTopList(); });
+    EXPECT_EQ(ReadFile(h.desktop, file), old);
+
+    f.ExcludeList.SetItemIndex(0);
+    bool dropped = false;
+    h.User([&] { dropped = f.BringToTopList.DragFrom(f.ExcludeList); });
+    ASSERT_TRUE(dropped);
+    Bytes saved = ReadFile(h.desktop, file);
+    ASSERT_EQ(saved.size(), TWindowEntry::kSize);
+    EXPECT_EQ(std::string(saved.begin() + 1, saved.begin() + 1 + saved[0]), "New");
+
+    // Readable again later: the file's old entry does not come back beside the user's.
+    h.desktop.failingReads.clear();
+    h.User([&] { f.SaveBringToTopList(); });
+    EXPECT_EQ(f.BringToTopList.Count(), 1);
+    h.User([&] { f.Close(); });
+    h.Finish();
+    EXPECT_EQ(ReadFile(h.desktop, file), saved);
+    EXPECT_EQ(h.desktop.messageBoxes.size(), 1u);
 }
 
 TEST(ListFiles, AReadAgainAddsOnlyTheEntriesTheListDoesNotHoldYet) {

@@ -279,6 +279,28 @@ TEST_F(Recovery, TheShellPartsAndTheTrayIconsComeBack) {
     EXPECT_FALSE(RecordExists());
 }
 
+TEST_F(Recovery, TrayToolbarsOfARestartedExplorerAreLeftAsItKeepsThem) {
+    WindowHandle taskbar = Open(L"", kShellPid, 0x88, L"Shell_TrayWnd");
+    WindowHandle notify = h.desktop.AddChildWindow(taskbar, L"", L"TrayNotifyWnd");
+    WindowHandle direct = h.desktop.AddChildWindow(notify, L"", L"ToolbarWindow32");
+    WindowHandle pager = h.desktop.AddChildWindow(notify, L"", L"SysPager");
+    WindowHandle paged = h.desktop.AddChildWindow(pager, L"", L"ToolbarWindow32");
+    h.Form().cbHideTray.SetChecked(true);
+    Press();
+    for (WindowHandle bar : {direct, paged}) h.desktop.ShowWindowAndWait(bar, ShowCmd::Hide);
+
+    Kill();
+    // Explorer restarted meanwhile, and the recorded handles name toolbars it keeps hidden:
+    // one of a process that took over the handle, one of a later process given the same id.
+    h.desktop.Window(paged).pid = kShellPid + 1;
+    h.desktop.processCreationTimes[kShellPid] = 0x99999;
+    StartAgain();
+    EXPECT_FALSE(h.desktop.Window(direct).style & kWsVisible);
+    EXPECT_FALSE(h.desktop.Window(paged).style & kWsVisible);
+    EXPECT_FALSE(RecordExists());
+    EXPECT_TRUE(h.desktop.messageBoxes.empty());
+}
+
 TEST_F(Recovery, ADamagedRecordIsSetAsideWithOneMessageAndTheStartGoesOn) {
     WindowHandle report = Open(L"Report", kEditorPid, 0x300);
     Press();
@@ -300,6 +322,37 @@ TEST_F(Recovery, ADamagedRecordIsSetAsideWithOneMessageAndTheStartGoesOn) {
     Kill();
     StartAgain();
     EXPECT_TRUE(h.desktop.messageBoxes.empty());
+}
+
+TEST_F(Recovery, ADamagedRecordThatCannotBeSetAsideIsRemovedOrToldToStayAsItIs) {
+    Open(L"Report", kEditorPid, 0x300);
+    Press();
+    Kill();
+    WriteRecord("Nivora?\r\n");
+    // The name it would be kept under is taken by something that cannot be replaced.
+    std::filesystem::create_directories(h.desktop.RealPath(damagedFile) / "in use");
+    const std::wstring start = L"Nivora could not recover what a previous session had hidden.\r\n";
+
+    StartAgain();
+    ASSERT_EQ(h.desktop.messageBoxes.size(), 1u);
+    EXPECT_EQ(h.desktop.messageBoxes[0].text,
+              start + L"Its record was damaged and could not be kept as " + damagedFile +
+                  L", so it has been removed.");
+    EXPECT_FALSE(RecordExists());
+    Kill();
+    StartAgain();
+    EXPECT_TRUE(h.desktop.messageBoxes.empty()) << "met once, not at every start";
+
+    // Held open by another program: neither moved nor removed, and said so.
+    Kill();
+    WriteRecord("Nivora?\r\n");
+    h.desktop.failingWrites.insert(recordFile);
+    StartAgain();
+    ASSERT_EQ(h.desktop.messageBoxes.size(), 1u);
+    EXPECT_EQ(h.desktop.messageBoxes[0].text,
+              start + L"Its record " + recordFile +
+                  L" could not be read, set aside or removed; it is read again at the next start.");
+    EXPECT_TRUE(h.desktop.FileExists(recordFile));
 }
 
 TEST_F(Recovery, AFolderOrLinesNobodyUnderstandsCountAsDamaged) {

@@ -235,13 +235,27 @@ TEST(Settings, ALockedFileIsToldOnceAndNeverOverwrittenWithDefaults) {
     EXPECT_EQ(h.desktop.messageBoxes.size(), 1u);
 }
 
-TEST(Settings, APasswordValueOfAnotherTypeIsNoPassword) {
+TEST(Settings, APasswordValueThatCannotBeReadIsNeverWrittenOver) {
     SettingsHarness h;
-    h.desktop.SetRegistryDword(kHkcu, kPasswordKey, kPasswordValue, 1234);
+    const std::wstring stored = HashPassword(h.desktop, L"pw");
+    h.desktop.SetRegistryString(kHkcu, kPasswordKey, kPasswordValue, stored);
+    h.desktop.unreadableValues.insert(kPasswordValue);
     ASSERT_TRUE(h.Start());
-    EXPECT_FALSE(h.Form().cbAppPassword.Checked());
-    EXPECT_TRUE(h.Globals().applicationPassword.empty());
-    EXPECT_TRUE(h.desktop.messageBoxes.empty());
+    EXPECT_FALSE(h.Form().cbAppPassword.Checked());  // no password this run, as none was read
+    h.CloseAndFinish();
+    h.desktop.unreadableValues.clear();
+    EXPECT_EQ(h.Password(), stored) << "kept for a start that can read it";
+
+    // A password the user sets meanwhile is theirs to store.
+    SettingsHarness next;
+    next.desktop.SetRegistryString(kHkcu, kPasswordKey, kPasswordValue, stored);
+    next.desktop.unreadableValues.insert(kPasswordValue);
+    ASSERT_TRUE(next.Start());
+    next.Form().SetApplicationPassword(L"new");
+    next.Form().cbAppPassword.SetCheckedSilently(true);
+    next.CloseAndFinish();
+    next.desktop.unreadableValues.clear();
+    EXPECT_TRUE(PasswordMatches(next.desktop, next.Password().value_or(L""), L"new"));
 }
 
 TEST(Settings, APasswordIsStoredOnlyAsASaltedHash) {
@@ -315,6 +329,7 @@ TEST(Settings, NoPasswordLeavesTheBoxUntickedAndTheValueEmpty) {
         ASSERT_TRUE(h.Start());
         EXPECT_FALSE(h.Form().cbAppPassword.Checked());
         EXPECT_TRUE(h.Globals().applicationPassword.empty());
+        EXPECT_TRUE(h.desktop.messageBoxes.empty());
         h.CloseAndFinish();
         EXPECT_EQ(h.Password(), std::wstring());
     }
@@ -408,9 +423,16 @@ TEST(PasswordHash, SaltsDifferAndMalformedHashesMatchNothing) {
     std::wstring prefix = kPasswordHashPrefix;
     for (const std::wstring& broken :
          {prefix, prefix + L"1000$", prefix + L"1000$00$", prefix + L"x$00$00",
-          prefix + L"0$00$00", prefix + L"99999999$00$00", prefix + L"1000$0g$00",
-          a.substr(0, a.size() - 2)})
+          prefix + L"1000$0g$00", a.substr(0, a.size() - 2)})
         EXPECT_FALSE(PasswordMatches(desktop, broken, L"pw")) << ToUtf8(broken);
+    // Whole hashes of the right password with no rounds, or so many that every prompt would
+    // stall for minutes (a tampered value): refused, never computed.
+    for (std::uint32_t iterations : {0u, 99'999'999u}) {
+        std::wstring tampered = HashPassword(desktop, L"pw", iterations);
+        EXPECT_FALSE(PasswordMatches(desktop, tampered, L"pw")) << ToUtf8(tampered);
+    }
+    // A count well above today's, as a later version may store, still works.
+    EXPECT_TRUE(PasswordMatches(desktop, HashPassword(desktop, L"pw", 2'000'000u), L"pw"));
 }
 
 }  // namespace

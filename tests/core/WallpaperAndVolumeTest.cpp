@@ -81,6 +81,30 @@ TEST_F(Wallpaper, AWallpaperThatCannotBeReadIsLeftWhereItIs) {
     EXPECT_EQ(h.desktop.ReadDword(kHkcu, kDesktopKey, kWallpaperValue), 7u);
 }
 
+TEST_F(Wallpaper, ASettingThatCannotBeWrittenBackIsKeptForTheNextRestore) {
+    Press();
+    h.desktop.registryWritable = false;
+    Press();
+    EXPECT_EQ(RegistryWallpaper(), L"");  // still owed
+    h.desktop.registryWritable = true;
+    // The next hide finds the wallpaper it removed still off: it keeps the one it owes.
+    Press();
+    Press();
+    EXPECT_EQ(RegistryWallpaper(), L"C:\\Pictures\\Lake.bmp");
+    EXPECT_EQ(shell().shown, L"C:\\Pictures\\Lake.bmp");
+
+    // One the user set meanwhile is what the next hide takes off and puts back.
+    Press();
+    h.desktop.registryWritable = false;
+    Press();
+    h.desktop.registryWritable = true;
+    SetRegistryWallpaper(L"C:\\New.bmp");
+    Press();
+    EXPECT_EQ(RegistryWallpaper(), L"");
+    Press();
+    EXPECT_EQ(RegistryWallpaper(), L"C:\\New.bmp");
+}
+
 TEST_F(Wallpaper, NoActiveDesktopObjectMeansTheRegistryWayAndAShutdownPutsItBack) {
     shell().activeDesktop = false;
     Press();

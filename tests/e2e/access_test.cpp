@@ -107,11 +107,13 @@ TEST_F(Access, TheRightPasswordGoesOnAndCtrlBackslashAsksOnlyBeforeShowing) {
     ASSERT_NE(prompt, nullptr);
     Answer(prompt, L"Sesame", L"&Ok");
     ASSERT_TRUE(WaitFor([&] { return IsShown(main); }));
-    ASSERT_TRUE(Answers(main));
 
-    ProgramKey();  // hides, without asking
+    // Hides, without asking. (Start-up registers the hotkeys after the prompt: the first press
+    // is posted, to be taken by the message loop.) A prompt the press opened would be on screen
+    // by the time the window answers again: it answers from the prompt's own loop.
+    PostHotkey(main, 1, MOD_CONTROL, VK_OEM_5);
     EXPECT_TRUE(WaitFor([&] { return !IsShown(main); }));
-    Sleep(300);
+    ASSERT_TRUE(Answers(main));
     EXPECT_FALSE(IsShown(FindWindowOf(nivora.Pid(), L"NVA")));
 
     ProgramKey();  // asks first

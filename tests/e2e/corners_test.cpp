@@ -31,12 +31,12 @@ protected:
         GetPrivateProfileStringW(section, key, L"?", buf, 64, Settings().c_str());
         return buf;
     }
-    // The hide corner: on, bottom right, with this zone, 500 ms.
-    static void HideCornerOn(const wchar_t* zone) {
+    // The hide corner: on, bottom right, with this zone and hover time.
+    static void HideCornerOn(const wchar_t* zone, const wchar_t* hoverMs) {
         WriteSetting(L"MouseShortcut_Windows", L"Enabled", L"1");
         WriteSetting(L"MouseShortcut_Windows", L"Corner", L"3");
         WriteSetting(L"MouseShortcut_Windows", L"ZoneSize", zone);
-        WriteSetting(L"MouseShortcut_Windows", L"HoverInterval", L"500");
+        WriteSetting(L"MouseShortcut_Windows", L"HoverInterval", hoverMs);
     }
     static bool MoveTo(int x, int y) {
         return WaitFor([&] {
@@ -44,13 +44,14 @@ protected:
             POINT p{};
             GetCursorPos(&p);
             return p.x == x && p.y == y;
-        }, 3000, 100);
+        }, 10000, 100);
     }
     HWND StartNivora(const std::wstring& args) {
         EXPECT_TRUE(Start(nivora, L"Nivora.exe", args));
         HWND main = nullptr;
         WaitFor([&] { return (main = FindMainWindow(nivora.Pid())) != nullptr; });
-        EXPECT_TRUE(Answers(main));
+        // In its message loop: the hotkeys are registered and the mouse timer runs.
+        EXPECT_TRUE(nivora.WaitUntilIdle());
         return main;
     }
     // Waits ms milliseconds, saying so now and then: the test runner takes a test that prints
@@ -70,6 +71,10 @@ protected:
         EXPECT_TRUE(nivora.WaitUntilIdle());
         return main;
     }
+    // How many times a helper window has been shown since it was made.
+    static UINT_PTR Shows(HWND window) {
+        return reinterpret_cast<UINT_PTR>(GetPropW(window, L"NvShows"));
+    }
     HWND HelperWindow(const std::wstring& title) {
         HWND h = nullptr;
         WaitFor([&] { return (h = FindWindowOf(helper.Pid(), title)) != nullptr; });
@@ -79,47 +84,41 @@ protected:
     Process helper;
 };
 
-TEST_F(Corners, RestingInTheHideCornerHidesOnceAndNothingMoreWhileHidden) {
-    HideCornerOn(L"20");
+// Resting in the corner hides, not before the hover time, and the corner goes on working: a
+// restore by the hotkey with the pointer still there is followed by another hide. (That nothing
+// else happens while the pointer rests, when the corner comes due again and that a zone of 0
+// never fires are the native tests' (CornersTest): here a pause would prove nothing on a loaded
+// machine.)
+TEST_F(Corners, RestingInTheHideCornerHidesAndHidesAgainAfterARestore) {
+    // A hover time well beyond the timer's 500 ms, so that a hide on the first tick that sees
+    // the pointer could not pass for one after the hover time.
+    HideCornerOn(L"20", L"2000");
     ASSERT_TRUE(Start(helper, L"nv_windows.exe", L"Corner-1 Corner-2"));
     HWND one = HelperWindow(L"Corner-1"), two = HelperWindow(L"Corner-2");
     ASSERT_TRUE(one && two);
     HWND main = StartNivora(L"/q");
     ASSERT_NE(main, nullptr);
+    auto hidden = [&] { return !IsWindowVisible(one) && !IsWindowVisible(two); };
 
+    // The first tick that sees the pointer comes after this, so the hide at least the hover
+    // time after it, however loaded the machine.
+    const DWORD before = GetTickCount();
     ASSERT_TRUE(MoveTo(1279, 1023));
-    DWORD start = GetTickCount();
-    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(one) && !IsWindowVisible(two); }, 4000));
-    DWORD took = GetTickCount() - start;
-    // Due on the first tick at least 500 ms after the first one that saw the pointer: within
-    // 1.5 s; what is beyond that is the load of the machine.
-    EXPECT_LT(took, 3000u) << "hidden after " << took << " ms";
-    EXPECT_GE(took, 400u) << "hidden after " << took << " ms: before the hover time";
+    EXPECT_TRUE(WaitFor(hidden, 20000));
+    const DWORD took = GetTickCount() - before;
+    EXPECT_GE(took, 1950u) << "hidden after " << took << " ms: before the hover time";
 
-    // Resting on: nothing more happens (a second run would restore nothing, the cycle only hides
-    // from the corner, but the program window must not appear either).
-    Sleep(1500);
-    EXPECT_FALSE(IsWindowVisible(one));
+    const UINT_PTR shows = Shows(one);
+    PressKeys({VK_CONTROL}, VK_OEM_3);
+    ASSERT_TRUE(WaitFor([&] { return Shows(one) > shows; })) << "the hotkey restored";
+    EXPECT_TRUE(WaitFor(hidden, 20000)) << "the corner hid again";
     EXPECT_FALSE(IsWindowVisible(main));
     EXPECT_EQ(FindDialog(nivora.Pid()), nullptr);
 
-    // Away from the corner, the hotkey restores, and the windows stay.
+    // Away from the corner, the hotkey restores.
     ASSERT_TRUE(MoveTo(640, 512));
     PressKeys({VK_CONTROL}, VK_OEM_3);
     EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(one) && IsWindowVisible(two); }));
-    Sleep(1200);
-    EXPECT_TRUE(IsWindowVisible(one));
-}
-
-TEST_F(Corners, AZoneOfZeroPixelsNeverFires) {
-    HideCornerOn(L"0");
-    ASSERT_TRUE(Start(helper, L"nv_windows.exe", L"Stays"));
-    HWND stays = HelperWindow(L"Stays");
-    ASSERT_NE(stays, nullptr);
-    StartNivora(L"/q");
-    ASSERT_TRUE(MoveTo(1279, 1023));
-    Sleep(2500);
-    EXPECT_TRUE(IsWindowVisible(stays));
 }
 
 TEST_F(Corners, AMinuteWithoutInputHidesOnceAndTheHotkeyBringsItBack) {
@@ -171,22 +170,20 @@ TEST_F(Corners, TheScreenSaverHotkeyLeavesTheProgramAndTheWindowsAsTheyWere) {
     ASSERT_NE(main, nullptr);
     auto screenSaverKey = [] { PressKeys({VK_CONTROL}, VK_F12); };
 
+    // Hotkeys are handled in the order they are pressed: once the hide that follows Ctrl+F12
+    // has run, Ctrl+F12 has been handled; a message it showed would be on screen.
     screenSaverKey();
-    Sleep(500);
-    EXPECT_TRUE(Answers(main, 3000));
-    EXPECT_EQ(FindDialog(nivora.Pid()), nullptr);
-    EXPECT_TRUE(IsWindowVisible(one));
-    EXPECT_FALSE(IsWindowVisible(main));
-
     PressKeys({VK_CONTROL}, VK_OEM_3);  // hidden mode
     ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(one); }));
-    screenSaverKey();
-    Sleep(500);
-    EXPECT_TRUE(Answers(main, 3000));
     EXPECT_EQ(FindDialog(nivora.Pid()), nullptr);
-    EXPECT_FALSE(IsWindowVisible(one));
+    EXPECT_FALSE(IsWindowVisible(main));
+
+    screenSaverKey();
     PressKeys({VK_CONTROL}, VK_OEM_3);  // and back
     EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(one) != FALSE; }));
+    EXPECT_EQ(FindDialog(nivora.Pid()), nullptr);
+    EXPECT_FALSE(IsWindowVisible(main));
+    EXPECT_TRUE(nivora.Running());
 }
 
 // Starts Nivora.exe /q through a shell script, with Wine's debug channels on and their output
@@ -227,7 +224,7 @@ std::wstring StartTraced(const std::string& channels, const std::wstring& log) {
 // password manager's secure desktop. Wine's SwitchDesktop is a stub that does nothing and says
 // yes, so what shows that none is made is Wine's note of each call.
 TEST_F(Corners, TheLockCheckMakesNoDesktopSwitch) {
-    HideCornerOn(L"20");  // on, so each tick asks whether the workstation is locked
+    HideCornerOn(L"20", L"2000");  // on, so each tick asks whether the workstation is locked
     const std::wstring log = L"Z:\\tmp\\nv-lock-check-" + std::to_wstring(GetCurrentProcessId());
     std::wstring script = StartTraced("fixme+win,trace+winstation", log);
     ASSERT_FALSE(script.empty());
@@ -235,7 +232,17 @@ TEST_F(Corners, TheLockCheckMakesNoDesktopSwitch) {
     ASSERT_TRUE(WaitFor([&] { return (main = FindWindowW(L"TMainForm", nullptr)) != nullptr; },
                         30000));
     ASSERT_TRUE(Answers(main));
-    Sleep(1600);  // three ticks at least
+    // Three ticks' checks at least, in Wine's own notes.
+    auto checks = [&] {
+        std::vector<unsigned char> bytes = ReadFileBytes(log);
+        std::string trace(bytes.begin(), bytes.end());
+        std::size_t count = 0;
+        for (auto at = trace.find("OpenInputDesktop"); at != std::string::npos;
+             at = trace.find("OpenInputDesktop", at + 1))
+            ++count;
+        return count;
+    };
+    EXPECT_TRUE(WaitFor([&] { return checks() >= 3; })) << "the check did not run";
     DWORD pid = 0;
     GetWindowThreadProcessId(main, &pid);
     HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
@@ -282,7 +289,7 @@ TEST_F(Corners, TheMouseButtonOpensTheDialogOkKeepsItOnCancelTurnsItOff) {
     HWND bottomRight = FindChildByClass(dialog, L"Button", 3);
     ASSERT_TRUE(topLeft && bottomRight);
     EXPECT_EQ(SendMessageW(topLeft, BM_GETCHECK, 0, 0), BST_CHECKED);
-    EXPECT_TRUE(WaitFor([&] { return FocusOf(dialog) == topLeft; }, 3000));
+    EXPECT_TRUE(WaitFor([&] { return FocusOf(dialog) == topLeft; }));
     PostMessageW(bottomRight, BM_CLICK, 0, 0);
     EXPECT_TRUE(WaitFor([&] {
         return SendMessageW(bottomRight, BM_GETCHECK, 0, 0) == BST_CHECKED &&

@@ -1,6 +1,6 @@
 // Help as a user opens it: "Hel&p" and F1 open the HTML Help viewer on Nivora's Help.chm. Which
-// topic each help context names is checked on the built file (tests/win/HelpFileTest.cpp), and
-// which context each control asks for by the peers' tests; here the viewer must really open.
+// topic of the built file F1 on each page names is checked by tests/win/MainWindowHelpTest.cpp;
+// here the viewer must really open.
 #include <gtest/gtest.h>
 
 #include <string>

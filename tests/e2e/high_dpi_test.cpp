@@ -144,6 +144,20 @@ int TextLineHeight(int dpi) {
     return metrics.tmHeight;
 }
 
+// The ProductVersion of an executable's version resource, or "".
+std::wstring ProductVersionOf(const std::wstring& exe) {
+    DWORD ignored = 0, size = GetFileVersionInfoSizeW(exe.c_str(), &ignored);
+    if (size == 0) return L"";
+    std::vector<unsigned char> info(size);
+    if (!GetFileVersionInfoW(exe.c_str(), 0, size, info.data())) return L"";
+    wchar_t* text = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueW(info.data(), L"\\StringFileInfo\\040904b0\\ProductVersion",
+                        reinterpret_cast<void**>(&text), &length))
+        return L"";
+    return std::wstring(text, length ? length - 1 : 0);
+}
+
 POINT Centre(HWND window) {
     RECT r = ScreenRectOf(window);
     return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
@@ -227,12 +241,15 @@ TEST_P(PagesAtDpi, EveryPageFitsInTheWindowWithNothingOverlapping) {
         const wchar_t* button;
         const wchar_t* control;
     };
+    // The About page shows the version the executable's version resource carries.
+    const std::wstring version = L"Version " + ProductVersionOf(BinDir() + L"\\Nivora.exe");
+    ASSERT_NE(version, L"Version ");
     for (const Page& page : {Page{L"&Windows", L"Refresh List"},
                              Page{L"&Extra Settings", L"Hide wallpaper"},
                              Page{L"Shortcuts", L"Ctrl+F12"},
                              Page{L"Sound", L"Refresh current volume indicator"},
                              Page{L"Display", L"Test selected resolution"},
-                             Page{L"&About", L"Version 5.9"}}) {
+                             Page{L"&About", version.c_str()}}) {
         SCOPED_TRACE(testing::Message() << "page " << testing::PrintToString(page.button));
         ShowPage(page.button, page.control);
         EXPECT_EQ(LayoutFaults(main), L"");

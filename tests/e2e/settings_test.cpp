@@ -120,7 +120,7 @@ TEST_F(Settings, VolumeKeepsItsLowSixteenBits) {
     }
 }
 
-TEST_F(Settings, TheDesiredVolumeSliderStepsByAThousandAndItsLevelIsSaved) {
+TEST_F(Settings, TheDesiredVolumeSliderStepsByTheKeysAndItsLevelIsSaved) {
     HWND main = StartNivora();
     ASSERT_NE(main, nullptr);
     ASSERT_TRUE(PressButton(main, L"&Extra Settings"));
@@ -131,16 +131,19 @@ TEST_F(Settings, TheDesiredVolumeSliderStepsByAThousandAndItsLevelIsSaved) {
         if (IsWindowEnabled(slider)) desired = slider;
     ASSERT_NE(desired, nullptr);
     ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(desired) != FALSE; }));
-    EXPECT_EQ(SendMessageW(desired, TBM_GETRANGEMAX, 0, 0), 65535);
-    EXPECT_EQ(SendMessageW(desired, TBM_GETLINESIZE, 0, 0), 1000);
-    EXPECT_EQ(SendMessageW(desired, TBM_GETPAGESIZE, 0, 0), 10000);
+    auto press = [&](WPARAM key) {
+        SendMessageW(desired, WM_KEYDOWN, key, 1);
+        SendMessageW(desired, WM_KEYUP, key, 0xC0000001);
+        return SendMessageW(desired, TBM_GETPOS, 0, 0);
+    };
 
-    // One press of the down arrow: a thousand steps below full volume.
-    SendMessageW(desired, WM_KEYDOWN, VK_DOWN, 1);
-    SendMessageW(desired, WM_KEYUP, VK_DOWN, 0xC0000001);
-    EXPECT_EQ(SendMessageW(desired, TBM_GETPOS, 0, 0), 1000);
+    // From full volume at the top: the arrow a thousand steps down, a page ten thousand more,
+    // and the end is silence.
+    EXPECT_EQ(press(VK_DOWN), 1000);
+    EXPECT_EQ(press(VK_NEXT), 11000);
+    press(VK_END);
     Terminate(main);
-    EXPECT_EQ(Ini(L"Sounds", L"Volume"), L"64535");
+    EXPECT_EQ(Ini(L"Sounds", L"Volume"), L"0");
 }
 
 TEST_F(Settings, EveryStartRewritesThePresentRunValueQuoted) {

@@ -64,11 +64,11 @@ TEST_F(Startup, ShowsTheMainWindowWithItsPagesAndStopsOnTerminate) {
               std::wstring::npos);
     ASSERT_TRUE(PressButton(box, L"Cancel"));
     EXPECT_TRUE(WaitFor([&] { return FindDialog(p.Pid()) == nullptr; }));
-    Sleep(300);
-    EXPECT_TRUE(p.Running());
 
+    // Still running: the next press asks again.
     box = AskToTerminate(main, p.Pid());
     ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(p.Running());
     ASSERT_TRUE(PressButton(box, L"&Yes"));
     EXPECT_EQ(p.Wait(), 0);
     DWORD attributes = GetFileAttributesW(DataFolder().c_str());
@@ -136,6 +136,7 @@ TEST_F(Startup, ASecondStartWarnsAndLeavesTheFirstAlone) {
     Process first;
     HWND main = StartNivora(first);
     ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return IsShown(main); }));
     ASSERT_TRUE(first.WaitUntilIdle());  // up and shown before the second comes
 
     Process second;
@@ -156,8 +157,8 @@ TEST_F(Startup, TheQuietSwitchIsTheWholeFirstArgumentInAnyCase) {
         Process p;
         HWND main = StartNivora(p, args);
         ASSERT_NE(main, nullptr) << args;
-        ASSERT_TRUE(Answers(main)) << args;  // started up: shown by now if it is to be
-        Sleep(200);  // and not shown a moment later either
+        // In its message loop: start-up has shown the window by now if it is to.
+        ASSERT_TRUE(p.WaitUntilIdle()) << args;
         bool shouldShow = std::wstring(args) == L"/Qx";
         EXPECT_EQ(IsShown(main) != FALSE, shouldShow) << args;
         p.Kill();

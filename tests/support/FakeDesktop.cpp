@@ -361,6 +361,17 @@ std::string FakeDesktop::WideToAnsi(const std::wstring& text) {
     // Windows-1252 for the Latin-1 range; everything else becomes "?".
     std::string out;
     for (wchar_t c : text) {
+        if (doubleByteCodePage) {
+            if (c < 0x80) {
+                out += static_cast<char>(c);
+            } else if (c >= 0x100 && c < 0x8000) {
+                out += static_cast<char>(0x80 | (c >> 8));
+                out += static_cast<char>(c & 0xFF);
+            } else {
+                out += '?';
+            }
+            continue;
+        }
         if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
             out += static_cast<char>(c);
         else if (c == 0x20AC)
@@ -373,7 +384,17 @@ std::string FakeDesktop::WideToAnsi(const std::wstring& text) {
 
 std::wstring FakeDesktop::AnsiToWide(const std::string& bytes) {
     std::wstring out;
-    for (unsigned char b : bytes) out += (b == 0x80) ? wchar_t(0x20AC) : wchar_t(b);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        auto b = static_cast<unsigned char>(bytes[i]);
+        if (!doubleByteCodePage)
+            out += (b == 0x80) ? wchar_t(0x20AC) : wchar_t(b);
+        else if (b < 0x80)
+            out += wchar_t(b);
+        else if (i + 1 < bytes.size())
+            out += static_cast<wchar_t>(((b & 0x7F) << 8) | static_cast<unsigned char>(bytes[++i]));
+        else
+            out += L'?';
+    }
     return out;
 }
 

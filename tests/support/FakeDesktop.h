@@ -130,6 +130,7 @@ public:
     OsVersion version{10, 0, 19045, 2};
     std::wstring wmiVersion = L"10.0.19045";
     bool wmiFails = false;
+    int wmiQueries = 0;  // how often the version was asked of WMI
     bool mutexExists = false;
     bool mutexFails = false;
     std::wstring moduleFileName = L"C:\\Program Files\\Nivora\\Nivora.exe";
@@ -142,7 +143,6 @@ public:
     bool appDataAvailable = true;
     std::set<std::uint32_t> unwritableProfile;  // not used by default
     bool profileWritable = true;
-    int coInitializeCount = 0;
 
     // Registry contents: key paths are compared without regard to case.
     void SetRegistryString(RegistryHive hive, const std::wstring& key, const std::wstring& name,
@@ -278,6 +278,9 @@ public:
                           bool ignoreCase) override;
     std::string WideToAnsi(const std::wstring& text) override;
     std::wstring AnsiToWide(const std::string& bytes) override;
+    // A double-byte code page as East Asian systems have: characters from U+0100 to U+7FFF take
+    // a lead byte (0x81 to 0xFF) and a trail byte; a lead byte without its trail reads as "?".
+    bool doubleByteCodePage = false;
     ModuleHandle LoadLibraryW(const std::wstring& name) override;
     ProcAddress GetProcAddress(ModuleHandle module, const std::string& name) override;
     void FreeLibrary(ModuleHandle module) override;
@@ -334,6 +337,7 @@ public:
     std::uint32_t DeleteValue(RegistryHive hive, const std::wstring& key,
                               const std::wstring& name) override;
     bool registryWritable = true;
+    std::set<std::wstring> unreadableValues;  // value names whose reads raise (access denied)
 
     // --- IProfile ---------------------------------------------------------------------------
     std::wstring GetPrivateProfileStringW(const std::wstring& section, const std::wstring& key,
@@ -343,14 +347,10 @@ public:
                                     const std::wstring& value, const std::wstring& file) override;
 
     // --- IWmi -------------------------------------------------------------------------------
-    bool CoInitialize() override {
-        ++coInitializeCount;
-        return true;
-    }
-    void CoUninitialize() override { --coInitializeCount; }
+    bool CoInitialize() override { return true; }
+    void CoUninitialize() override {}
     std::optional<std::wstring> QueryOperatingSystemVersion(std::uint32_t timeoutMs) override;
     bool wmiTimesOut = false;
-    std::uint32_t wmiTimeoutMs = 0;  // the limit the last query was given
 
     // --- ICrypto ----------------------------------------------------------------------------
     std::vector<std::uint8_t> GenRandom(std::size_t count) override;

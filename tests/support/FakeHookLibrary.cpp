@@ -22,33 +22,29 @@ IHookLibrary::LoadResult FakeHookLibrary::LoadHookLibrary(const std::wstring& pa
 
 void FakeHookLibrary::UnloadHookLibrary() {
     if (!m_receiver) return;
-    calls.push_back("Unload");
+    if (!m_watching.empty()) unloadedWhileWatching = true;
     m_receiver = nullptr;
     m_watching.clear();
 }
 
 void FakeHookLibrary::StartWatching(std::uint8_t kind) {
     if (!m_receiver) return;
-    calls.push_back("Start(" + std::to_string(kind) + ")");
     ++m_watching[kind];
 }
 
 void FakeHookLibrary::StopWatching(std::uint8_t kind) {
     if (!m_receiver) return;
-    calls.push_back("Stop(" + std::to_string(kind) + ")");
     auto it = m_watching.find(kind);
     if (it != m_watching.end() && --it->second <= 0) m_watching.erase(it);
 }
 
 bool FakeHookLibrary::StillWatching() {
     if (!m_receiver) return false;
-    calls.push_back("StillWatching");
     return !m_watching.empty();
 }
 
 void FakeHookLibrary::StopAll() {
     if (!m_receiver) return;
-    calls.push_back("StopAll");
     m_watching.clear();
 }
 

@@ -1,6 +1,6 @@
-// The hook library as the tests want it: present, missing or without an export; it logs every
-// call, counts the starts of each kind, and hands the tests' messages to the receiver window as
-// the message loop would.
+// The hook library as the tests want it: present, missing or without an export; it counts the
+// starts of each kind not yet stopped, notes an unload while something is still watched, and
+// hands the tests' messages to the receiver window as the message loop would.
 #pragma once
 
 #include <cstdint>
@@ -29,14 +29,18 @@ class FakeHookLibrary final : public IHookLibrary {
     bool Post(const std::wstring& name, std::uintptr_t wParam, std::intptr_t lParam);
     bool Loaded() const { return static_cast<bool>(m_receiver); }
 
+    // Starts not yet stopped, by kind.
+    const std::map<std::uint8_t, int>& Watching() const { return m_watching; }
+
     File file = File::Present;
     std::vector<std::wstring> loads;  // the paths asked for
-    // "Start(0)", "Stop(0)", "StillWatching", "StopAll", "Unload", in order.
-    std::vector<std::string> calls;
+    // The library was let go while a kind was still started: the real one would be unloaded
+    // under its own hook thread.
+    bool unloadedWhileWatching = false;
 
   private:
     std::map<std::wstring, std::uint32_t> m_messages;
-    std::map<std::uint8_t, int> m_watching;  // starts not yet stopped, by kind
+    std::map<std::uint8_t, int> m_watching;
     Receiver m_receiver;
 };
 

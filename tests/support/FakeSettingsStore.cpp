@@ -52,6 +52,7 @@ bool FakeDesktop::ValueExists(RegistryHive hive, const std::wstring& key, const 
 
 std::optional<std::wstring> FakeDesktop::ReadString(RegistryHive hive, const std::wstring& key,
                                                     const std::wstring& name) {
+    if (unreadableValues.count(name)) throw OsError("Access is denied", 5);
     auto it = m_registry.find(RegPath(hive, key));
     if (it == m_registry.end()) return std::nullopt;
     auto v = it->second.find(Lower(name));
@@ -194,8 +195,8 @@ bool FakeDesktop::WritePrivateProfileStringW(const std::wstring& section, const 
 // ---------------------------------------------------------------------------------------------
 // WMI, crypto
 
-std::optional<std::wstring> FakeDesktop::QueryOperatingSystemVersion(std::uint32_t timeoutMs) {
-    wmiTimeoutMs = timeoutMs;
+std::optional<std::wstring> FakeDesktop::QueryOperatingSystemVersion(std::uint32_t) {
+    ++wmiQueries;
     if (wmiFails) throw std::runtime_error("Invalid class string");
     if (wmiTimesOut) return std::nullopt;
     return wmiVersion;

@@ -7,8 +7,10 @@
 #include <future>
 #include <memory>
 #include <optional>
-#include <thread>
+#include <stdexcept>
 #include <utility>
+
+#include "platform/win32/Win32Util.h"
 
 namespace nv::win32 {
 
@@ -20,9 +22,27 @@ namespace nv::win32 {
 template <typename Work>
 auto RunWithDeadline(Work work, std::uint32_t timeoutMs) -> std::optional<decltype(work())> {
     using Result = decltype(work());
-    auto task = std::make_shared<std::packaged_task<Result()>>(std::move(work));
+    using Task = std::packaged_task<Result()>;
+    auto task = std::make_shared<Task>(std::move(work));
     std::future<Result> result = task->get_future();
-    std::thread([task] { (*task)(); }).detach();
+    // A thread of the system's own rather than a std::thread: under Wine, a std::thread started
+    // after another thread of the process ended (shook.dll's) now and then ended before running
+    // its work, and the caller waited out its whole deadline for nothing.
+    auto* owned = new std::shared_ptr<Task>(std::move(task));
+    HANDLE thread = ::CreateThread(
+        nullptr, 0,
+        [](void* argument) -> DWORD {
+            std::unique_ptr<std::shared_ptr<Task>> mine(
+                static_cast<std::shared_ptr<Task>*>(argument));
+            (**mine)();
+            return 0;
+        },
+        owned, 0, nullptr);
+    if (!thread) {
+        delete owned;
+        throw std::runtime_error("Cannot start a thread");
+    }
+    ::CloseHandle(thread);
     if (result.wait_for(std::chrono::milliseconds(timeoutMs)) != std::future_status::ready)
         return std::nullopt;
     return result.get();

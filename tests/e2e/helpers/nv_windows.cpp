@@ -1,7 +1,8 @@
 // Test helper: opens top-level windows with the titles given on the command line and keeps
 // them alive until it is ended. "--hung TITLE" opens a window whose thread stops answering
 // messages a moment after it appears; "--busy TITLE" opens one on a thread of its own that
-// stops answering for as many milliseconds as a posted WM_APP's wParam says; "--exstyle HEX"
+// stops answering for as many milliseconds as a posted WM_APP's wParam says, or, at a posted
+// WM_APP + 1, until the event "NvBusyRelease" is set (30 s at most); "--exstyle HEX"
 // sets the extended style of the windows that follow, "--class NAME" their class; "--min"
 // opens the next window minimised; "--later MS TITLE" opens a window invisible and shows it MS
 // milliseconds later, as programs usually show theirs; "--hotkey" takes Ctrl+` for itself, as
@@ -11,6 +12,7 @@
 // its time ran out, 1 when a test cut it short by setting the event "NvRelease-<process id>".
 // Each window keeps the QueryPerformanceCounter reading of when it was last hidden and shown in
 // its properties "NvHiddenAt" and "NvShownAt", for the benchmark.
+// Each window counts the times it was shown again (property "NvShows").
 #include <windows.h>
 #include <shellapi.h>
 
@@ -51,6 +53,17 @@ LRESULT CALLBACK WndProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
         auto at = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(now.QuadPart));
         if (flags & SWP_HIDEWINDOW) SetPropW(h, L"NvHiddenAt", at);
         if (flags & SWP_SHOWWINDOW) SetPropW(h, L"NvShownAt", at);
+    }
+    if (msg == WM_APP + 1) {
+        if (HANDLE release = OpenEventW(SYNCHRONIZE, FALSE, L"NvBusyRelease")) {
+            WaitForSingleObject(release, 30000);
+            CloseHandle(release);
+        }
+        return 0;
+    }
+    if (msg == WM_SHOWWINDOW && w) {
+        auto shows = reinterpret_cast<UINT_PTR>(GetPropW(h, L"NvShows"));
+        SetPropW(h, L"NvShows", reinterpret_cast<HANDLE>(shows + 1));
     }
     if (msg == WM_TIMER && w == kShowTimer) {
         KillTimer(h, kShowTimer);

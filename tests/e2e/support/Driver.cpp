@@ -22,12 +22,20 @@ std::wstring DataFolder() {
 }
 
 void ResetDataFolder() {
+    // Whatever is there: the settings, the lists, the recovery record, one set aside, the
+    // temporary files of a save, and a folder a test put in a file's place.
     std::wstring folder = DataFolder();
-    for (const wchar_t* name : {L"nva.dat", L"ExList.Dat", L"BttList.Dat"}) {
-        DeleteFileW((folder + name).c_str());
-        RemoveDirectoryW((folder + name).c_str());  // a test may put a folder in a file's place
-    }
-    RemoveDirectoryW(folder.c_str());
+    folder.pop_back();  // the trailing backslash
+    std::error_code ignored;
+    std::filesystem::remove_all(std::filesystem::path(folder), ignored);
+}
+
+void ClearProgramState() {
+    KillProcesses(L"Nivora.exe");
+    WaitFor([] { return CountProcesses(L"Nivora.exe") == 0; }, 10000);
+    ResetDataFolder();
+    RegDelete(HKEY_CURRENT_USER, L"Software\\Windows\\Cryptography", L"10");
+    RegDelete(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", L"NVA");
 }
 
 void MakeEmptyDataFolder() {
@@ -43,8 +51,19 @@ bool FileExists(const std::wstring& path) {
 }
 
 std::vector<unsigned char> ReadFileBytes(const std::wstring& path) {
-    std::ifstream in(std::filesystem::path(path), std::ios::binary);
-    return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
+    // Opened so that the program can still delete the file meanwhile (under Wine nothing lets
+    // it replace a file that is open): read files only once the program is done with them.
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    std::vector<unsigned char> bytes;
+    if (file == INVALID_HANDLE_VALUE) return bytes;
+    unsigned char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        bytes.insert(bytes.end(), buffer, buffer + got);
+    CloseHandle(file);
+    return bytes;
 }
 
 void WriteFileBytes(const std::wstring& path, const std::vector<unsigned char>& bytes) {
@@ -65,6 +84,14 @@ bool Answers(HWND window, int timeoutMs) {
     DWORD_PTR result = 0;
     return window && SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL,
                                          static_cast<UINT>(timeoutMs), &result) != 0;
+}
+
+bool HotkeyTaken(UINT modifiers, UINT key) {
+    if (RegisterHotKey(nullptr, 0x7000, modifiers, key)) {
+        UnregisterHotKey(nullptr, 0x7000);
+        return false;
+    }
+    return GetLastError() == ERROR_HOTKEY_ALREADY_REGISTERED;
 }
 
 bool Process::Running() const {
@@ -236,6 +263,10 @@ void PressKeys(const std::vector<WORD>& modifiers, WORD key) {
     add(key, true);
     for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) add(*it, true);
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+void PostHotkey(HWND window, int id, UINT modifiers, UINT key) {
+    PostMessageW(window, WM_HOTKEY, static_cast<WPARAM>(id), MAKELPARAM(modifiers, key));
 }
 
 bool RegWriteString(HKEY root, const std::wstring& key, const std::wstring& name,

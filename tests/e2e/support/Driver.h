@@ -15,10 +15,15 @@ namespace e2e {
 std::wstring BinDir();
 // %APPDATA%\Talvern\NVA\ (with the trailing backslash).
 std::wstring DataFolder();
-// Removes the data folder so a test starts like a first run.
+// Removes the data folder with everything in it (the recovery record too), so a test starts
+// like a first run.
 void ResetDataFolder();
 // Removes the data folder and makes it again, empty, for a test to put files in.
 void MakeEmptyDataFolder();
+// Ends every Nivora still running and clears all it writes: the data folder, the password
+// value and the Run value. Every end-to-end test starts so (WarmUp.cpp), whatever the one before
+// it left.
+void ClearProgramState();
 bool FileExists(const std::wstring& path);
 std::vector<unsigned char> ReadFileBytes(const std::wstring& path);
 void WriteFileBytes(const std::wstring& path, const std::vector<unsigned char>& bytes);
@@ -26,11 +31,22 @@ void WriteFileBytes(const std::wstring& path, const std::vector<unsigned char>& 
 // Holds the test for NV_E2E_LINGER_MS milliseconds (none when unset), so that a dialog can be
 // looked at in a screenshot of the display.
 void Linger();
-// Polls until the predicate holds or the time runs out.
-bool WaitFor(const std::function<bool()>& done, int timeoutMs = 10000, int stepMs = 50);
-// Whether the window's thread takes a message within the time, that is, waits in its message
-// loop: a program still starting up (before its hotkeys are registered) or a hung one does not.
+// Polls until the predicate holds or the time runs out. The machine runs several test programs
+// at once: waits are for conditions, with room to spare (a wait that holds returns at once, so
+// only a failure pays for the room), never fixed pauses standing as proof.
+bool WaitFor(const std::function<bool()>& done, int timeoutMs = 20000, int stepMs = 50);
+// Whether the window's thread takes a sent message within the time: a hung one does not. It
+// does not prove that the program has reached its message loop (a thread answers sent messages
+// while it waits on another window), nor that it has handled what was posted or typed before.
+// (Nor should a test keep the program's files open to watch them: under Wine a file that is
+// open anywhere cannot be replaced, and the program's write of it fails.)
 bool Answers(HWND window, int timeoutMs = 10000);
+// Whether another program holds this hotkey: this process cannot register it (error 1409). Ask
+// only of a combination the program is not about to register: a registration made here, for an
+// instant, at the moment the program registers the same one would make the program's fail. (A
+// hotkey's message overtakes keys typed before it, so a hotkey that worked does not prove that
+// those keys have been handled.)
+bool HotkeyTaken(UINT modifiers, UINT key);
 
 struct Process {
     PROCESS_INFORMATION pi{};
@@ -68,6 +84,13 @@ HWND FocusOf(HWND window);
 
 // Presses a key combination with SendInput: modifiers down, key down, key up, modifiers up.
 void PressKeys(const std::vector<WORD>& modifiers, WORD key);
+// Posts the message a registered hotkey sends. Unlike a key pressed while the program still
+// starts up (lost if its hotkeys are not registered yet), it waits in the queue until the
+// message loop takes it, when start-up has finished: for the first press after a message box of
+// start-up, whose own loop makes the program look idle before it is. Posted after a hotkey, it
+// is taken once that hotkey's cycle has run to its end (the cycle's own waits on other windows
+// take only sent messages): the program window it shows (id 1) tells that the cycle is over.
+void PostHotkey(HWND window, int id, UINT modifiers, UINT key);
 
 std::wstring WindowText(HWND window);
 std::wstring ClassName(HWND window);

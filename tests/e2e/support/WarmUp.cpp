@@ -1,4 +1,5 @@
-// Part of the end-to-end test program only (the benchmarks share the driver, not this).
+// Part of the end-to-end test program only (the benchmarks share the driver, not this): the
+// warm-up of a fresh Wine session, and the clean start of every test.
 #include <gtest/gtest.h>
 
 #include "support/Driver.h"
@@ -19,5 +20,17 @@ public:
 };
 
 ::testing::Environment* const kWarmUp = ::testing::AddGlobalTestEnvironment(new WarmUp);
+
+// Every test starts from nothing the program wrote: a test that killed Nivora while hidden must
+// not leave its record to the next test of the shard, nor one a password or an autostart value.
+class CleanStart : public ::testing::EmptyTestEventListener {
+    void OnTestStart(const ::testing::TestInfo&) override { e2e::ClearProgramState(); }
+};
+
+struct CleanStartInstaller {
+    CleanStartInstaller() {
+        ::testing::UnitTest::GetInstance()->listeners().Append(new CleanStart);
+    }
+} const kCleanStart;
 
 }  // namespace
