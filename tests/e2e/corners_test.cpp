@@ -190,34 +190,9 @@ TEST_F(Corners, TheScreenSaverHotkeyLeavesTheProgramAndTheWindowsAsTheyWere) {
 // (the wine process's Unix standard error) in a file: Wine hands a child the standard output it
 // is given, never the standard error. Returns the script's path, for the caller to remove.
 std::wstring StartTraced(const std::string& channels, const std::wstring& log) {
-    auto unixPath = [](const std::wstring& path) {
-        using ToUnix = char*(CDECL*)(const wchar_t*);
-        auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
-            GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-        char* unix = toUnix ? toUnix(path.c_str()) : nullptr;
-        std::string text = unix ? unix : "";
-        if (unix) HeapFree(GetProcessHeap(), 0, unix);
-        return text;
-    };
-    std::wstring name = L"nv-traced-" + std::to_wstring(GetCurrentProcessId()) + L".sh";
-    std::wstring script = L"Z:\\tmp\\" + name;
-    std::string text = "WINEDEBUG=" + channels + " exec /usr/lib/wine/wine64 '" +
-                       unixPath(BinDir()) + "/Nivora.exe' /q 2>'" + unixPath(log) + "'\n";
-    HANDLE file = CreateFileW(script.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return L"";
-    DWORD written = 0;
-    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    CloseHandle(file);
-    std::wstring cmd = L"Z:\\bin\\sh /tmp/" + name;
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return L"";
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
-    return script;
+    return StartShellScript(L"nv-traced",
+                            "WINEDEBUG=" + channels + " exec /usr/lib/wine/wine64 '" +
+                                UnixPath(BinDir()) + "/Nivora.exe' /q 2>'" + UnixPath(log) + "'\n");
 }
 
 // The lock check of the corners switches no desktop: a switch would pull the user off a

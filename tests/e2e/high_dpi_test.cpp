@@ -144,20 +144,6 @@ int TextLineHeight(int dpi) {
     return metrics.tmHeight;
 }
 
-// The ProductVersion of an executable's version resource, or "".
-std::wstring ProductVersionOf(const std::wstring& exe) {
-    DWORD ignored = 0, size = GetFileVersionInfoSizeW(exe.c_str(), &ignored);
-    if (size == 0) return L"";
-    std::vector<unsigned char> info(size);
-    if (!GetFileVersionInfoW(exe.c_str(), 0, size, info.data())) return L"";
-    wchar_t* text = nullptr;
-    UINT length = 0;
-    if (!VerQueryValueW(info.data(), L"\\StringFileInfo\\040904b0\\ProductVersion",
-                        reinterpret_cast<void**>(&text), &length))
-        return L"";
-    return std::wstring(text, length ? length - 1 : 0);
-}
-
 POINT Centre(HWND window) {
     RECT r = ScreenRectOf(window);
     return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
@@ -242,7 +228,7 @@ TEST_P(PagesAtDpi, EveryPageFitsInTheWindowWithNothingOverlapping) {
         const wchar_t* control;
     };
     // The About page shows the version the executable's version resource carries.
-    const std::wstring version = L"Version " + ProductVersionOf(BinDir() + L"\\Nivora.exe");
+    const std::wstring version = L"Version " + ProductVersion(BinDir() + L"\\Nivora.exe");
     ASSERT_NE(version, L"Version ");
     for (const Page& page : {Page{L"&Windows", L"Refresh List"},
                              Page{L"&Extra Settings", L"Hide wallpaper"},

@@ -113,30 +113,14 @@ TEST_F(Recovery, AfterTerminateProcessTheNextStartBringsEverythingBack) {
 bool KillWithSignal(std::wstring& script) {
     wchar_t prefix[1024] = {};
     if (!GetEnvironmentVariableW(L"WINEPREFIX", prefix, 1024)) return false;
-    // Z: is the Unix root: the script is written where sh finds it by its Unix path.
-    std::wstring name = L"nv-sigkill-" + std::to_wstring(GetCurrentProcessId()) + L".sh";
-    script = L"Z:\\tmp\\" + name;
     char narrow[1024];
     WideCharToMultiByte(CP_UTF8, 0, prefix, -1, narrow, sizeof narrow, nullptr, nullptr);
-    std::string text = std::string("for p in $(pgrep -f 'Nivora[.]exe'); do\n") +
-                       "  if tr '\\0' '\\n' < /proc/$p/environ 2>/dev/null | grep -qxF 'WINEPREFIX=" +
-                       narrow + "'; then kill -9 $p; fi\ndone\n";
-    HANDLE file = CreateFileW(script.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    CloseHandle(file);
-    // Wine runs a Unix program given by its Z: path, and hands it the arguments as they are.
-    std::wstring cmd = L"Z:\\bin\\sh /tmp/" + name;
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return false;
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
-    return true;
+    script = StartShellScript(
+        L"nv-sigkill",
+        std::string("for p in $(pgrep -f 'Nivora[.]exe'); do\n") +
+            "  if tr '\\0' '\\n' < /proc/$p/environ 2>/dev/null | grep -qxF 'WINEPREFIX=" +
+            narrow + "'; then kill -9 $p; fi\ndone\n");
+    return !script.empty();
 }
 
 TEST_F(Recovery, AfterSigkillOfTheWineProcessTheNextStartBringsEverythingBack) {

@@ -87,20 +87,6 @@ std::vector<std::wstring> FilesIn(const std::wstring& folder) {
     return names;
 }
 
-// The ProductVersion of an executable's version resource.
-std::wstring ProductVersion(const std::wstring& exe) {
-    DWORD ignored = 0, size = GetFileVersionInfoSizeW(exe.c_str(), &ignored);
-    if (size == 0) return L"";
-    std::vector<unsigned char> info(size);
-    if (!GetFileVersionInfoW(exe.c_str(), 0, size, info.data())) return L"";
-    wchar_t* text = nullptr;
-    UINT length = 0;
-    if (!VerQueryValueW(info.data(), L"\\StringFileInfo\\040904b0\\ProductVersion",
-                        reinterpret_cast<void**>(&text), &length))
-        return L"";
-    return std::wstring(text, length ? length - 1 : 0);
-}
-
 // Starts a program by its full path with an exact command line.
 bool StartAt(Process& process, const std::wstring& exe, const std::wstring& arguments) {
     std::wstring commandLine = L"\"" + exe + L"\"";

@@ -166,6 +166,51 @@ std::wstring ClassName(HWND window) {
     return buf;
 }
 
+std::wstring ProductVersion(const std::wstring& exe) {
+    DWORD ignored = 0, size = GetFileVersionInfoSizeW(exe.c_str(), &ignored);
+    if (size == 0) return L"";
+    std::vector<unsigned char> info(size);
+    if (!GetFileVersionInfoW(exe.c_str(), 0, size, info.data())) return L"";
+    wchar_t* text = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueW(info.data(), L"\\StringFileInfo\\040904b0\\ProductVersion",
+                        reinterpret_cast<void**>(&text), &length))
+        return L"";
+    return std::wstring(text, length ? length - 1 : 0);
+}
+
+std::string UnixPath(const std::wstring& path) {
+    using ToUnix = char*(CDECL*)(const wchar_t*);
+    auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    char* unix = toUnix ? toUnix(path.c_str()) : nullptr;
+    std::string text = unix ? unix : "";
+    if (unix) HeapFree(GetProcessHeap(), 0, unix);
+    return text;
+}
+
+std::wstring StartShellScript(const std::wstring& stem, const std::string& text) {
+    // Z: is the Unix root: the script is written where sh finds it by its Unix path.
+    std::wstring name = stem + L"-" + std::to_wstring(GetCurrentProcessId()) + L".sh";
+    std::wstring script = L"Z:\\tmp\\" + name;
+    HANDLE file = CreateFileW(script.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return L"";
+    DWORD written = 0;
+    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    CloseHandle(file);
+    std::wstring cmd = L"Z:\\bin\\sh /tmp/" + name;
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
+        return L"";
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    return script;
+}
+
 HWND FindMainWindow(DWORD pid) {
     for (HWND h : TopWindows(pid))
         if (WindowText(h) == L"NV" && ClassName(h) != L"#32770") return h;

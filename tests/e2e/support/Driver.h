@@ -94,6 +94,16 @@ void PostHotkey(HWND window, int id, UINT modifiers, UINT key);
 
 std::wstring WindowText(HWND window);
 std::wstring ClassName(HWND window);
+// The ProductVersion of an executable's version resource, or "".
+std::wstring ProductVersion(const std::wstring& exe);
+
+// The Unix path of a Windows path (Wine's wine_get_unix_file_name), or "".
+std::string UnixPath(const std::wstring& path);
+// Writes a shell script to /tmp (the name made of stem and this test process's id) and starts it:
+// Wine runs a Unix program given by its Z: path, and hands it the arguments as they are, but
+// cannot wait for it. Returns the script's Z: path, for the caller to remove once it is done
+// with it, or "" when it could not be started.
+std::wstring StartShellScript(const std::wstring& stem, const std::string& text);
 
 // Registry helpers for the tests.
 bool RegWriteString(HKEY root, const std::wstring& key, const std::wstring& name,
