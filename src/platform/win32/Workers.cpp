@@ -8,7 +8,6 @@
 #include <deque>
 #include <exception>
 #include <mutex>
-#include <thread>
 
 #include "platform/win32/Win32Platform.h"
 
@@ -18,7 +17,10 @@ struct Win32Workers::State {
     std::mutex mutex;
     std::condition_variable wake;
     std::deque<std::function<void()>> queue;  // jobs no worker has taken yet
-    std::vector<std::thread> threads;
+    // Made with CreateThread, not std::thread: under Wine a std::thread started after another
+    // thread of the process had ended (shook.dll's) now and then never ran, and a job that
+    // never runs would hold the cycle, with everything hidden, for good.
+    std::vector<win32::UniqueHandle> threads;
     std::size_t idle = 0;  // workers without a job, counted from their making
     bool stopping = false;
     // The jobs of the last Start that have ended, and the first error one raised.
@@ -42,6 +44,10 @@ struct Win32Workers::State {
             ++idle;
         }
     }
+    static DWORD WINAPI Run(void* state) {
+        static_cast<State*>(state)->Work();
+        return 0;
+    }
     bool Ended(std::size_t index) {
         std::lock_guard lock(mutex);
         return ended.at(index) != 0;
@@ -56,7 +62,8 @@ Win32Workers::~Win32Workers() {
         m_state->stopping = true;
     }
     m_state->wake.notify_all();
-    for (std::thread& thread : m_state->threads) thread.join();
+    for (const win32::UniqueHandle& thread : m_state->threads)
+        ::WaitForSingleObject(thread.get(), INFINITE);
 }
 
 void Win32Workers::Start(std::vector<std::function<void()>> jobs) {
@@ -85,11 +92,22 @@ void Win32Workers::Start(std::vector<std::function<void()>> jobs) {
         // A thread per job waiting, up to the limit: a job held by a program that does not
         // answer then holds one worker, not the jobs behind it.
         while (s.threads.size() < kMaxWorkers && s.idle < s.queue.size()) {
+            HANDLE thread = ::CreateThread(nullptr, 0, &State::Run, &s, 0, nullptr);
+            if (!thread) break;
             ++s.idle;
-            s.threads.emplace_back([&s] { s.Work(); });
+            s.threads.emplace_back(thread);
         }
     }
     s.wake.notify_all();
+    // Without a single thread the jobs run here, one after the other: late, but run.
+    std::unique_lock lock(s.mutex);
+    while (s.threads.empty() && !s.queue.empty()) {
+        std::function<void()> job = std::move(s.queue.front());
+        s.queue.pop_front();
+        lock.unlock();
+        job();
+        lock.lock();
+    }
 }
 
 bool Win32Workers::WaitForJob(std::size_t index, std::uint32_t deadlineMs) {
