@@ -240,14 +240,17 @@ std::wstring WithoutAmpersand(std::wstring s) {
 
 struct ChildSearch {
     std::wstring text;
-    bool stripAmpersand;
+    bool button;  // "&" dropped, and only a button a user could click: shown and enabled
     HWND found;
 };
 
 BOOL CALLBACK FindChild(HWND child, LPARAM param) {
     auto* search = reinterpret_cast<ChildSearch*>(param);
     std::wstring t = WindowText(child);
-    if (search->stripAmpersand) t = WithoutAmpersand(t);
+    if (search->button) {
+        t = WithoutAmpersand(t);
+        if (!IsWindowVisible(child) || !IsWindowEnabled(child)) return TRUE;
+    }
     if (t == search->text) {
         search->found = child;
         return FALSE;
@@ -271,7 +274,11 @@ static void CatchUpWith(HWND window) {
 bool PressButton(HWND parent, const std::wstring& text) {
     CatchUpWith(parent);
     ChildSearch search{WithoutAmpersand(text), true, nullptr};
-    EnumChildWindows(parent, FindChild, reinterpret_cast<LPARAM>(&search));
+    // A page chosen by a click just posted is shown once the program has taken that click.
+    WaitFor([&] {
+        EnumChildWindows(parent, FindChild, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+    }, 5000);
     if (!search.found) return false;
     PostMessageW(search.found, BM_CLICK, 0, 0);
     return true;

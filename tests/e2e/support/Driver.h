@@ -74,7 +74,9 @@ HWND FindMainWindow(DWORD pid);
 HWND FindDialog(DWORD pid);
 // All texts of a dialog's child windows, joined by "|".
 std::wstring DialogText(HWND dialog);
-// Clicks the child button whose text, without "&", equals the given one. False if none.
+// Clicks the child button whose text, without "&", equals the given one, as a user can: once it
+// is shown and enabled (not a wizard's Next while its work still runs). False if no such button
+// is there within 5 s.
 bool PressButton(HWND parent, const std::wstring& text);
 // A descendant window with the given text (exact, "&" kept), or null.
 HWND FindChildByText(HWND parent, const std::wstring& text);
