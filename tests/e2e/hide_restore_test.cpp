@@ -352,7 +352,7 @@ TEST_F(HideRestore, AProgramThatAnswersLateDelaysOnlyItsOwnWindows) {
     std::vector<HWND> tops = WindowsOf(top, L"Top", 32);
     std::vector<HWND> answering = middles;
     answering.insert(answering.end(), tops.begin(), tops.end());
-    const std::vector<HWND> zOrder = InZOrder(answering);
+    const std::vector<HWND> middleOrder = InZOrder(middles), topOrder = InZOrder(tops);
     StartNivora();
 
     MakeBusy(tops[0]);
@@ -369,8 +369,13 @@ TEST_F(HideRestore, AProgramThatAnswersLateDelaysOnlyItsOwnWindows) {
     ASSERT_TRUE(WaitFor([&] { return AllShown(answering); }));
     EXPECT_TRUE(Release(bottom, bottoms[0])) << "the others waited for the busy program";
     EXPECT_TRUE(WaitFor([&] { return AllShown(bottoms); }));
-    // Wine settles the order of the windows on screen a moment after the calls.
-    EXPECT_TRUE(WaitFor([&] { return InZOrder(answering) == zOrder; }, 3000));
+    // Each program's windows stand in their order again. Under Wine a window shown is raised
+    // once more a moment later, by its own program's thread when it next takes its events from
+    // the display: the order between two programs' windows is Wine's to settle, not Windows'
+    // (the native restore tests hold it), but each program raises its own in the order shown.
+    EXPECT_TRUE(WaitFor([&] {
+        return InZOrder(middles) == middleOrder && InZOrder(tops) == topOrder;
+    }, 3000));
 }
 
 // A window that turns its hide down is minimised instead and gets its place back; one that turns
