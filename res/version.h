@@ -1,5 +1,6 @@
-// Nivora's version: the one place it is set. The version resource (Nivora.rc) and the setup and
-// portable zip (scripts/dist.sh) take it from here.
+// Nivora's version: the one place it is set. The version resource (Nivora.rc), the manifest
+// (made from Nivora.manifest.in by the build) and the setup and portable zip (scripts/dist.sh)
+// take it from here.
 #pragma once
 #define NV_VERSION_MAJOR 5
 #define NV_VERSION_MINOR 9

@@ -74,6 +74,18 @@ std::wstring TheOnlyFile(const std::wstring& folder, const std::wstring& pattern
 
 std::wstring SetupExe() { return TheOnlyFile(DistDir(), L"Nivora-*-setup.exe"); }
 
+// The manifest a program carries, as its bytes stand.
+std::string ManifestOf(const std::wstring& exe) {
+    HMODULE module = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!module) return "";
+    std::string text;
+    if (HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), RT_MANIFEST))
+        if (HGLOBAL data = LoadResource(module, found))
+            text.assign(static_cast<const char*>(LockResource(data)), SizeofResource(module, found));
+    FreeLibrary(module);
+    return text;
+}
+
 // The names of the files in a folder.
 std::vector<std::wstring> FilesIn(const std::wstring& folder) {
     std::vector<std::wstring> names;
@@ -207,6 +219,10 @@ TEST_F(Setup, SilentInstallThenUninstallWhileNivoraHidesWindows) {
     const std::wstring version = ProductVersion(InstalledExe());
     ASSERT_FALSE(version.empty());
     EXPECT_EQ(SetupExe(), DistDir() + L"\\Nivora-" + version + L"-setup.exe");
+    // Its manifest names the same version.
+    const std::string identity = "name=\"Nivora\" version=\"" +
+                                 std::string(version.begin(), version.end()) + ".0.0\"";
+    EXPECT_NE(ManifestOf(InstalledExe()).find(identity), std::string::npos);
     EXPECT_EQ(MachineValue(kUninstallKey, L"DisplayName"), L"Nivora");
     EXPECT_EQ(MachineValue(kUninstallKey, L"DisplayVersion"), version);
     EXPECT_EQ(MachineValue(kUninstallKey, L"Publisher"), L"Nivora project");
