@@ -39,8 +39,15 @@ protected:
         WriteSetting(L"MouseShortcut_Windows", L"HoverInterval", hoverMs);
     }
     static bool MoveTo(int x, int y) {
+        // Moved as the mouse moves it: SetCursorPos goes through the X display under Wine and
+        // takes effect a moment later, while SendInput's point is the pointer's at once.
+        INPUT in{};
+        in.type = INPUT_MOUSE;
+        in.mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+        in.mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+        in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
         return WaitFor([&] {
-            SetCursorPos(x, y);
+            SendInput(1, &in, sizeof(in));
             POINT p{};
             GetCursorPos(&p);
             return p.x == x && p.y == y;
@@ -115,10 +122,16 @@ TEST_F(Corners, RestingInTheHideCornerHidesAndHidesAgainAfterARestore) {
     EXPECT_FALSE(IsWindowVisible(main));
     EXPECT_EQ(FindDialog(nivora.Pid()), nullptr);
 
-    // Away from the corner, the hotkey restores.
+    // Away from the corner, the hotkey restores, for good.
     ASSERT_TRUE(MoveTo(640, 512));
+    const UINT_PTR shownBefore = Shows(one);
     PressKeys({VK_CONTROL}, VK_OEM_3);
-    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(one) && IsWindowVisible(two); }));
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(one) && IsWindowVisible(two); })) << [&] {
+        POINT p{};
+        GetCursorPos(&p);
+        return "shown again " + std::to_string(Shows(one) - shownBefore) + " times; pointer at " +
+               std::to_string(p.x) + "," + std::to_string(p.y);
+    }();
 }
 
 TEST_F(Corners, AMinuteWithoutInputHidesOnceAndTheHotkeyBringsItBack) {
