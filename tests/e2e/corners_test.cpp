@@ -116,8 +116,8 @@ TEST_F(Corners, RestingInTheHideCornerHidesAndHidesAgainAfterARestore) {
     EXPECT_GE(took, 1950u) << "hidden after " << took << " ms: before the hover time";
 
     const UINT_PTR shows = Shows(one);
-    PressKeys({VK_CONTROL}, VK_OEM_3);
-    ASSERT_TRUE(WaitFor([&] { return Shows(one) > shows; })) << "the hotkey restored";
+    ASSERT_TRUE(PressHotkey({VK_CONTROL}, VK_OEM_3, [&] { return Shows(one) > shows; }))
+        << "the hotkey restored";
     EXPECT_TRUE(WaitFor(hidden, 20000)) << "the corner hid again";
     EXPECT_FALSE(IsWindowVisible(main));
     EXPECT_EQ(FindDialog(nivora.Pid()), nullptr);
@@ -125,8 +125,9 @@ TEST_F(Corners, RestingInTheHideCornerHidesAndHidesAgainAfterARestore) {
     // Away from the corner, the hotkey restores, for good.
     ASSERT_TRUE(MoveTo(640, 512));
     const UINT_PTR shownBefore = Shows(one);
-    PressKeys({VK_CONTROL}, VK_OEM_3);
-    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(one) && IsWindowVisible(two); })) << [&] {
+    EXPECT_TRUE(PressHotkey({VK_CONTROL}, VK_OEM_3, [&] {
+        return IsWindowVisible(one) && IsWindowVisible(two);
+    })) << [&] {
         POINT p{};
         GetCursorPos(&p);
         return "shown again " + std::to_string(Shows(one) - shownBefore) + " times; pointer at " +

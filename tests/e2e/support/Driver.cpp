@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -315,6 +316,27 @@ void PressKeys(const std::vector<WORD>& modifiers, WORD key) {
     add(key, true);
     for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) add(*it, true);
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+bool PressHotkey(const std::vector<WORD>& modifiers, WORD key, const std::function<bool()>& done) {
+    PressKeys(modifiers, key);
+    if (WaitFor(done, 10000)) return true;
+    // Still held by somebody (the program), or the program has let it go: a combination nobody
+    // holds registers here.
+    UINT mods = 0;
+    for (WORD m : modifiers)
+        mods |= m == VK_CONTROL ? MOD_CONTROL : m == VK_MENU ? MOD_ALT : m == VK_SHIFT ? MOD_SHIFT : 0;
+    constexpr int kProbe = 0xBFFF;
+    if (RegisterHotKey(nullptr, kProbe, mods, key)) {
+        UnregisterHotKey(nullptr, kProbe);
+        std::printf("  (the hotkey %#x+%#x is registered by nobody)\n", mods, key);
+        return false;
+    }
+    std::printf("  (a press of the registered hotkey %#x+%#x changed nothing in 10 s: pressed "
+                "again)\n", mods, key);
+    std::fflush(stdout);
+    PressKeys(modifiers, key);
+    return WaitFor(done);
 }
 
 void PostHotkey(HWND window, int id, UINT modifiers, UINT key) {
