@@ -321,8 +321,7 @@ void PressKeys(const std::vector<WORD>& modifiers, WORD key) {
 bool PressHotkey(const std::vector<WORD>& modifiers, WORD key, const std::function<bool()>& done) {
     PressKeys(modifiers, key);
     if (WaitFor(done, 10000)) return true;
-    // Still held by somebody (the program), or the program has let it go: a combination nobody
-    // holds registers here.
+    // A combination that nobody holds registers here: then the program has let it go.
     UINT mods = 0;
     for (WORD m : modifiers)
         mods |= m == VK_CONTROL ? MOD_CONTROL : m == VK_MENU ? MOD_ALT : m == VK_SHIFT ? MOD_SHIFT : 0;

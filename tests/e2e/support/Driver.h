@@ -88,9 +88,9 @@ HWND FocusOf(HWND window);
 void PressKeys(const std::vector<WORD>& modifiers, WORD key);
 // Presses a registered hotkey and waits for what it does. Under Wine an injected press is, once
 // in many runs of the whole suite, not taken by the hotkey (seen only right after the program
-// hid its last window; the cause is not known); so when nothing happens within 10 s while the
-// combination is still registered (this process cannot take it), it is pressed once more. False when nothing happens after that, or
-// when nobody holds the combination.
+// hid its last window; the cause is not known). So when nothing happens within 10 s while the
+// combination is still registered (this process cannot take it), it is pressed once more.
+// False when nothing happens after that, or when nobody holds the combination.
 bool PressHotkey(const std::vector<WORD>& modifiers, WORD key, const std::function<bool()>& done);
 // Posts the message a registered hotkey sends. Unlike a key pressed while the program still
 // starts up (lost if its hotkeys are not registered yet), it waits in the queue until the
