@@ -62,7 +62,8 @@ TEST_F(Recovery, TheHideRecordsTheConcealedWindowsAndTheRestoreRemovesTheRecord)
 
     Press();
     ASSERT_TRUE(RecordExists());
-    std::vector<const TRecordLine*> lines = Record().Lines("window");
+    TRecoveryRecord record = Record();  // the lines point into it
+    std::vector<const TRecordLine*> lines = record.Lines("window");
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0]->fields, (std::vector<TRecordField>{std::uint64_t{report},
                                                            std::uint64_t{kEditorPid},
