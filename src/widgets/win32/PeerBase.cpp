@@ -2,6 +2,7 @@
 // native controls, the shared fonts and brushes, and the properties every control has.
 #include <map>
 #include <set>
+#include <unordered_map>
 
 #include "widgets/Application.h"
 #include "widgets/win32/Peers.h"
@@ -10,7 +11,18 @@
 namespace nv::win32 {
 
 namespace {
-constexpr wchar_t kPeerProp[] = L"NivoraPeer";
+// Each window's peer and, for a native control, the control's own window procedure, by handle.
+// Kept in the program rather than in window properties (as the common controls' subclassing
+// keeps its own): under Wine every property read is a round trip to the window server, and
+// several were made for each message a control received.
+struct Binding {
+    Win32Peer* peer = nullptr;
+    WNDPROC native = nullptr;
+};
+std::unordered_map<HWND, Binding>& Bindings() {
+    static std::unordered_map<HWND, Binding> bindings;
+    return bindings;
+}
 constexpr wchar_t kContainerClass[] = L"NivoraContainer";
 
 void RegisterClassOnce(const wchar_t* name, bool form) {
@@ -191,33 +203,40 @@ LRESULT CALLBACK ContainerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
     Win32Peer* peer = Win32Peer::Of(hwnd);
     if (!peer) return ::DefWindowProcW(hwnd, msg, wParam, lParam);
     if (msg == WM_NCDESTROY) {
-        ::RemovePropW(hwnd, kPeerProp);
+        Bindings().erase(hwnd);
         peer->m_hwnd = nullptr;
         return ::DefWindowProcW(hwnd, msg, wParam, lParam);
     }
     return peer->WndProc(msg, wParam, lParam);
 }
 
-LRESULT CALLBACK NativeSubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                    DWORD_PTR data) {
-    auto* peer = reinterpret_cast<Win32Peer*>(data);
+LRESULT CALLBACK NativeSubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto found = Bindings().find(hwnd);
+    if (found == Bindings().end()) return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    const Binding binding = found->second;
     if (msg == WM_NCDESTROY) {
-        ::RemoveWindowSubclass(hwnd, NativeSubclassProc, 0);
-        ::RemovePropW(hwnd, kPeerProp);
-        peer->m_hwnd = nullptr;
-        peer->m_subclassed = false;
-        return ::DefSubclassProc(hwnd, msg, wParam, lParam);
+        // The last message: the control's own procedure stays in place for it and after it.
+        Bindings().erase(found);
+        if (binding.peer) {
+            binding.peer->m_hwnd = nullptr;
+            binding.peer->m_subclassed = false;
+        }
+        return ::CallWindowProcW(binding.native, hwnd, msg, wParam, lParam);
     }
-    return peer->SubclassProc(msg, wParam, lParam);
+    // A peer already gone leaves its control to the control's own procedure.
+    if (!binding.peer) return ::CallWindowProcW(binding.native, hwnd, msg, wParam, lParam);
+    return binding.peer->SubclassProc(msg, wParam, lParam);
 }
 
 Win32Peer* Win32Peer::Of(HWND window) {
-    return window ? static_cast<Win32Peer*>(::GetPropW(window, kPeerProp)) : nullptr;
+    if (!window) return nullptr;
+    auto found = Bindings().find(window);
+    return found == Bindings().end() ? nullptr : found->second.peer;
 }
 
 void Win32Peer::Attach(HWND window) {
     m_hwnd = window;
-    ::SetPropW(window, kPeerProp, this);
+    Bindings()[window].peer = this;
 }
 
 namespace {
@@ -249,8 +268,12 @@ Win32Peer::~Win32Peer() {
     if (!m_hwnd) return;
     // Detach first: the window's last messages must not reach a model that is going away.
     HWND window = m_hwnd;
-    ::RemovePropW(window, kPeerProp);
-    if (m_subclassed) ::RemoveWindowSubclass(window, NativeSubclassProc, 0);
+    // A native control keeps its binding, without the peer, until its last message: whatever
+    // subclassed it after this program still hands messages down to the control's procedure.
+    if (m_subclassed)
+        Bindings()[window].peer = nullptr;
+    else
+        Bindings().erase(window);
     m_hwnd = nullptr;
     if (::IsWindow(window)) ::DestroyWindow(window);
 }
@@ -305,7 +328,8 @@ void Win32Peer::CreateNative(HWND parent, const wchar_t* className, DWORD style,
                                     ::GetModuleHandleW(nullptr), nullptr);
     if (!window) return;
     Attach(window);
-    ::SetWindowSubclass(window, NativeSubclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    Bindings()[window].native = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(
+        window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&NativeSubclassProc)));
     m_subclassed = true;
     ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont(m_model.bold)), FALSE);
 }
@@ -475,7 +499,9 @@ LRESULT Win32Peer::SubclassProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         default:
             break;
     }
-    return ::DefSubclassProc(window, msg, wParam, lParam);
+    auto found = Bindings().find(window);
+    if (found == Bindings().end()) return ::DefWindowProcW(window, msg, wParam, lParam);
+    return ::CallWindowProcW(found->second.native, window, msg, wParam, lParam);
 }
 
 }  // namespace nv::win32

@@ -51,7 +51,7 @@ ShiftState CurrentShiftState();
 // The window procedure of the program's own window classes and the subclass procedure of the
 // native controls; both hand the messages to the window's peer.
 LRESULT CALLBACK ContainerProc(HWND, UINT, WPARAM, LPARAM);
-LRESULT CALLBACK NativeSubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+LRESULT CALLBACK NativeSubclassProc(HWND, UINT, WPARAM, LPARAM);
 
 class Win32Peer : public IControlPeer {
 public:
@@ -125,7 +125,7 @@ protected:
 
 private:
     friend LRESULT CALLBACK ContainerProc(HWND, UINT, WPARAM, LPARAM);
-    friend LRESULT CALLBACK NativeSubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    friend LRESULT CALLBACK NativeSubclassProc(HWND, UINT, WPARAM, LPARAM);
 };
 
 // Gives a control's tooltip the model's hint as it is now.
