@@ -62,10 +62,18 @@ public:
     TListView& List() const { return m_list; }
 
     void Create(HWND parent) override {
+        // Made hidden and set up without redrawing, then shown: a list lays its scroll bars and
+        // header out again after each step otherwise (under Wine, six moves of the header a
+        // step, some sixty for the set-up). Drawing is left alone for a list that stays hidden:
+        // turning it back on would show it.
         CreateNative(parent, WC_LISTVIEWW,
-                     CommonStyle() | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL |
-                         LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | LVS_SHAREIMAGELISTS,
+                     (CommonStyle() & ~WS_VISIBLE) | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA |
+                         LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER |
+                         LVS_SHAREIMAGELISTS,
                      WS_EX_CLIENTEDGE);
+        if (!m_hwnd) return;
+        const bool shown = m_model.Visible();
+        if (shown) ::SendMessageW(m_hwnd, WM_SETREDRAW, FALSE, 0);
         DWORD ex = LVS_EX_DOUBLEBUFFER;
         if (m_list.rowSelect) ex |= LVS_EX_FULLROWSELECT;
         if (m_list.gridLines) ex |= LVS_EX_GRIDLINES;
@@ -79,6 +87,10 @@ public:
             ListView_InsertColumn(m_hwnd, static_cast<int>(i), &column);
         }
         ShowRows();
+        if (shown) {
+            ::ShowWindow(m_hwnd, SW_SHOWNA);
+            ::SendMessageW(m_hwnd, WM_SETREDRAW, TRUE, 0);
+        }
     }
 
     void DpiChanged() override {
