@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <memory>
 #include <stdexcept>
 
 #include "LiveApplication.h"
@@ -117,6 +118,35 @@ TEST_F(WidgetPeers, ButtonClickRunsTheHandlerAndAnErrorBecomesTheErrorReport) {
     form.button.OnClick = [&] { ++clicks; };
     ::SendMessageW(Hwnd(form.button.Handle()), BM_CLICK, 0, 0);
     EXPECT_EQ(clicks, 2);
+}
+
+// What another part subclasses after the program (a tooltip does, on every control with a hint)
+// sits above the program's procedure: clicks still reach the model through both, and the
+// window's last message still passes both when the form goes.
+TEST_F(WidgetPeers, AControlSubclassedAfterTheProgramStillReachesTheModelAndEndsCleanly) {
+    struct Seen {
+        int messages = 0;
+        bool lastMessage = false;
+    } seen;
+    auto spy = [](HWND h, UINT msg, WPARAM w, LPARAM l, UINT_PTR, DWORD_PTR data) -> LRESULT {
+        auto* s = reinterpret_cast<Seen*>(data);
+        ++s->messages;
+        if (msg == WM_NCDESTROY) s->lastMessage = true;
+        return ::DefSubclassProc(h, msg, w, l);
+    };
+    auto other = std::make_unique<SampleForm>();
+    app.CreateForm(*other);
+    other->Show();
+    HWND button = Hwnd(other->button.Handle());
+    ASSERT_TRUE(::SetWindowSubclass(button, spy, 1, reinterpret_cast<DWORD_PTR>(&seen)));
+    int clicks = 0;
+    other->button.OnClick = [&] { ++clicks; };
+    ::SendMessageW(button, BM_CLICK, 0, 0);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_GT(seen.messages, 0);
+    other.reset();
+    EXPECT_FALSE(::IsWindow(button));
+    EXPECT_TRUE(seen.lastMessage);
 }
 
 TEST_F(WidgetPeers, SpeedButtonGroupKeepsExactlyOneDownOnScreen) {
