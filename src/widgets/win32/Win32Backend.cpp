@@ -50,6 +50,11 @@ HWND CreateTooltip(HWND form) {
     return tip;
 }
 
+HWND TooltipOf(HWND window) {
+    HWND form = window ? ::GetAncestor(window, GA_ROOT) : nullptr;
+    return form ? static_cast<HWND>(::GetPropW(form, kToolTipProp)) : nullptr;
+}
+
 void AddTool(HWND tip, HWND form, HWND control, const std::wstring& text) {
     TTTOOLINFOW info{};
     info.cbSize = sizeof(info);
@@ -94,7 +99,7 @@ void Pump(MSG& msg) {
 
 void win32::UpdateToolTip(HWND control, const TControl& model) {
     HWND form = ::GetAncestor(control, GA_ROOT);
-    HWND tip = form ? static_cast<HWND>(::GetPropW(form, kToolTipProp)) : nullptr;
+    HWND tip = TooltipOf(control);
     if (!tip) return;
     TTTOOLINFOW info{};
     info.cbSize = sizeof(info);
@@ -122,7 +127,9 @@ void Win32WidgetBackend::Realize(TForm& form) {
     peer->Create(owner);
     HWND window = peer->Hwnd();
     form.AttachPeer(std::move(peer));
-    HWND tip = CreateTooltip(window);
+    // The tooltip is a window of its own: a form that shows before the rest is made gets it
+    // with the rest (RealizeDeferred).
+    HWND tip = form.deferHiddenPages ? nullptr : CreateTooltip(window);
     RealizeChildren(form, reinterpret_cast<WindowHandle>(window),
                     reinterpret_cast<WindowHandle>(tip), form.deferHiddenPages);
     if (form.Visible()) form.Peer()->Sync(Prop::Visible, 0);
@@ -148,8 +155,10 @@ void Win32WidgetBackend::RealizeTree(TControl& control, WindowHandle parent, Win
     }
     const WindowHandle handle = reinterpret_cast<WindowHandle>(window);
     if (deferHiddenPages && window && dynamic_cast<TTabSheet*>(&control) && !control.Visible()) {
-        peer->DeferChildren([this, &control, handle, tooltip] {
-            RealizeChildren(control, handle, tooltip, true);
+        peer->DeferChildren([this, &control, handle] {
+            RealizeChildren(control, handle,
+                            reinterpret_cast<WindowHandle>(TooltipOf(reinterpret_cast<HWND>(handle))),
+                            true);
         });
         return;
     }
@@ -170,6 +179,22 @@ void Win32WidgetBackend::RealizeDeferred() {
         [](HWND window, LPARAM) -> BOOL {
             if (IsFormWindow(window) && ::IsWindowVisible(window))
                 ::RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+            return TRUE;
+        },
+        0);
+    // The tooltips of the forms made without one, with the hints of the controls made so far.
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND window, LPARAM) -> BOOL {
+            if (!IsFormWindow(window) || TooltipOf(window)) return TRUE;
+            HWND tip = CreateTooltip(window);
+            if (!tip) return TRUE;
+            ForEachPeer(Win32Peer::Of(window)->Model(), [&](Win32Peer& peer) {
+                const TControl& model = peer.Model();
+                if (peer.Hwnd() && peer.Hwnd() != window && model.showHint &&
+                    !model.hint.empty())
+                    AddTool(tip, window, peer.Hwnd(), model.hint);
+            });
             return TRUE;
         },
         0);
