@@ -173,20 +173,15 @@ void Win32WidgetBackend::RealizeChildren(TControl& control, WindowHandle window,
 }
 
 void Win32WidgetBackend::RealizeDeferred() {
-    // What the user sees first is painted before the rest is made.
     ::EnumThreadWindows(
         ::GetCurrentThreadId(),
         [](HWND window, LPARAM) -> BOOL {
-            if (IsFormWindow(window) && ::IsWindowVisible(window))
+            if (!IsFormWindow(window)) return TRUE;
+            // What the user sees first is painted before the rest is made.
+            if (::IsWindowVisible(window))
                 ::RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-            return TRUE;
-        },
-        0);
-    // The tooltips of the forms made without one, with the hints of the controls made so far.
-    ::EnumThreadWindows(
-        ::GetCurrentThreadId(),
-        [](HWND window, LPARAM) -> BOOL {
-            if (!IsFormWindow(window) || TooltipOf(window)) return TRUE;
+            // The tooltip of a form made without one, with the hints of its controls so far.
+            if (TooltipOf(window)) return TRUE;
             HWND tip = CreateTooltip(window);
             if (!tip) return TRUE;
             ForEachPeer(Win32Peer::Of(window)->Model(), [&](Win32Peer& peer) {
